@@ -1,0 +1,35 @@
+// CgiForm.h: the request's form fields, read from the CGI environment (GET) or
+// standard input (POST) and URL-decoded into a map from name to value.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+class CCgiForm {
+public:
+    // A POST body larger than this is refused unread.
+    static constexpr long MaxContentLength = 8L * 1024 * 1024;
+
+    // Reads and decodes the request. A request that cannot be read leaves the
+    // map empty; its message has already been written to the answer.
+    CCgiForm();
+
+    bool ReadRequest();
+    void ParseFields();
+    void DumpFields() const;
+
+    bool HasField(const std::string& name) const;
+    // The value of a field; a missing name is added with an empty value.
+    const std::string& Field(const std::string& name);
+    const std::map<std::string, std::string>& Fields() const { return fields; }
+
+    static void PlusToSpace(char* text);
+    static void UrlDecode(char* text);
+    static char HexPairValue(signed char high, signed char low);
+
+private:
+    const char* rawText = nullptr;          // QUERY_STRING, or postBody
+    std::unique_ptr<char[]> postBody;
+    std::map<std::string, std::string> fields;
+};

@@ -1,0 +1,33 @@
+# common.sh: shared by the project's scripts: progress messages and installing
+# the Debian packages a script needs when they are missing.
+
+say() { printf '==> %s\n' "$*" >&2; }
+die() { printf 'error: %s\n' "$*" >&2; exit 1; }
+
+_apt_updated=0
+# need_packages PKG...: installs those of the packages that are not installed yet.
+need_packages() {
+  local missing=() pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || die "missing packages: ${missing[*]} (run as root or install them)"
+    SUDO=sudo
+  else
+    SUDO=
+  fi
+  say "installing ${missing[*]}"
+  if [ $_apt_updated -eq 0 ]; then
+    $SUDO apt-get update -qq || die "apt-get update failed"
+    _apt_updated=1
+  fi
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null \
+    || die "could not install ${missing[*]}"
+}
+
+# The project's root folder, whatever the caller's working directory.
+project_root() { cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd; }
+
+build_tools() { need_packages cmake g++ make libgtest-dev; }

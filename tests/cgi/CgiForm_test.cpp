@@ -1,0 +1,72 @@
+// Decoding of the request into form fields.
+#include "cgi/CgiForm.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <string>
+
+namespace {
+
+using Fields = std::map<std::string, std::string>;
+
+Fields Decode(const char* query)
+{
+    ::setenv("REQUEST_METHOD", "GET", 1);
+    ::setenv("QUERY_STRING", query, 1);
+    CCgiForm form;
+    return form.Fields();
+}
+
+TEST(CgiForm, DecodesQueryStrings)
+{
+    struct Case { const char* query; Fields fields; };
+    const Case cases[] = {
+        {"a=1&b=2", {{"a", "1"}, {"b", "2"}}},
+        {"b=2&a=1", {{"a", "1"}, {"b", "2"}}},
+        {"a=1&a=2", {{"a", "2"}}},
+        {"name+one=x+y%2Bz", {{"name one", "x y+z"}}},
+        {"a%3Db=c", {{"a", "b=c"}}},
+        {"a=b=c", {{"a", "b=c"}}},
+        {"x%26y=1", {{"x&y", "1"}}},
+        {"flag", {{"flag", ""}}},
+        {"=v", {{"", "v"}}},
+        {"&a=1", {{"", ""}, {"a", "1"}}},
+        {"a=1&&b=2", {{"", ""}, {"a", "1"}, {"b", "2"}}},
+        {"a=1&", {{"a", "1"}}},
+        {"k=%4a%4A", {{"k", "JJ"}}},
+        {"a=b%00c&d=e", {{"a", "b"}, {"d", "e"}}},
+        {"", {}},
+        {"z=%zz", {{"z", "S"}}},
+        // A "%" near the end of its pair stays literal and never reaches the next pair.
+        {"a=%&b=1", {{"a", "%"}, {"b", "1"}}},
+        {"a=%4&b=1", {{"a", "%4"}, {"b", "1"}}},
+        {"a=1%", {{"a", "1%"}}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.fields, Decode(c.query)) << c.query;
+}
+
+TEST(CgiForm, HexPairValueTakesBytesAsSigned)
+{
+    EXPECT_EQ('A', CCgiForm::HexPairValue('4', '1'));
+    EXPECT_EQ('a', CCgiForm::HexPairValue('6', '1'));
+    EXPECT_EQ('+', CCgiForm::HexPairValue('2', 'B'));
+    EXPECT_EQ('\xFF', CCgiForm::HexPairValue('f', 'F'));
+    // 0xC3 counts as -61: 16 * (-61 - 48) + 0 = -1744, modulo 256 = 48.
+    EXPECT_EQ('\x30', CCgiForm::HexPairValue(static_cast<signed char>(0xC3), '0'));
+}
+
+TEST(CgiForm, MissingFieldReadsEmptyAndIsAdded)
+{
+    ::setenv("REQUEST_METHOD", "GET", 1);
+    ::setenv("QUERY_STRING", "a=1", 1);
+    CCgiForm form;
+    EXPECT_FALSE(form.HasField("password"));
+    EXPECT_EQ("", form.Field("password"));
+    EXPECT_TRUE(form.HasField("password"));
+    EXPECT_FALSE(form.HasField("A"));  // names are case-sensitive
+}
+
+}  // namespace

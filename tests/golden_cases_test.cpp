@@ -1,0 +1,165 @@
+// golden_cases_test.cpp: every folder tests/<subsystem>/cases/<case>/ is one
+// request run through the real executable, compared byte for byte.
+//
+//   request   CGI variables as NAME=value lines, an empty line, then the body
+//             (standard input). ARGV0 and CWD set argv[0] and the working
+//             directory (default: @SITE@/zephconf and @SITE@). For POST,
+//             CONTENT_LENGTH is the body's size unless given; "(unset)" drops it.
+//   site/     the files the run starts with (copied to a fresh folder, @SITE@)
+//   answer    the expected standard output (@SITE@ stands for that folder)
+//   status    the expected exit status (0 when absent)
+//   result/   the expected files afterwards; when absent, site/ must be unchanged
+//
+// ZEPH_UPDATE_GOLDEN=1 rewrites answer, status and result/ from the actual run;
+// read the diff before committing it.
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Replace(std::string text, const std::string& from, const std::string& to)
+{
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// Relative path -> bytes of every regular file under `root`.
+std::map<std::string, std::string> ReadTree(const fs::path& root)
+{
+    std::map<std::string, std::string> tree;
+    if (!fs::exists(root))
+        return tree;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file())
+            tree[fs::relative(entry.path(), root).generic_string()] = ReadFile(entry.path());
+    return tree;
+}
+
+void WriteTree(const fs::path& root, const std::map<std::string, std::string>& tree)
+{
+    fs::remove_all(root);
+    for (const auto& [name, bytes] : tree) {
+        fs::create_directories((root / name).parent_path());
+        WriteFile(root / name, bytes);
+    }
+}
+
+ProgramRun ParseRequest(const std::string& text, const std::string& site)
+{
+    ProgramRun run;
+    run.argv0 = site + "/zephconf";
+    run.workingDir = site;
+    std::istringstream lines(text);
+    std::string line;
+    size_t consumed = 0;
+    bool lengthGiven = false;
+    while (std::getline(lines, line)) {
+        consumed += line.size() + 1;
+        if (line.empty())
+            break;
+        if (line[0] == '#')
+            continue;
+        size_t eq = line.find('=');
+        std::string name = line.substr(0, eq);
+        std::string value = eq == std::string::npos ? "" : Replace(line.substr(eq + 1), "@SITE@", site);
+        if (name == "ARGV0")
+            run.argv0 = value;
+        else if (name == "CWD")
+            run.workingDir = value;
+        else if (name == "CONTENT_LENGTH") {
+            lengthGiven = true;
+            if (value != "(unset)")
+                run.environment.emplace_back(name, value);
+        } else
+            run.environment.emplace_back(name, value);
+    }
+    if (consumed < text.size())
+        run.body = text.substr(consumed);
+    bool post = std::any_of(run.environment.begin(), run.environment.end(),
+                            [](const auto& v) { return v.first == "REQUEST_METHOD" && v.second == "POST"; });
+    if (post && !lengthGiven)
+        run.environment.emplace_back("CONTENT_LENGTH", std::to_string(run.body.size()));
+    return run;
+}
+
+std::vector<std::string> FindCases()
+{
+    std::vector<std::string> cases;
+    for (const auto& folder : fs::directory_iterator(ZEPH_TESTS_DIR)) {
+        fs::path root = folder.path() / "cases";
+        if (!fs::is_directory(root))
+            continue;
+        for (const auto& one : fs::directory_iterator(root))
+            if (fs::exists(one.path() / "request"))
+                cases.push_back(fs::relative(one.path(), ZEPH_TESTS_DIR).generic_string());
+    }
+    std::sort(cases.begin(), cases.end());
+    return cases;
+}
+
+class GoldenCase : public testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenCase, AnswerAndFilesMatch)
+{
+    const fs::path dir = fs::path(ZEPH_TESTS_DIR) / GetParam();
+    TempDir scratch;
+    const std::string site = scratch.path().string();
+    if (fs::exists(dir / "site"))
+        fs::copy(dir / "site", site, fs::copy_options::recursive);
+
+    ProgramRun run = ParseRequest(ReadFile(dir / "request"), site);
+    ProgramAnswer answer = RunZephconf(run);
+    std::string answerText = Replace(answer.output, site, "@SITE@");
+    auto after = ReadTree(site);
+
+    if (std::getenv("ZEPH_UPDATE_GOLDEN") != nullptr) {
+        WriteFile(dir / "answer", answerText);
+        if (answer.status != 0)
+            WriteFile(dir / "status", std::to_string(answer.status) + "\n");
+        else
+            fs::remove(dir / "status");
+        if (after != ReadTree(dir / "site"))
+            WriteTree(dir / "result", after);
+        else
+            fs::remove_all(dir / "result");
+        return;
+    }
+
+    int expectedStatus = fs::exists(dir / "status") ? std::stoi(ReadFile(dir / "status")) : 0;
+    EXPECT_EQ(ReadFile(dir / "answer"), answerText);
+    EXPECT_EQ(expectedStatus, answer.status);
+    const fs::path expectedTree = fs::exists(dir / "result") ? dir / "result" : dir / "site";
+    auto expected = ReadTree(expectedTree);
+    EXPECT_EQ(expected.size(), after.size()) << "files were added or removed";
+    for (const auto& [name, bytes] : expected) {
+        auto found = after.find(name);
+        ASSERT_NE(found, after.end()) << name << " is missing after the run";
+        EXPECT_EQ(bytes, found->second) << "content of " << name;
+    }
+}
+
+std::string CaseName(const testing::TestParamInfo<std::string>& info)
+{
+    std::string name = info.param;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
+
+}  // namespace
+
+INSTANTIATE_TEST_SUITE_P(Requests, GoldenCase, testing::ValuesIn(FindCases()), CaseName);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(GoldenCase);

@@ -1,0 +1,32 @@
+// RunProgram.h: starts the built zephconf the way a web server does: a clean
+// environment holding only the CGI variables given, the body on standard input,
+// a chosen argv[0], and the answer and exit status collected.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct ProgramRun {
+    std::vector<std::pair<std::string, std::string>> environment;  // e.g. {"REQUEST_METHOD", "GET"}
+    std::string body;              // standard input
+    std::string argv0;             // empty: the program's real path
+    std::string workingDir;        // empty: the test's own
+    std::vector<std::string> wrapper;  // optional command put in front (e.g. setpriv ...)
+};
+
+struct ProgramAnswer {
+    std::string output;  // everything written to standard output
+    int status = -1;     // exit status; 128 + signal number when killed by a signal
+};
+
+// The path of the zephconf executable under test.
+std::string ZephconfPath();
+
+ProgramAnswer RunZephconf(const ProgramRun& run);
+
+// Shorthands for the two request methods.
+ProgramAnswer RunGet(const std::string& query, const std::string& argv0 = "",
+                     const std::string& workingDir = "");
+ProgramAnswer RunPost(const std::string& body, const std::string& argv0 = "",
+                      const std::string& workingDir = "");
