@@ -2,7 +2,6 @@
 #include "cgi/CgiForm.h"
 
 #include "cgi/Output.h"
-#include "cgi/TextUtils.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -84,16 +83,30 @@ bool CCgiForm::ReadRequest()
 
 void CCgiForm::ParseFields()
 {
-    int count = static_cast<int>(std::strlen(rawText));
-    std::unique_ptr<char[]> work(new char[count + 1]);
-    std::memcpy(work.get(), rawText, static_cast<size_t>(count) + 1);
+    // Pairs are decoded in place in one working copy, walking from pair to pair:
+    // cutting each pair off the front would move the rest of the text every
+    // time, and a large request of many pairs would take hours.
+    const size_t length = std::strlen(rawText);
+    std::unique_ptr<char[]> work(new char[length + 1]);
+    std::memcpy(work.get(), rawText, length + 1);
 
-    while (count != 0) {
-        std::unique_ptr<char[]> pair = CutTokenCounted(work.get(), '&', count);
-        PlusToSpace(pair.get());
-        UrlDecode(pair.get());
-        std::unique_ptr<char[]> name = CutToken(pair.get(), '=');
-        fields[name.get()] = pair.get();
+    char* pair = work.get();
+    char* const end = pair + length;
+    while (pair < end) {
+        char* ampersand = std::strchr(pair, '&');
+        char* next = ampersand != nullptr ? ampersand + 1 : end;
+        if (ampersand != nullptr)
+            *ampersand = '\0';
+        PlusToSpace(pair);
+        UrlDecode(pair);
+        char* equals = std::strchr(pair, '=');
+        if (equals != nullptr) {
+            *equals = '\0';
+            fields[pair] = equals + 1;
+        } else {
+            fields[pair] = "";
+        }
+        pair = next;
     }
 }
 
