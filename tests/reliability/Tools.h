@@ -1,0 +1,27 @@
+// Tools.h: locating the system commands that the reliability tests put in front
+// of the program (timeout, prlimit, setpriv, flock).
+#pragma once
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+// The full path of a command found on PATH (the program is started with execve,
+// which does not search); empty when there is none.
+inline std::string ToolPath(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::string dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t colon = dirs.find(':', start);
+        std::string dir = dirs.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+        std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        if (colon == std::string::npos)
+            break;
+        start = colon + 1;
+    }
+    return "";
+}
