@@ -5,6 +5,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
+#include <memory>
+#include <new>
 #include <stdexcept>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -16,7 +19,17 @@ namespace {
 
 // Every lookup reads the file from its start; a buffer larger than the
 // files we handle keeps such a pass from going back to the kernel per line.
+// The C library sizes a buffer it allocates itself as it likes, so the
+// buffer is ours, kept here for as long as its stream is open.
 constexpr size_t StreamBufferSize = 64 * 1024;
+std::map<const FILE*, std::unique_ptr<char[]>> StreamBuffers;
+
+void GiveLargeBuffer(FILE* stream)
+{
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[StreamBufferSize]);
+    if (buffer && std::setvbuf(stream, buffer.get(), _IOFBF, StreamBufferSize) == 0)
+        StreamBuffers[stream] = std::move(buffer);
+}
 
 // The C library open mode for an Open mode and, for the modes that need it,
 // whether the file exists.
@@ -109,7 +122,7 @@ bool CSFile::OpenAndLock(int mode)
         errno = error;
         return false;
     }
-    std::setvbuf(stream, nullptr, _IOFBF, StreamBufferSize);
+    GiveLargeBuffer(stream);
 
     if (BeforeOpenLock != nullptr)
         BeforeOpenLock(path.c_str());
@@ -147,6 +160,13 @@ void CSFile::Close()
         return;
     FILE* closing = stream;
     stream = nullptr;
+    // The stream's buffer is released only after fclose has used it.
+    std::unique_ptr<char[]> buffer;
+    const auto found = StreamBuffers.find(closing);
+    if (found != StreamBuffers.end()) {
+        buffer = std::move(found->second);
+        StreamBuffers.erase(found);
+    }
     if (std::fclose(closing) != 0)
         ThrowFileError("File close: ");
 }
