@@ -128,17 +128,21 @@ bool CSFile::OpenAndLock(int mode)
         BeforeOpenLock(path.c_str());
 
     bool locked = ::flock(descriptor, ((mode & OpenShared) ? LOCK_SH : LOCK_EX) | LOCK_NB) == 0;
+    struct stat opened {};
+    if (locked && ::fstat(descriptor, &opened) != 0)
+        locked = false;
     if (locked) {
         // A file replaced by rename after we opened it would be locked and
         // edited after it lost its name; treat that like a held lock.
-        struct stat opened {}, named {};
-        if (::fstat(descriptor, &opened) != 0 || ::stat(path.c_str(), &named) != 0
-            || opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
+        struct stat named {};
+        if (::stat(path.c_str(), &named) != 0 || opened.st_dev != named.st_dev
+            || opened.st_ino != named.st_ino) {
             errno = EWOULDBLOCK;
             locked = false;
         }
     }
-    if (locked && empties && ::ftruncate(descriptor, 0) != 0)
+    // Devices and pipes have no content to empty.
+    if (locked && empties && S_ISREG(opened.st_mode) && ::ftruncate(descriptor, 0) != 0)
         locked = false;
     if (locked)
         return true;
