@@ -1,0 +1,85 @@
+// ini_write_fuzz.cpp: libFuzzer target for WriteValue. After writing any
+// section, key and value without line breaks into any file: the file is
+// byte for byte the file before with only the key's line replaced, or the key
+// line inserted before the empty line closing its section, or the key (and
+// its section) appended on lines of their own at the end; ReadValue gives the
+// value back; writing the same value again changes nothing. Lookups of other
+// sections may change where bodies overlap (a header inside another body),
+// so the bytes, not other lookups, are what is held unchanged.
+#include "files/IniFile.h"
+#include "support/IniModel.h"
+#include "support/ScratchFile.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// A name or value as a form or the program can hand it over: one line, no NUL.
+std::string OneLine(std::string text)
+{
+    text = text.substr(0, text.find('\0'));
+    std::string line;
+    for (char c : text)
+        if (c != '\n' && c != '\r')
+            line += c;
+    return line;
+}
+
+void CheckWrite(CIniFile& ini, const std::string& section, const std::string& key,
+                const std::string& value)
+{
+    const std::string before = ReadScratch();
+    ini.WriteValue(section.c_str(), key.c_str(), value.c_str());
+    ini.Flush();
+    const std::string after = ReadScratch();
+    if (after != ModelWrite(before, section, key, value))
+        std::abort();
+
+    std::string readBack;
+    if (!ini.ReadValue(section, key, readBack) || readBack != value)
+        std::abort();
+
+    ini.WriteValue(section.c_str(), key.c_str(), value.c_str());
+    ini.Flush();
+    if (ReadScratch() != after)
+        std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FuzzedDataProvider input(data, size);
+    const std::string section = OneLine(input.ConsumeRandomLengthString(60));
+    const std::string key = OneLine(input.ConsumeRandomLengthString(60));
+    const std::string value = OneLine(input.ConsumeRandomLengthString(200));
+    const std::string file = input.ConsumeRemainingBytesAsString();
+    WriteScratch(file);
+
+    CIniFile ini;
+    if (!ini.OpenFile(ScratchPath().c_str(), OpenReadWrite))
+        std::abort();
+    CheckWrite(ini, section, key, value);
+
+    // Then the value into names that the file itself offers, each write on
+    // the file as the one before left it.
+    std::vector<std::pair<std::string, std::string>> names;
+    std::string current;
+    for (const IniLine& line : SplitLines(ReadScratch())) {
+        if (line.text.size() >= 2 && line.text[0] == '[')
+            current = line.text.substr(1, line.text.size() - 2);
+        size_t equals = line.text.find('=');
+        if (equals != std::string::npos && names.size() < 6)
+            names.emplace_back(OneLine(current), OneLine(line.text.substr(0, equals)));
+    }
+    for (const auto& [s, k] : names)
+        CheckWrite(ini, s, k, value);
+    return 0;
+}
