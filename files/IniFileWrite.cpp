@@ -47,34 +47,34 @@ void CIniFile::WriteValue(const char* sectionText, const char* keyText, const ch
     else if (keyMissing)
         text += "\n";
 
-    // The old content from the byte before `position` to the end, held in
-    // memory before anything is written: the rewrite needs it, and so does
-    // putting the file back when the rewrite fails.
-    const long oldLength = GetLength();
-    const long start = position > 0 ? position - 1 : 0;
-    std::string old;
+    // The old content from `position` to the end and the new content that
+    // replaces it, both held in memory before anything is written: the
+    // rewrite needs them, and so does putting the file back when it fails.
+    std::string oldTail;
+    std::string newTail;
     try {
-        old.resize(static_cast<size_t>(std::max(0L, oldLength - start)));
+        const long start = position > 0 ? position - 1 : 0;
+        std::string old(static_cast<size_t>(std::max(0L, GetLength() - start)), '\0');
+        Seek(start, SEEK_SET);
+        old.resize(Read(old.data(), old.size()));
+        const bool atLineStart = position == 0 || (!old.empty() && old[0] == '\n');
+        oldTail = position > 0 ? old.substr(std::min<size_t>(1, old.size())) : old;
+
+        // The line at `position` gives way: the key's old line, or the empty
+        // line closing the body (its place taken by the extra LF of the text).
+        size_t replaced = 0;
+        if (!sectionMissing) {
+            const size_t lineEnd = oldTail.find('\n');
+            replaced = lineEnd == std::string::npos ? oldTail.size() : lineEnd + 1;
+        }
+        // Text appended after a last line without line end starts a line of its own.
+        if (oldTail.empty() && !atLineStart)
+            text.insert(0, "\n");
+        newTail = text + oldTail.substr(replaced);
     } catch (const std::bad_alloc&) {
         errno = ENOMEM;
         ThrowFileError("Allocation in WriteValue: ");
     }
-    Seek(start, SEEK_SET);
-    old.resize(Read(old.data(), old.size()));
-    const bool atLineStart = position == 0 || (!old.empty() && old[0] == '\n');
-    const std::string oldTail = position > 0 ? old.substr(std::min<size_t>(1, old.size())) : old;
-
-    // The line at `position` gives way: the key's old line, or the empty line
-    // closing the body (its place taken by the extra LF of the text).
-    size_t replaced = 0;
-    if (!sectionMissing) {
-        const size_t lineEnd = oldTail.find('\n');
-        replaced = lineEnd == std::string::npos ? oldTail.size() : lineEnd + 1;
-    }
-    // Text appended after a last line without line end starts a line of its own.
-    if (oldTail.empty() && !atLineStart)
-        text.insert(0, "\n");
-    const std::string newTail = text + oldTail.substr(replaced);
     if (newTail == oldTail)
         return;
 

@@ -5,6 +5,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
+#include <memory>
+#include <new>
 #include <stdexcept>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -16,7 +19,17 @@ namespace {
 
 // Every lookup reads the file from its start; a buffer larger than the
 // files we handle keeps such a pass from going back to the kernel per line.
+// The C library sizes a buffer it allocates itself as it likes, so the
+// buffer is ours, kept here for as long as its stream is open.
 constexpr size_t StreamBufferSize = 64 * 1024;
+std::map<const FILE*, std::unique_ptr<char[]>> StreamBuffers;
+
+void GiveLargeBuffer(FILE* stream)
+{
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[StreamBufferSize]);
+    if (buffer && std::setvbuf(stream, buffer.get(), _IOFBF, StreamBufferSize) == 0)
+        StreamBuffers[stream] = std::move(buffer);
+}
 
 // The C library open mode for an Open mode and, for the modes that need it,
 // whether the file exists.
@@ -109,23 +122,27 @@ bool CSFile::OpenAndLock(int mode)
         errno = error;
         return false;
     }
-    std::setvbuf(stream, nullptr, _IOFBF, StreamBufferSize);
+    GiveLargeBuffer(stream);
 
     if (BeforeOpenLock != nullptr)
         BeforeOpenLock(path.c_str());
 
     bool locked = ::flock(descriptor, ((mode & OpenShared) ? LOCK_SH : LOCK_EX) | LOCK_NB) == 0;
+    struct stat opened {};
+    if (locked && ::fstat(descriptor, &opened) != 0)
+        locked = false;
     if (locked) {
         // A file replaced by rename after we opened it would be locked and
         // edited after it lost its name; treat that like a held lock.
-        struct stat opened {}, named {};
-        if (::fstat(descriptor, &opened) != 0 || ::stat(path.c_str(), &named) != 0
-            || opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
+        struct stat named {};
+        if (::stat(path.c_str(), &named) != 0 || opened.st_dev != named.st_dev
+            || opened.st_ino != named.st_ino) {
             errno = EWOULDBLOCK;
             locked = false;
         }
     }
-    if (locked && empties && ::ftruncate(descriptor, 0) != 0)
+    // Devices and pipes have no content to empty.
+    if (locked && empties && S_ISREG(opened.st_mode) && ::ftruncate(descriptor, 0) != 0)
         locked = false;
     if (locked)
         return true;
@@ -147,6 +164,13 @@ void CSFile::Close()
         return;
     FILE* closing = stream;
     stream = nullptr;
+    // The stream's buffer is released only after fclose has used it.
+    std::unique_ptr<char[]> buffer;
+    const auto found = StreamBuffers.find(closing);
+    if (found != StreamBuffers.end()) {
+        buffer = std::move(found->second);
+        StreamBuffers.erase(found);
+    }
     if (std::fclose(closing) != 0)
         ThrowFileError("File close: ");
 }

@@ -212,6 +212,22 @@ TEST(CSFile, ErrorTexts)
     close(ends[1]);
 }
 
+TEST(CSFile, TransferErrorTexts)
+{
+    TempDir dir;
+    CSFile folder;
+    ASSERT_TRUE(folder.Open(dir.path().c_str(), OpenRead));
+    char byte;
+    EXPECT_EQ(ErrorText("File read: ", EISDIR), RaisedText([&] { folder.Read(&byte, 1); }));
+
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    CSFile full;
+    ASSERT_TRUE(full.Open("/dev/full", OpenWrite));
+    full.Write("x", 1);
+    EXPECT_EQ(ErrorText("File flush: ", ENOSPC), RaisedText([&] { full.Flush(); }));
+}
+
 TEST(CSFile, NameHelpers)
 {
     struct Case { const char* path; const char* name; const char* title; const char* directory; };

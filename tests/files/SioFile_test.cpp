@@ -91,14 +91,21 @@ TEST(CSioFile, ReadErrorIsRaised)
     TempDir dir;
     const std::string file = dir / "f.txt";
     WriteFile(file, "x\n");
-    CSioFile writeOnly;
-    ASSERT_TRUE(writeOnly.Open(file.c_str(), OpenWrite));
-    std::string line;
-    try {
-        writeOnly.ReadString(line);
-        FAIL() << "no error raised";
-    } catch (const std::runtime_error& error) {
-        EXPECT_EQ(std::string("ReadString: ") + std::strerror(EBADF), error.what());
+    struct Case { std::string path; int mode; int error; };
+    const Case cases[] = {
+        {file, OpenWrite, EBADF},
+        {dir.path().string(), OpenRead, EISDIR},
+    };
+    for (const Case& c : cases) {
+        CSioFile f;
+        ASSERT_TRUE(f.Open(c.path.c_str(), c.mode));
+        std::string line;
+        try {
+            f.ReadString(line);
+            ADD_FAILURE() << "no error raised for " << c.path;
+        } catch (const std::runtime_error& error) {
+            EXPECT_EQ(std::string("ReadString: ") + std::strerror(c.error), error.what());
+        }
     }
 }
 
