@@ -41,10 +41,9 @@ ProgramAnswer RunZephconf(const ProgramRun& run)
         envText.push_back(name + "=" + value);
     std::vector<std::string> argText = run.wrapper;
     std::string program = ZephconfPath();
-    if (argText.empty())
-        argText.push_back(run.argv0.empty() ? program : run.argv0);
-    else
-        argText.push_back(program);
+    // Without a wrapper, argv0 is only the name the program sees; a wrapper
+    // starts the path it is given, so there argv0 must name the program (a copy).
+    argText.push_back(run.argv0.empty() ? program : run.argv0);
 
     pid_t child = ::fork();
     if (child < 0)

@@ -10,7 +10,8 @@
 struct ProgramRun {
     std::vector<std::pair<std::string, std::string>> environment;  // e.g. {"REQUEST_METHOD", "GET"}
     std::string body;              // standard input
-    std::string argv0;             // empty: the program's real path
+    std::string argv0;             // empty: the program's real path; with a wrapper,
+                                   // the path it starts (a copy of the program)
     std::string workingDir;        // empty: the test's own
     std::vector<std::string> wrapper;  // optional command put in front (e.g. setpriv ...)
 };
