@@ -93,13 +93,13 @@ void CCgiForm::ParseFields()
     char* pair = work.get();
     char* const end = pair + length;
     while (pair < end) {
-        char* ampersand = std::strchr(pair, '&');
+        char* ampersand = static_cast<char*>(std::memchr(pair, '&', static_cast<size_t>(end - pair)));
         char* next = ampersand != nullptr ? ampersand + 1 : end;
         if (ampersand != nullptr)
             *ampersand = '\0';
         PlusToSpace(pair);
         UrlDecode(pair);
-        char* equals = std::strchr(pair, '=');
+        char* equals = static_cast<char*>(std::memchr(pair, '=', std::strlen(pair)));
         if (equals != nullptr) {
             *equals = '\0';
             fields[pair] = equals + 1;
