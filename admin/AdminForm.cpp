@@ -7,9 +7,9 @@
 #include "cgi/AdminRequest.h"
 #include "cgi/Dispatcher.h"
 #include "cgi/Output.h"
+#include "config/SettingValues.h"
 #include "config/ZEPHOnlineINI.h"
 
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -91,8 +91,7 @@ void EmitHeadingAndContents(const CZEPHOnlineINI& record)
 void EmitEntryInfoSection(CZEPHOnlineINI& record)
 {
     const bool convert =
-        std::strtol(StoredText(record, "database entry info", "convert old items to new items").c_str(),
-                    nullptr, 10) != 0;
+        TextToInt(StoredText(record, "database entry info", "convert old items to new items")) != 0;
 
     Emit("  <h2><a name=\"DBEntry\"></a>Database Entry Info Configuration (");
     EmitHelpHref(record);
