@@ -5,6 +5,7 @@
 #include "admin/AdminForm.h"
 #include "admin/ConfigurationUpdate.h"
 #include "cgi/CgiForm.h"
+#include "cgi/DeferTermination.h"
 #include "cgi/Dispatcher.h"
 #include "cgi/ErrorPage.h"
 #include "cgi/LineEndings.h"
@@ -46,7 +47,13 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
         ShowErrorPage(ErrNoIniFile, record);
     if (!record.OpenFile(iniPath.c_str(), FirstOpenMode))
         ShowErrorPage(ErrNoIniFile, record);
-    if (!NormaliseLineEndings(record, iniPath)) {
+    bool normalised;
+    {
+        // A web server's SIGTERM waits until the rewrite is complete or undone.
+        CDeferTermination deferred;
+        normalised = NormaliseLineEndings(record, iniPath);
+    }
+    if (!normalised) {
         Emit("<H1><font color=\"#ff0000\">Problem in creating temporary file!  Operation aborted.</font></H1>\n");
         ExitRequest(1);
     }
@@ -70,6 +77,10 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
 
     if (strcasecmp(action.c_str(), "entrance") == 0)
         ShowAdminForm(record);
-    else if (strcasecmp(action.c_str(), "Configure") == 0)
+    else if (strcasecmp(action.c_str(), "Configure") == 0) {
+        // The update is written whole (or up to a file error): a SIGTERM that
+        // arrives meanwhile ends the process only once every key is written.
+        CDeferTermination deferred;
         UpdateConfiguration(form, record);
+    }
 }
