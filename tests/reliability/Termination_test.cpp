@@ -1,0 +1,107 @@
+// A web server ends a CGI program with SIGTERM when the browser goes away or
+// the request takes too long. Whenever that signal arrives, the database file
+// is as it was, or rewritten to line feeds, or holds the whole update: never a
+// rewrite cut part-way, and no temporary file is left behind.
+#include "files/IniFile.h"
+#include "reliability/Configuration.h"
+#include "reliability/Tools.h"
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace reliability;
+
+namespace {
+
+std::string WithCrLf(const std::string& text)
+{
+    std::string out;
+    for (char c : text)
+        out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return out;
+}
+
+std::string UpdatedFile(const std::string& start, const std::vector<Write>& writes)
+{
+    TempDir scratch;
+    const std::string path = scratch / "db.ini";
+    WriteFile(path, start);
+    CIniFile file;
+    EXPECT_TRUE(file.OpenFile(path.c_str(), OpenReadWrite));
+    for (const Write& write : writes)
+        file.WriteValue(write.section.c_str(), write.key.c_str(), write.value.c_str());
+    file.Flush();
+    return ReadFile(path);
+}
+
+struct Outcome {
+    int status = 0;
+    std::string file;
+    std::vector<std::string> entries;
+};
+
+// One update of a fresh database, sent SIGTERM `delay` seconds after it starts
+// (never, when delay is 0).
+Outcome RunUpdate(const std::string& start, const std::string& body, double delay)
+{
+    TempDir dir;
+    fs::create_directory(dir.path() / "shop");
+    WriteFile(dir / "shop/shop.ini", start);
+    fs::copy_file(ZephconfPath(), dir / "zephconf");
+
+    ProgramRun run;
+    run.environment = {{"REQUEST_METHOD", "POST"}, {"CONTENT_LENGTH", std::to_string(body.size())}};
+    run.body = body;
+    run.argv0 = dir / "zephconf";
+    if (delay > 0) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.6f", delay);
+        run.wrapper = {ToolPath("timeout"), "-s", "TERM", seconds};
+    }
+    Outcome outcome;
+    outcome.status = RunZephconf(run).status;
+    outcome.file = ReadFile(dir / "shop/shop.ini");
+    for (const auto& entry : fs::directory_iterator(dir.path() / "shop"))
+        outcome.entries.push_back(entry.path().filename().string());
+    return outcome;
+}
+
+TEST(Termination, UpdateEndedBySigtermIsWholeOrNotBegun)
+{
+    ASSERT_FALSE(ToolPath("timeout").empty()) << "the timeout command is missing";
+    const Submission submission = MakeSubmission(7, 40);
+    const std::string body = FormBody(submission.fields);
+
+    for (const std::string& start : {StartingFile(), WithCrLf(StartingFile())}) {
+        const std::string lineFeeds = StartingFile();
+        const std::string updated = UpdatedFile(lineFeeds, submission.writes);
+
+        // The signal times are spread over one run's whole length, so that
+        // many of them fall inside the rewrites.
+        auto began = std::chrono::steady_clock::now();
+        ASSERT_EQ(0, RunUpdate(start, body, 0).status);
+        const double length = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+
+        const int runs = 150;
+        int terminated = 0;
+        for (int i = 0; i < runs; ++i) {
+            Outcome outcome = RunUpdate(start, body, length * (0.2 + 1.2 * i / runs));
+            if (outcome.status == 124)
+                ++terminated;
+            EXPECT_TRUE(outcome.file == start || outcome.file == lineFeeds || outcome.file == updated)
+                << "run " << i << ": the file was cut part-way:\n" << outcome.file;
+            EXPECT_EQ(std::vector<std::string>{"shop.ini"}, outcome.entries) << "run " << i;
+        }
+        EXPECT_GT(terminated, 0) << "no run was ended by the signal";
+        std::printf("%d of %d updates ended by SIGTERM\n", terminated, runs);
+    }
+}
+
+}  // namespace
