@@ -1,0 +1,228 @@
+// main.cpp: the request benchmark. Starts zephconf and the floor program (the
+// cheapest possible CGI answer) alternately, the way a web server starts them,
+// and prints per case the median wall time, its ratio to the floor measured in
+// the same rounds, the instructions executed and the peak resident memory.
+//
+// bench-tool --site DIR --floor PATH --relay PATH [--valgrind PATH] [--runs N]
+// DIR holds zephconf; the databases are written beside it.
+#include "Cases.h"
+#include "Instructions.h"
+#include "Launch.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr long PeakRssLimitKiB = 4 * 1024;
+constexpr int WarmUpRounds = 10;
+
+struct Options {
+    std::string site, floor, relay, valgrind;
+    int runs = 300;
+};
+
+Options ParseOptions(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string name = argv[i], value = argv[i + 1];
+        if (name == "--site") options.site = value;
+        else if (name == "--floor") options.floor = value;
+        else if (name == "--relay") options.relay = value;
+        else if (name == "--valgrind") options.valgrind = value;
+        else if (name == "--runs") options.runs = std::max(1, std::atoi(value.c_str()));
+        else {
+            std::fprintf(stderr, "unknown option %s\n", name.c_str());
+            std::exit(2);
+        }
+    }
+    if (options.site.empty() || options.floor.empty() || options.relay.empty()) {
+        std::fprintf(stderr, "usage: %s --site DIR --floor PATH --relay PATH "
+                             "[--valgrind PATH] [--runs N]\n", argv[0]);
+        std::exit(2);
+    }
+    return options;
+}
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+struct Measured {
+    BenchCase bench;
+    std::unique_ptr<Launch> program, floor, relayed, relayedFloor;
+    std::vector<double> times, floorTimes;
+    std::string wrong;          // why the case's answer is wrong; empty when right
+    bool incomplete = false;    // the answer lacks expectWhole
+    long peakRssKiB = 0, floorPeakRssKiB = 0;
+    long long instructions = -1, floorInstructions = -1;
+};
+
+// One run of the case; records what is wrong with its answer.
+double RunChecked(Measured& m)
+{
+    static std::string answer;
+    RestoreDatabase(m.bench);
+    Launch::Result result = m.program->Run(answer);
+    if (m.wrong.empty()) {
+        m.wrong = WrongAnswer(m.bench, answer, result.status);
+        if (!m.wrong.empty()) {
+            std::fprintf(stderr, "%s: %s; the answer begins:\n%.600s\n", m.bench.name.c_str(),
+                         m.wrong.c_str(), answer.c_str());
+        }
+        if (!m.bench.expectWhole.empty() && answer.find(m.bench.expectWhole) == std::string::npos)
+            m.incomplete = true;
+    }
+    return result.microseconds;
+}
+
+double RunFloor(Measured& m)
+{
+    static std::string answer;
+    Launch::Result result = m.floor->Run(answer);
+    if (result.status != 0 || answer != "Content-type: text/html\n\n") {
+        std::fprintf(stderr, "the floor program answered wrongly (status %d)\n", result.status);
+        std::exit(1);
+    }
+    return result.microseconds;
+}
+
+long PeakRss(const Launch& relayed, const BenchCase* bench)
+{
+    std::string answer;
+    long peak = 0;
+    for (int i = 0; i < 5; ++i) {
+        if (bench != nullptr)
+            RestoreDatabase(*bench);
+        peak = std::max(peak, relayed.Run(answer).peakRssKiB);
+    }
+    return peak;
+}
+
+void PrintTable(const std::vector<Measured>& all, double floorMedian, long floorRss,
+                long long floorInstructions, bool& allMet)
+{
+    std::printf("\n%-22s %10s %7s %7s %14s %13s  %s\n", "case", "median µs", "ratio", "target",
+                "instructions", "peak RSS KiB", "verdict");
+    std::printf("%-22s %10.0f %7.2f %7s %14lld %13ld\n", "floor (static C)", floorMedian, 1.0,
+                "", floorInstructions, floorRss);
+    for (const Measured& m : all) {
+        if (!m.wrong.empty()) {
+            std::printf("%-22s %10s %7s %6.1fx %14s %13s  WRONG ANSWER: %s\n",
+                        m.bench.name.c_str(), "-", "-", m.bench.targetRatio, "-", "-",
+                        m.wrong.c_str());
+            allMet = false;
+            continue;
+        }
+        double median = Median(m.times);
+        double ratio = median / Median(m.floorTimes);
+        bool met = ratio <= m.bench.targetRatio && m.peakRssKiB <= PeakRssLimitKiB;
+        std::string verdict = met ? "ok" : "MISSED";
+        if (ratio > m.bench.targetRatio)
+            verdict += " (time)";
+        if (m.peakRssKiB > PeakRssLimitKiB)
+            verdict += " (memory)";
+        if (m.incomplete)
+            verdict += "; note: the answer does not list every item";
+        allMet = allMet && met;
+        std::printf("%-22s %10.0f %7.2f %6.1fx %14lld %13ld  %s\n", m.bench.name.c_str(), median,
+                    ratio, m.bench.targetRatio, m.instructions, m.peakRssKiB, verdict.c_str());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options = ParseOptions(argc, argv);
+    const std::string program = options.site + "/zephconf";
+
+    std::vector<Measured> all;
+    for (BenchCase& bench : PrepareCases(options.site)) {
+        Measured m;
+        m.bench = bench;
+        m.program = std::make_unique<Launch>(program, std::vector<std::string>{program},
+                                             bench.environment, bench.bodyFile);
+        m.floor = std::make_unique<Launch>(options.floor, std::vector<std::string>{options.floor},
+                                           bench.environment, bench.bodyFile);
+        m.relayed = std::make_unique<Launch>(options.relay,
+                                             std::vector<std::string>{options.relay, program},
+                                             bench.environment, bench.bodyFile);
+        m.relayedFloor = std::make_unique<Launch>(
+            options.relay, std::vector<std::string>{options.relay, options.floor},
+            bench.environment, bench.bodyFile);
+        all.push_back(std::move(m));
+    }
+
+    std::fprintf(stderr, "==> checking every answer\n");
+    for (Measured& m : all)
+        RunChecked(m);
+
+    std::fprintf(stderr, "==> timing %d runs per case, each after a run of the floor\n",
+                 options.runs);
+    std::vector<double> floorTimes;
+    for (int round = -WarmUpRounds; round < options.runs; ++round) {
+        for (Measured& m : all) {
+            if (!m.wrong.empty())
+                continue;
+            double floorTime = RunFloor(m);
+            double time = RunChecked(m);
+            if (round >= 0) {
+                m.floorTimes.push_back(floorTime);
+                m.times.push_back(time);
+                floorTimes.push_back(floorTime);
+            }
+        }
+    }
+
+    std::fprintf(stderr, "==> peak memory\n");
+    long floorRss = 0;
+    for (Measured& m : all) {
+        floorRss = std::max(floorRss, PeakRss(*m.relayedFloor, nullptr));
+        if (m.wrong.empty())
+            m.peakRssKiB = PeakRss(*m.relayed, &m.bench);
+    }
+
+    long long floorInstructions = -1;
+    if (!options.valgrind.empty()) {
+        std::fprintf(stderr, "==> instructions (callgrind)\n");
+        const std::string profiles = options.site + "/../callgrind";
+        floorInstructions = CountInstructions(options.valgrind, options.floor,
+                                              all.front().bench.environment, "",
+                                              profiles + ".floor.out").instructions;
+        for (Measured& m : all) {
+            if (!m.wrong.empty())
+                continue;
+            std::string fileName = m.bench.name;
+            std::replace(fileName.begin(), fileName.end(), ' ', '-');
+            RestoreDatabase(m.bench);
+            InstructionCount count = CountInstructions(options.valgrind, program,
+                                                       m.bench.environment, m.bench.bodyFile,
+                                                       profiles + "." + fileName + ".out");
+            std::string wrong = WrongAnswer(m.bench, count.answer, count.status);
+            if (!wrong.empty())
+                m.wrong = "under valgrind: " + wrong;
+            m.instructions = count.instructions;
+        }
+    }
+    for (Measured& m : all)
+        RestoreDatabase(m.bench);
+
+    bool allMet = true;
+    PrintTable(all, Median(floorTimes), floorRss, floorInstructions, allMet);
+    std::printf("\nratio: median of the case / median of the floor runs interleaved with it; "
+                "memory limit %ld KiB\n", PeakRssLimitKiB);
+    std::printf(allMet ? "every target met\n" : "some targets missed or answers wrong\n");
+    return allMet ? 0 : 1;
+}
