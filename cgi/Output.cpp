@@ -67,6 +67,14 @@ void FlushOutput()
     answer.clear();
 }
 
+std::string TakeOutput()
+{
+    std::string taken;
+    taken.swap(Answer());
+    Answer().reserve(64 * 1024);
+    return taken;
+}
+
 [[noreturn]] void ExitRequest(int status)
 {
     std::exit(status);  // FlushOutput runs from atexit

@@ -3,6 +3,7 @@
 // way it ends (normal return, exit, or ExitRequest).
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // Appends text to the answer as it stands.
@@ -13,5 +14,7 @@ void EmitHtml(std::string_view value);
 void EmitNumber(long long value);
 // Writes everything collected so far to standard output.
 void FlushOutput();
+// Hands back what was collected and not yet written, and forgets it (for tests).
+std::string TakeOutput();
 // Flushes the answer and ends the process with the given status.
 [[noreturn]] void ExitRequest(int status);

@@ -1,0 +1,24 @@
+// EntryItems.h: parsing the entry item lists of "database entry info" into the
+// per-slot arrays of the configuration record.
+#pragma once
+
+#include "config/ZEPHOnlineINI.h"
+
+#include <string>
+
+using ItemNames = std::string[CZEPHOnlineINI::ItemSlots];
+using ItemFlags = short[CZEPHOnlineINI::ItemSlots];
+using ItemLengths = unsigned short[CZEPHOnlineINI::ItemSlots];
+
+// Item names from a comma list (consumed): slot 0 gets `slotZeroName`, the
+// names fill slots 1 to at most MaxItems, a leading "*" sets the slot's star
+// and is removed. Returns the slot count (names + 1).
+int ParseItemNames(std::string& list, const char* slotZeroName, ItemNames& names, ItemFlags& stars);
+
+// Storage lengths of slots 1 to slotCount - 1 (slot 0: 15); slots without a
+// length get 20.
+void ParseItemLengths(std::string& list, int slotCount, ItemLengths& lengths);
+
+// Data type codes of slots 1 to slotCount - 1 from the words string, number,
+// time, phone (any letter case); slots without a known word keep their code.
+void ParseItemTypes(std::string& list, int slotCount, ItemFlags& types);

@@ -1,0 +1,29 @@
+// SettingValues.h: how the values of the initialisation file are read:
+// numbers, on/off letters and comma-separated lists.
+#pragma once
+
+#include <memory>
+#include <string>
+
+// The number at the start of `text` as atoi reads it (leading blanks and a sign
+// accepted, stops at the first non-digit, no digits give 0); values beyond the
+// int range are held at its limits.
+int TextToInt(const char* text);
+inline int TextToInt(const std::string& text) { return TextToInt(text.c_str()); }
+// The same for a long.
+long TextToLong(const char* text);
+
+// True when `text` is not empty and starts with `letter` (exact case).
+inline bool BeginsWith(const std::string& text, char letter)
+{
+    return !text.empty() && text[0] == letter;
+}
+// An on/off value that counts as on when it starts with "1" or "y".
+inline bool IsYes(const std::string& text)
+{
+    return BeginsWith(text, '1') || BeginsWith(text, 'y');
+}
+
+// Cuts the next element off the front of a comma-separated list held in `list`,
+// which keeps the rest. The list has ended when the element is empty.
+std::unique_ptr<char[]> NextListElement(std::string& list);

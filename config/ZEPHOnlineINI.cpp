@@ -1,0 +1,250 @@
+// ZEPHOnlineINI.cpp: loading a database's settings with their defaults and corrections.
+#include "config/ZEPHOnlineINI.h"
+
+#include "config/EntryItems.h"
+#include "config/SettingValues.h"
+
+#include <strings.h>
+
+bool CZEPHOnlineINI::OpenFile(const char* fileName, int mode)
+{
+    return CIniFile::OpenFile(fileName, mode);
+}
+
+int CZEPHOnlineINI::FindItem(const std::string& name) const
+{
+    for (int slot = 0; slot < itemCount; ++slot) {
+        if (strcasecmp(itemName[slot].c_str(), name.c_str()) == 0)
+            return slot;
+    }
+    return -1;
+}
+
+int CZEPHOnlineINI::FindCsvItem(const char* name) const
+{
+    for (int slot = 1; slot < itemCount - 1; ++slot) {
+        if (strcasecmp(itemName[slot].c_str(), name) == 0)
+            return slot;
+    }
+    return 0;
+}
+
+// The keys are read in a fixed order: later corrections depend on earlier
+// values (the password bits on "use password", the time stamps, CSV options
+// and hit counting item on the entry items, the top hits on the report switches).
+void CZEPHOnlineINI::LoadSettings()
+{
+    std::string value;  // one scratch text for every key
+    useCsvFile = 0;
+    LoadFileSettings(value);
+    LoadPasswordSettings(value);
+    LoadEntryItems(value);
+    LoadTimeStampSettings(value);
+    LoadSearchSettings(value);
+    LoadCsvSettings(value);
+    LoadAdministrationSettings(value);
+    LoadReportSettings(value);
+}
+
+void CZEPHOnlineINI::LoadFileSettings(std::string& value)
+{
+    ReadValue("file", "html path", htmlPath);
+    ReadValue("file", "exe full URL", exeUrl);
+    ReadValue("file", "configuration exe full URL", confExeUrl);
+    ReadValue("file", "hide files", value);
+    hideFiles = BeginsWith(value, '1');
+    ReadValue("contact", "web master", webMaster);
+}
+
+void CZEPHOnlineINI::LoadPasswordSettings(std::string& value)
+{
+    ReadValue("password", "use password", value);
+    passwordFlags = IsYes(value) ? UsePassword : 0;
+    // Every further bit only counts when passwords are in use at all.
+    const bool inUse = passwordFlags != 0;
+    auto setWhen = [this, inUse](bool condition, int bit) {
+        if (condition && inUse)
+            passwordFlags |= bit;
+    };
+    ReadValue("password", "search entry password", searchPassword);
+    setWhen(!searchPassword.empty(), HasSearchPassword);
+    ReadValue("password", "change entry password", changePassword);
+    setWhen(!changePassword.empty(), HasChangePassword);
+    ReadValue("password", "add entry password", addPassword);
+    setWhen(!addPassword.empty(), HasAddPassword);
+    ReadValue("password", "case sensitivity", value);
+    setWhen(IsYes(value), CaseSensitivePasswords);
+    ReadValue("password", "use own password", value);
+    setWhen(IsYes(value), OwnPasswords);
+    ReadValue("password", "masterpassword", masterPassword);
+    setWhen(!masterPassword.empty(), HasMasterPassword);
+}
+
+void CZEPHOnlineINI::LoadEntryItems(std::string& value)
+{
+    ReadValue("database entry info", "entry item name", value);
+    itemCount = ParseItemNames(value, "autoNumber", itemName, itemStar);
+    ReadValue("database entry info", "convert old items to new items", value);
+    convertOldItems = TextToInt(value) != 0;
+    ReadValue("database entry info", "entry item DB storage length", value);
+    ParseItemLengths(value, itemCount, itemLength);
+    ReadValue("database entry info", "entry item data type", value);
+    ParseItemTypes(value, itemCount, itemType);
+    ReadValue("database entry info", "previous entry item name", value);
+    prevItemCount = ParseItemNames(value, "AutoNumber", prevItemName, prevItemStar);
+    ReadValue("database entry info", "previous entry item DB storage length", value);
+    ParseItemLengths(value, prevItemCount, prevItemLength);
+
+    ReadValue("database entry info", "maximum waste entries stored in DB", value);
+    wastePercent = TextToInt(value);
+    if (wastePercent < 20 || wastePercent > 80)
+        wastePercent = 20;
+}
+
+void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value)
+{
+    if (ReadValue("time stamp", "use time stamp", value)) {
+        useTimeStamp = TextToInt(value);
+        if (useTimeStamp < 0)
+            useTimeStamp = 0;
+    } else {
+        useTimeStamp = 1;
+    }
+
+    // Time stamp items: at most itemCount - 2 of them; the list ends at an empty
+    // element or at a name that no item has, and -1 marks where it ended.
+    ReadValue("time stamp", "time stamp items", value);
+    int stampCount = 0;
+    for (; stampCount < itemCount - 2; ++stampCount) {
+        std::unique_ptr<char[]> element = NextListElement(value);
+        if (element[0] == '\0')
+            break;
+        const bool star = element[0] == '*';
+        stampStar[stampCount] = star ? 1 : 0;
+        const int slot = FindItem(element.get() + (star ? 1 : 0));
+        if (slot < 0)
+            break;
+        stampItem[stampCount] = static_cast<short>(slot);
+    }
+    stampItem[stampCount] = -1;
+
+    ReadValue("time stamp", "master time stamp", value);
+    masterTimeStamp = TextToInt(value);
+    if (masterTimeStamp < 1 || masterTimeStamp > itemCount - 2)
+        masterTimeStamp = itemCount - 2;
+
+    // One display format number per time stamp; anything beyond 40 (negative
+    // numbers included, as unsigned 16-bit values) and missing numbers give 1.
+    ReadValue("time stamp", "mode", value);
+    bool listEnded = false;
+    for (int position = 0; position < stampCount; ++position) {
+        unsigned short mode = 1;
+        if (!listEnded) {
+            std::unique_ptr<char[]> element = NextListElement(value);
+            listEnded = element[0] == '\0';
+            if (!listEnded)
+                mode = static_cast<unsigned short>(TextToInt(element.get()));
+        }
+        stampMode[position] = static_cast<short>(mode > 40 ? 1 : mode);
+    }
+    stampMode[stampCount] = -1;
+
+    ReadValue("time stamp", "obsolete", value);
+    entryLifeDays = TextToInt(value);
+    if (entryLifeDays < 0)
+        entryLifeDays = 0;
+}
+
+void CZEPHOnlineINI::LoadSearchSettings(std::string& value)
+{
+    ReadValue("search options", "maximum found entries returned in search", value);
+    maxFoundEntries = TextToInt(value);
+    if (maxFoundEntries <= 1)
+        maxFoundEntries = 2;
+    ReadValue("search options", "found entries per page", value);
+    entriesPerPage = TextToInt(value);
+    if (entriesPerPage <= 0)
+        entriesPerPage = 20;
+    ReadValue("search options", "total pages per section", value);
+    pagesPerSection = TextToInt(value);
+    if (pagesPerSection <= 0)
+        pagesPerSection = 20;
+}
+
+void CZEPHOnlineINI::LoadCsvSettings(std::string& value)
+{
+    for (int slot = 1; slot < itemCount; ++slot) {
+        csvDisplay[slot] = 0;
+        csvStar[slot] = 0;
+    }
+
+    if (ReadValue("formatted csv file options", "use csv file", value))
+        useCsvFile = TextToInt(value);
+
+    // Display sequence: position q holds the matched item slot + 1, 0 for none.
+    ReadValue("formatted csv file options", "display", value);
+    for (int position = 1; position < itemCount; ++position) {
+        std::unique_ptr<char[]> element = NextListElement(value);
+        if (element[0] == '\0')
+            break;
+        const bool star = element[0] == '*';
+        const int slot = FindCsvItem(element.get() + (star ? 1 : 0));
+        if (slot == 0)
+            continue;
+        csvDisplay[position] = static_cast<short>(slot + 1);
+        if (star)
+            csvStar[slot] = 1;
+    }
+
+    // Sort item: its slot, negative when written with "*" (descending); 1 by default.
+    csvSortItem = 1;
+    ReadValue("formatted csv file options", "sort", value);
+    if (!value.empty()) {
+        const bool descending = value[0] == '*';
+        const int slot = FindCsvItem(value.c_str() + (descending ? 1 : 0));
+        if (slot != 0)
+            csvSortItem = descending ? -slot : slot;
+    }
+}
+
+void CZEPHOnlineINI::LoadAdministrationSettings(std::string& value)
+{
+    remoteAdmin = ReadValue("Administration", "Enable Remote Administration", value)
+                  && TextToInt(value) != 0;
+    ReadValue("Administration", "Administration password", adminPassword);
+
+    // The readme page lies beside the help page, whose file name is taken to
+    // be 13 characters long; a shorter URL is used whole.
+    if (ReadValue("Administration", "Administration help page URL", helpUrl)) {
+        const size_t keep = helpUrl.size() >= 13 ? helpUrl.size() - 13 : helpUrl.size();
+        readmeUrl.assign(helpUrl, 0, keep);
+        readmeUrl += "readme.html";
+    }
+}
+
+void CZEPHOnlineINI::LoadReportSettings(std::string& value)
+{
+    ReadValue("report", "hit count", value);
+    hitCountOn = BeginsWith(value, '1');
+    ReadValue("report", "hit counting item", value);
+    hitCountItem = FindItem(value);
+    if (hitCountItem < 0)
+        hitCountOn = false;
+    ReadValue("report", "hits report interval (in days)", value);
+    hitsReportInterval = TextToInt(value);
+    ReadValue("report", "stat report", value);
+    statReport = BeginsWith(value, '1');
+    ReadValue("report", "error report", value);
+    errorReport = BeginsWith(value, '1');
+    ReadValue("report", "report top x hits and x (max:100)", value);
+    topHits = TextToInt(value);
+    if (topHits == 0 && hitCountOn && statReport)
+        topHits = 1;
+    ReadValue("report", "Last stat report time (program generated, do not edit!)", value);
+    lastStatReportTime = TextToLong(value.c_str());
+    ReadValue("report", "SMTP server", smtpServer);
+    ReadValue("report", "report sender", reportSender);
+    ReadValue("report", "report receiver", reportReceiver);
+    ReadValue("report", "Stats subject", statsSubject);
+    ReadValue("report", "Error subject", errorSubject);
+}

@@ -1,0 +1,64 @@
+// SFile.h: the file object: one C library stream on one path, held under a
+// whole-file lock that never waits, with one uniform file error.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// Open-mode flags, combined into the mode given to CSFile::Open.
+enum : int {
+    OpenRead = 1,       // access field (mode & 3) 1: read only
+    OpenWrite = 2,      // access field 2: write only
+    OpenReadWrite = 3,  // access field 3 (or 0): read and write
+    OpenCreate = 4,     // with read-write access: create, emptying an existing file
+    OpenKeep = 0x20,    // keep an existing file's content where it would be emptied
+    OpenShared = 0x40   // shared lock instead of an exclusive one
+};
+
+// Throws std::runtime_error whose text is `context` (null as empty) followed
+// by strerror(errno).
+[[noreturn]] void ThrowFileError(const char* context);
+
+// Called by Open between opening the file and locking it, with the path being
+// opened. Null in normal runs; tests set it to act on the file at that moment.
+extern void (*BeforeOpenLock)(const char* path);
+
+class CSFile {
+public:
+    CSFile();
+    // Opens without raising; a failed open leaves the object closed.
+    CSFile(const char* path, int mode);
+    virtual ~CSFile();
+
+    virtual void SetLength(long length);
+    virtual long GetLength();
+    virtual long Seek(long offset, int origin);
+    virtual void Flush();
+    // True when the file is open and locked. Without raiseOnFailure every
+    // failure (missing file, permission, lock held elsewhere) returns false.
+    virtual bool Open(const char* path, int mode, bool raiseOnFailure = false);
+    virtual void Close();
+    virtual size_t Read(void* buffer, size_t count);
+    virtual void Write(const void* buffer, size_t count);
+    virtual std::string GetFileName() const;
+    virtual std::string GetFileTitle() const;
+    virtual std::string GetFileDirectory() const;
+    virtual void SetFilePath(const char* path);
+    virtual void LockRange(long position, long count, int origin);
+    virtual void UnlockRange(long position, long count, int origin);
+    virtual FILE* GetStream() const;
+    long GetPosition();
+
+    static void Rename(const char* oldPath, const char* newPath);
+    static void Remove(const char* path);
+
+protected:
+    FILE* stream = nullptr;
+    std::string path;
+    int lastTransfer = 0;  // 0 none, 1 read, 2 write
+
+private:
+    void ChangeDirection(int transfer);
+    bool OpenAndLock(int mode);
+    void RangeLock(long position, long count, int origin, short type);
+};

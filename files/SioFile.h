@@ -1,0 +1,21 @@
+// SioFile.h: a text file of lines on top of the file object.
+#pragma once
+
+#include "files/SFile.h"
+
+#include <string>
+
+class CSioFile : public CSFile {
+public:
+    using CSFile::CSFile;
+
+    // Reads the next line whole, whatever its length, into `line` (replaced)
+    // without its line end: a final LF or CR goes, and with it one CR before
+    // it. False at the end of the file.
+    bool ReadString(std::string& line);
+    // Reads the next line and copies it into `buffer` like strncpy with
+    // `maxCount`; the buffer holds an empty text at the end of the file.
+    virtual char* ReadString(char* buffer, size_t maxCount);
+    // Writes the text's bytes as they are; no line end is added.
+    virtual void WriteString(const char* text);
+};
