@@ -93,7 +93,9 @@ BenchCase EntranceCase(const std::string& siteDir, const std::string& name, cons
 BenchCase ConfigureCase(const std::string& siteDir, const std::string& name, const Database& db)
 {
     Database submitted = db;
-    submitted.smtpServer = "mail.example.net";  // the owner changed one setting
+    // The owner changed two settings.
+    submitted.smtpServer = "mail.example.net";
+    submitted.entriesPerPage = 25;
     BenchCase bench = PostCase(siteDir, name, ConfigureBody(submitted, AdminPassword));
     bench.expect = "has been updated";
     bench.writtenLine = "\nSMTP server=" + submitted.smtpServer + "\n";

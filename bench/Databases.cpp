@@ -174,7 +174,7 @@ std::string IniText(const Database& db)
     end();
     section("search options");
     key("maximum found entries returned in search", "100");
-    key("found entries per page", "20");
+    key("found entries per page", std::to_string(db.entriesPerPage));
     key("total pages per section", "10");
     end();
     section("formatted csv file options");
@@ -239,7 +239,7 @@ std::string ConfigureBody(const Database& db, const std::string& password)
     form.Add("AddPasswd", "add");
     form.Add("MasterPasswd", "master");
     form.Add("MaxFoundNumber", "100");
-    form.Add("MaxNumber", "20");
+    form.Add("MaxNumber", std::to_string(db.entriesPerPage));
     form.Add("PagePerSec", "10");
     form.Tick("UseStamp");
     form.Add("StampIndex", db.stampItems);

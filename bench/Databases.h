@@ -21,6 +21,7 @@ struct Database {
     std::string stampItems, masterStamp, stampModes;
     std::string countItem;
     std::string smtpServer = "smtp.example.com";
+    int entriesPerPage = 20;
 };
 
 // The administration password of every benchmark database.

@@ -1,4 +1,4 @@
-// Launch.cpp: fork, exec and wait4 with the body file on standard input and a
+// Launch.cpp: fork, exec and waitpid with the body file on standard input and a
 // pipe on standard output.
 #include "Launch.h"
 
@@ -6,8 +6,11 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <string>
 #include <stdexcept>
-#include <sys/resource.h>
+#include <csignal>
+#include <cstdio>
+#include <sys/ptrace.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +23,20 @@ std::vector<char*> PointersTo(std::vector<std::string>& texts)
         pointers.push_back(text.data());
     pointers.push_back(nullptr);
     return pointers;
+}
+
+// VmHWM of a process: the peak resident size of the image it runs now.
+long HighWaterMarkKiB(pid_t pid)
+{
+    FILE* status = std::fopen(("/proc/" + std::to_string(pid) + "/status").c_str(), "r");
+    long peak = 0;
+    char line[256];
+    while (status != nullptr && std::fgets(line, sizeof line, status) != nullptr)
+        if (std::sscanf(line, "VmHWM: %ld", &peak) == 1)
+            break;
+    if (status != nullptr)
+        std::fclose(status);
+    return peak;
 }
 
 double Now()
@@ -84,12 +101,57 @@ Launch::Result Launch::Run(std::string& answer) const
         answer.append(buffer, static_cast<size_t>(n));
     }
     int status = 0;
-    rusage usage{};
-    while (::wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     result.microseconds = Now() - start;
     ::close(out[0]);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.peakRssKiB = usage.ru_maxrss;
     return result;
+}
+
+long Launch::PeakRssKiB(std::string& answer) const
+{
+    answer.clear();
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    // The answer must fit the pipe: the program is held at its exit before
+    // the pipe is read.
+    ::fcntl(out[1], F_SETPIPE_SZ, 1 << 20);
+    int input = bodyFd >= 0 ? bodyFd : nullFd;
+    if (bodyFd >= 0)
+        ::lseek(bodyFd, 0, SEEK_SET);
+
+    pid_t child = ::fork();
+    if (child < 0)
+        throw std::runtime_error("fork failed");
+    if (child == 0) {
+        ::dup2(input, STDIN_FILENO);
+        ::dup2(out[1], STDOUT_FILENO);
+        ::dup2(nullFd, STDERR_FILENO);
+        ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+        ::execve(program.c_str(), argv.data(), envp.data());
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    long peak = 0;
+    int status = 0;
+    while (::waitpid(child, &status, 0) == child && WIFSTOPPED(status)) {
+        int signal = 0;
+        if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXIT << 8))) {
+            peak = HighWaterMarkKiB(child);  // the image it runs is still there
+        } else if (WSTOPSIG(status) == SIGTRAP) {
+            // The stop after execve: from here on, stop once more at the exit.
+            ::ptrace(PTRACE_SETOPTIONS, child, nullptr,
+                     reinterpret_cast<void*>(PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL));
+        } else {
+            signal = WSTOPSIG(status);
+        }
+        ::ptrace(PTRACE_CONT, child, nullptr, reinterpret_cast<void*>(static_cast<long>(signal)));
+    }
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+        answer.append(buffer, static_cast<size_t>(n));
+    ::close(out[0]);
+    return peak;
 }

@@ -20,10 +20,13 @@ public:
     struct Result {
         double microseconds = 0;  // from before fork to after the child was reaped
         int status = -1;          // exit status; 128 + signal when killed
-        long peakRssKiB = 0;      // ru_maxrss of the child
     };
     // Runs the program once; its answer lands in `answer`.
     Result Run(std::string& answer) const;
+    // Runs the program once, held at its exit to read its peak resident size
+    // (VmHWM): the figure of its own image only. ru_maxrss would also count
+    // the copy of the benchmark that fork made before the exec.
+    long PeakRssKiB(std::string& answer) const;
 
 private:
     std::string program;

@@ -3,7 +3,7 @@
 // and prints per case the median wall time, its ratio to the floor measured in
 // the same rounds, the instructions executed and the peak resident memory.
 //
-// bench-tool --site DIR --floor PATH --relay PATH [--valgrind PATH] [--runs N]
+// bench-tool --site DIR --floor PATH [--valgrind PATH] [--runs N]
 // DIR holds zephconf; the databases are written beside it.
 #include "Cases.h"
 #include "Instructions.h"
@@ -23,7 +23,7 @@ constexpr long PeakRssLimitKiB = 4 * 1024;
 constexpr int WarmUpRounds = 10;
 
 struct Options {
-    std::string site, floor, relay, valgrind;
+    std::string site, floor, valgrind;
     int runs = 300;
 };
 
@@ -34,7 +34,6 @@ Options ParseOptions(int argc, char** argv)
         std::string name = argv[i], value = argv[i + 1];
         if (name == "--site") options.site = value;
         else if (name == "--floor") options.floor = value;
-        else if (name == "--relay") options.relay = value;
         else if (name == "--valgrind") options.valgrind = value;
         else if (name == "--runs") options.runs = std::max(1, std::atoi(value.c_str()));
         else {
@@ -42,12 +41,26 @@ Options ParseOptions(int argc, char** argv)
             std::exit(2);
         }
     }
-    if (options.site.empty() || options.floor.empty() || options.relay.empty()) {
-        std::fprintf(stderr, "usage: %s --site DIR --floor PATH --relay PATH "
+    if (options.site.empty() || options.floor.empty()) {
+        std::fprintf(stderr, "usage: %s --site DIR --floor PATH "
                              "[--valgrind PATH] [--runs N]\n", argv[0]);
         std::exit(2);
     }
     return options;
+}
+
+// The one-minute load average: timings taken on a busy machine scatter.
+std::string LoadAverage()
+{
+    double load = -1;
+    if (FILE* file = std::fopen("/proc/loadavg", "r")) {
+        if (std::fscanf(file, "%lf", &load) != 1)
+            load = -1;
+        std::fclose(file);
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2f", load);
+    return text;
 }
 
 double Median(std::vector<double> values)
@@ -61,11 +74,11 @@ double Median(std::vector<double> values)
 
 struct Measured {
     BenchCase bench;
-    std::unique_ptr<Launch> program, floor, relayed, relayedFloor;
+    std::unique_ptr<Launch> program, floor;
     std::vector<double> times, floorTimes;
     std::string wrong;          // why the case's answer is wrong; empty when right
     bool incomplete = false;    // the answer lacks expectWhole
-    long peakRssKiB = 0, floorPeakRssKiB = 0;
+    long peakRssKiB = 0;
     long long instructions = -1, floorInstructions = -1;
 };
 
@@ -98,14 +111,15 @@ double RunFloor(Measured& m)
     return result.microseconds;
 }
 
-long PeakRss(const Launch& relayed, const BenchCase* bench)
+// The largest peak resident size of a few runs.
+long PeakRss(const Launch& launch, const BenchCase* bench)
 {
     std::string answer;
     long peak = 0;
     for (int i = 0; i < 5; ++i) {
         if (bench != nullptr)
             RestoreDatabase(*bench);
-        peak = std::max(peak, relayed.Run(answer).peakRssKiB);
+        peak = std::max(peak, launch.PeakRssKiB(answer));
     }
     return peak;
 }
@@ -126,7 +140,12 @@ void PrintTable(const std::vector<Measured>& all, double floorMedian, long floor
             continue;
         }
         double median = Median(m.times);
-        double ratio = median / Median(m.floorTimes);
+        // Each run against the floor run just before it: slow drifts of the
+        // machine's load fall on both and cancel.
+        std::vector<double> ratios;
+        for (size_t i = 0; i < m.times.size(); ++i)
+            ratios.push_back(m.times[i] / m.floorTimes[i]);
+        double ratio = Median(ratios);
         bool met = ratio <= m.bench.targetRatio && m.peakRssKiB <= PeakRssLimitKiB;
         std::string verdict = met ? "ok" : "MISSED";
         if (ratio > m.bench.targetRatio)
@@ -146,6 +165,7 @@ void PrintTable(const std::vector<Measured>& all, double floorMedian, long floor
 int main(int argc, char** argv)
 {
     Options options = ParseOptions(argc, argv);
+    const std::string loadBefore = LoadAverage();
     const std::string program = options.site + "/zephconf";
 
     std::vector<Measured> all;
@@ -156,12 +176,6 @@ int main(int argc, char** argv)
                                              bench.environment, bench.bodyFile);
         m.floor = std::make_unique<Launch>(options.floor, std::vector<std::string>{options.floor},
                                            bench.environment, bench.bodyFile);
-        m.relayed = std::make_unique<Launch>(options.relay,
-                                             std::vector<std::string>{options.relay, program},
-                                             bench.environment, bench.bodyFile);
-        m.relayedFloor = std::make_unique<Launch>(
-            options.relay, std::vector<std::string>{options.relay, options.floor},
-            bench.environment, bench.bodyFile);
         all.push_back(std::move(m));
     }
 
@@ -189,9 +203,9 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "==> peak memory\n");
     long floorRss = 0;
     for (Measured& m : all) {
-        floorRss = std::max(floorRss, PeakRss(*m.relayedFloor, nullptr));
+        floorRss = std::max(floorRss, PeakRss(*m.floor, nullptr));
         if (m.wrong.empty())
-            m.peakRssKiB = PeakRss(*m.relayed, &m.bench);
+            m.peakRssKiB = PeakRss(*m.program, &m.bench);
     }
 
     long long floorInstructions = -1;
@@ -221,8 +235,9 @@ int main(int argc, char** argv)
 
     bool allMet = true;
     PrintTable(all, Median(floorTimes), floorRss, floorInstructions, allMet);
-    std::printf("\nratio: median of the case / median of the floor runs interleaved with it; "
-                "memory limit %ld KiB\n", PeakRssLimitKiB);
+    std::printf("\nratio: median over the runs of (run / floor run just before it); "
+                "memory limit %ld KiB; load average before and after: %s, %s\n",
+                PeakRssLimitKiB, loadBefore.c_str(), LoadAverage().c_str());
     std::printf(allMet ? "every target met\n" : "some targets missed or answers wrong\n");
     return allMet ? 0 : 1;
 }
