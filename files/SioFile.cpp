@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <cstdio>
 #include <new>
 #include <stdio.h>
 
@@ -22,38 +23,31 @@ void CutLineEnd(std::string& line)
 
 bool CSioFile::ReadString(std::string& line)
 {
-    line.clear();
-    // Lines are collected in chunks so that a line of any length comes back
-    // whole; bytes are taken as they are, NUL included.
-    char chunk[1024];
-    size_t used = 0;
-    bool readAny = false;
-    bool endReached = false;
+    // getdelim finds the line end in the stream's buffer with one search
+    // instead of a library call per byte; lines of any length come back whole
+    // and bytes are taken as they are, NUL included. Its buffer is kept for
+    // the next line: a lookup reads the file line by line from its start.
+    static char* buffer = nullptr;
+    static size_t capacity = 0;
+    // getdelim refuses a stream whose error flag an earlier operation left
+    // set (that operation has raised its own error); reading goes on.
+    if (std::ferror(stream))
+        std::clearerr(stream);
+    errno = 0;
+    const ssize_t length = ::getdelim(&buffer, &capacity, '\n', stream);
+    const bool complete = length > 0 && buffer[length - 1] == '\n';
+    if (!complete && std::ferror(stream))
+        ThrowFileError(errno == ENOMEM ? "Allocation in ReadString: " : "ReadString: ");
+    if (length <= 0) {
+        line.clear();
+        return false;
+    }
     try {
-        for (;;) {
-            const int c = getc_unlocked(stream);
-            if (c == EOF) {
-                endReached = true;
-                break;
-            }
-            readAny = true;
-            chunk[used++] = static_cast<char>(c);
-            if (c == '\n')
-                break;
-            if (used == sizeof chunk) {
-                line.append(chunk, used);
-                used = 0;
-            }
-        }
-        line.append(chunk, used);
+        line.assign(buffer, static_cast<size_t>(length));
     } catch (const std::bad_alloc&) {
         errno = ENOMEM;
         ThrowFileError("Allocation in ReadString: ");
     }
-    if (endReached && std::ferror(stream))
-        ThrowFileError("ReadString: ");
-    if (!readAny)
-        return false;
     CutLineEnd(line);
     return true;
 }
