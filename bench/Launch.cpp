@@ -1,4 +1,4 @@
-// Launch.cpp: fork, exec and waitpid with the body file on standard input and a
+// Launch.cpp: fork, exec and wait4 with the body file on standard input and a
 // pipe on standard output.
 #include "Launch.h"
 
@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <sys/ptrace.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -101,11 +102,15 @@ Launch::Result Launch::Run(std::string& answer) const
         answer.append(buffer, static_cast<size_t>(n));
     }
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    rusage usage{};
+    while (::wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
     }
     result.microseconds = Now() - start;
     ::close(out[0]);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.cpuMicroseconds = usage.ru_utime.tv_sec * 1e6 + usage.ru_utime.tv_usec +
+                             usage.ru_stime.tv_sec * 1e6 + usage.ru_stime.tv_usec;
+    result.minorFaults = usage.ru_minflt;
     return result;
 }
 

@@ -20,6 +20,8 @@ public:
     struct Result {
         double microseconds = 0;  // from before fork to after the child was reaped
         int status = -1;          // exit status; 128 + signal when killed
+        double cpuMicroseconds = 0;  // user + system time of the child
+        long minorFaults = 0;        // page faults served without I/O
     };
     // Runs the program once; its answer lands in `answer`.
     Result Run(std::string& answer) const;

@@ -3,8 +3,9 @@
 // and prints per case the median wall time, its ratio to the floor measured in
 // the same rounds, the instructions executed and the peak resident memory.
 //
-// bench-tool --site DIR --floor PATH [--valgrind PATH] [--runs N]
-// DIR holds zephconf; the databases are written beside it.
+// bench-tool --site DIR --floor PATH [--valgrind PATH] [--runs N] [--detail 1]
+// DIR holds zephconf; the databases are written beside it. --detail adds CPU
+// time and page faults per request, to see where the time goes.
 #include "Cases.h"
 #include "Instructions.h"
 #include "Launch.h"
@@ -12,7 +13,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +25,7 @@ constexpr int WarmUpRounds = 10;
 struct Options {
     std::string site, floor, valgrind;
     int runs = 300;
+    bool detail = false;
 };
 
 Options ParseOptions(int argc, char** argv)
@@ -36,14 +37,15 @@ Options ParseOptions(int argc, char** argv)
         else if (name == "--floor") options.floor = value;
         else if (name == "--valgrind") options.valgrind = value;
         else if (name == "--runs") options.runs = std::max(1, std::atoi(value.c_str()));
+        else if (name == "--detail") options.detail = value != "0";
         else {
             std::fprintf(stderr, "unknown option %s\n", name.c_str());
             std::exit(2);
         }
     }
     if (options.site.empty() || options.floor.empty()) {
-        std::fprintf(stderr, "usage: %s --site DIR --floor PATH "
-                             "[--valgrind PATH] [--runs N]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s --site DIR --floor PATH [--valgrind PATH] [--runs N] "
+                             "[--detail 1]\n", argv[0]);
         std::exit(2);
     }
     return options;
@@ -72,18 +74,38 @@ double Median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
+// Each run against the floor run just before it: slow drifts of the machine's
+// load fall on both and cancel.
+double PairedRatio(const std::vector<double>& runs, const std::vector<double>& floorRuns)
+{
+    std::vector<double> ratios;
+    for (size_t i = 0; i < runs.size(); ++i)
+        ratios.push_back(runs[i] / std::max(floorRuns[i], 1.0));
+    return Median(ratios);
+}
+
+struct Samples {
+    std::vector<double> wall, cpu, faults;
+    void Add(const Launch::Result& result)
+    {
+        wall.push_back(result.microseconds);
+        cpu.push_back(result.cpuMicroseconds);
+        faults.push_back(static_cast<double>(result.minorFaults));
+    }
+};
+
 struct Measured {
     BenchCase bench;
     std::unique_ptr<Launch> program, floor;
-    std::vector<double> times, floorTimes;
+    Samples runs, floorRuns;
     std::string wrong;          // why the case's answer is wrong; empty when right
     bool incomplete = false;    // the answer lacks expectWhole
     long peakRssKiB = 0;
-    long long instructions = -1, floorInstructions = -1;
+    long long instructions = -1;
 };
 
 // One run of the case; records what is wrong with its answer.
-double RunChecked(Measured& m)
+Launch::Result RunChecked(Measured& m)
 {
     static std::string answer;
     RestoreDatabase(m.bench);
@@ -97,10 +119,10 @@ double RunChecked(Measured& m)
         if (!m.bench.expectWhole.empty() && answer.find(m.bench.expectWhole) == std::string::npos)
             m.incomplete = true;
     }
-    return result.microseconds;
+    return result;
 }
 
-double RunFloor(Measured& m)
+Launch::Result RunFloor(Measured& m)
 {
     static std::string answer;
     Launch::Result result = m.floor->Run(answer);
@@ -108,7 +130,7 @@ double RunFloor(Measured& m)
         std::fprintf(stderr, "the floor program answered wrongly (status %d)\n", result.status);
         std::exit(1);
     }
-    return result.microseconds;
+    return result;
 }
 
 // The largest peak resident size of a few runs.
@@ -124,13 +146,14 @@ long PeakRss(const Launch& launch, const BenchCase* bench)
     return peak;
 }
 
-void PrintTable(const std::vector<Measured>& all, double floorMedian, long floorRss,
-                long long floorInstructions, bool& allMet)
+bool PrintTable(const std::vector<Measured>& all, const Samples& floorRuns, long floorRss,
+                long long floorInstructions)
 {
+    bool allMet = true;
     std::printf("\n%-22s %10s %7s %7s %14s %13s  %s\n", "case", "median µs", "ratio", "target",
                 "instructions", "peak RSS KiB", "verdict");
-    std::printf("%-22s %10.0f %7.2f %7s %14lld %13ld\n", "floor (static C)", floorMedian, 1.0,
-                "", floorInstructions, floorRss);
+    std::printf("%-22s %10.0f %7.2f %7s %14lld %13ld\n", "floor (static C)",
+                Median(floorRuns.wall), 1.0, "", floorInstructions, floorRss);
     for (const Measured& m : all) {
         if (!m.wrong.empty()) {
             std::printf("%-22s %10s %7s %6.1fx %14s %13s  WRONG ANSWER: %s\n",
@@ -139,13 +162,7 @@ void PrintTable(const std::vector<Measured>& all, double floorMedian, long floor
             allMet = false;
             continue;
         }
-        double median = Median(m.times);
-        // Each run against the floor run just before it: slow drifts of the
-        // machine's load fall on both and cancel.
-        std::vector<double> ratios;
-        for (size_t i = 0; i < m.times.size(); ++i)
-            ratios.push_back(m.times[i] / m.floorTimes[i]);
-        double ratio = Median(ratios);
+        double ratio = PairedRatio(m.runs.wall, m.floorRuns.wall);
         bool met = ratio <= m.bench.targetRatio && m.peakRssKiB <= PeakRssLimitKiB;
         std::string verdict = met ? "ok" : "MISSED";
         if (ratio > m.bench.targetRatio)
@@ -155,8 +172,23 @@ void PrintTable(const std::vector<Measured>& all, double floorMedian, long floor
         if (m.incomplete)
             verdict += "; note: the answer does not list every item";
         allMet = allMet && met;
-        std::printf("%-22s %10.0f %7.2f %6.1fx %14lld %13ld  %s\n", m.bench.name.c_str(), median,
-                    ratio, m.bench.targetRatio, m.instructions, m.peakRssKiB, verdict.c_str());
+        std::printf("%-22s %10.0f %7.2f %6.1fx %14lld %13ld  %s\n", m.bench.name.c_str(),
+                    Median(m.runs.wall), ratio, m.bench.targetRatio, m.instructions,
+                    m.peakRssKiB, verdict.c_str());
+    }
+    return allMet;
+}
+
+void PrintDetail(const std::vector<Measured>& all, const Samples& floorRuns)
+{
+    std::printf("\n%-22s %10s %10s %13s\n", "case", "cpu µs", "cpu ratio", "minor faults");
+    std::printf("%-22s %10.0f %10.2f %13.0f\n", "floor (static C)", Median(floorRuns.cpu), 1.0,
+                Median(floorRuns.faults));
+    for (const Measured& m : all) {
+        if (m.wrong.empty())
+            std::printf("%-22s %10.0f %10.2f %13.0f\n", m.bench.name.c_str(),
+                        Median(m.runs.cpu), PairedRatio(m.runs.cpu, m.floorRuns.cpu),
+                        Median(m.runs.faults));
     }
 }
 
@@ -185,17 +217,25 @@ int main(int argc, char** argv)
 
     std::fprintf(stderr, "==> timing %d runs per case, each after a run of the floor\n",
                  options.runs);
-    std::vector<double> floorTimes;
+    Samples floorRuns;
     for (int round = -WarmUpRounds; round < options.runs; ++round) {
         for (Measured& m : all) {
             if (!m.wrong.empty())
                 continue;
-            double floorTime = RunFloor(m);
-            double time = RunChecked(m);
+            // Alternate which of the two goes first, so that whatever the
+            // first run of a pair pays falls on both alike.
+            Launch::Result floorResult, result;
+            if (round % 2 == 0) {
+                floorResult = RunFloor(m);
+                result = RunChecked(m);
+            } else {
+                result = RunChecked(m);
+                floorResult = RunFloor(m);
+            }
             if (round >= 0) {
-                m.floorTimes.push_back(floorTime);
-                m.times.push_back(time);
-                floorTimes.push_back(floorTime);
+                m.floorRuns.Add(floorResult);
+                m.runs.Add(result);
+                floorRuns.Add(floorResult);
             }
         }
     }
@@ -233,8 +273,9 @@ int main(int argc, char** argv)
     for (Measured& m : all)
         RestoreDatabase(m.bench);
 
-    bool allMet = true;
-    PrintTable(all, Median(floorTimes), floorRss, floorInstructions, allMet);
+    bool allMet = PrintTable(all, floorRuns, floorRss, floorInstructions);
+    if (options.detail)
+        PrintDetail(all, floorRuns);
     std::printf("\nratio: median over the runs of (run / floor run just before it); "
                 "memory limit %ld KiB; load average before and after: %s, %s\n",
                 PeakRssLimitKiB, loadBefore.c_str(), LoadAverage().c_str());
