@@ -7,21 +7,7 @@
 #include <new>
 #include <stdio.h>
 
-namespace {
-
-// Removes the line end: a final LF or CR goes, and when the byte before it
-// is a CR that goes too (a CR LF pair, or two CRs). A CR elsewhere stays.
-void CutLineEnd(std::string& line)
-{
-    const size_t n = line.size();
-    if (n == 0 || (line[n - 1] != '\n' && line[n - 1] != '\r'))
-        return;
-    line.resize(n >= 2 && line[n - 2] == '\r' ? n - 2 : n - 1);
-}
-
-}  // namespace
-
-bool CSioFile::ReadString(std::string& line)
+bool CSioFile::ReadRawLine(std::string_view& line)
 {
     // getdelim finds the line end in the stream's buffer with one search
     // instead of a library call per byte; lines of any length come back whole
@@ -39,16 +25,34 @@ bool CSioFile::ReadString(std::string& line)
     if (!complete && std::ferror(stream))
         ThrowFileError(errno == ENOMEM ? "Allocation in ReadString: " : "ReadString: ");
     if (length <= 0) {
+        line = std::string_view();
+        return false;
+    }
+    line = std::string_view(buffer, static_cast<size_t>(length));
+    return true;
+}
+
+std::string_view CSioFile::WithoutLineEnd(std::string_view line)
+{
+    const size_t n = line.size();
+    if (n == 0 || (line[n - 1] != '\n' && line[n - 1] != '\r'))
+        return line;
+    return line.substr(0, n >= 2 && line[n - 2] == '\r' ? n - 2 : n - 1);
+}
+
+bool CSioFile::ReadString(std::string& line)
+{
+    std::string_view raw;
+    if (!ReadRawLine(raw)) {
         line.clear();
         return false;
     }
     try {
-        line.assign(buffer, static_cast<size_t>(length));
+        line.assign(WithoutLineEnd(raw));
     } catch (const std::bad_alloc&) {
         errno = ENOMEM;
         ThrowFileError("Allocation in ReadString: ");
     }
-    CutLineEnd(line);
     return true;
 }
 
