@@ -1,8 +1,6 @@
 // SettingValues.cpp: numbers and list elements of initialisation file values.
 #include "config/SettingValues.h"
 
-#include "cgi/TextUtils.h"
-
 #include <climits>
 #include <cstdlib>
 
@@ -22,8 +20,18 @@ long TextToLong(const char* text)
     return std::strtol(text, nullptr, 10);
 }
 
-std::unique_ptr<char[]> NextListElement(std::string& list)
+const char* ListCutter::Next()
 {
-    // The list is cut in place: no working copy of the value is needed.
-    return CutToken(&list[0], ',');
+    // Like cutting a token at ",": a NUL ends the list as well.
+    char* element = rest;
+    char* end = element;
+    while (*end != '\0' && *end != ',')
+        ++end;
+    if (*end == ',') {
+        *end = '\0';
+        rest = end + 1;
+    } else {
+        rest = end;
+    }
+    return element;
 }

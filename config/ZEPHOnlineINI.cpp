@@ -114,14 +114,15 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value)
     // Time stamp items: at most itemCount - 2 of them; the list ends at an empty
     // element or at a name that no item has, and -1 marks where it ended.
     ReadValue("time stamp", "time stamp items", value);
+    ListCutter stamps(value);
     int stampCount = 0;
     for (; stampCount < itemCount - 2; ++stampCount) {
-        std::unique_ptr<char[]> element = NextListElement(value);
+        const char* element = stamps.Next();
         if (element[0] == '\0')
             break;
         const bool star = element[0] == '*';
         stampStar[stampCount] = star ? 1 : 0;
-        const int slot = FindItem(element.get() + (star ? 1 : 0));
+        const int slot = FindItem(element + (star ? 1 : 0));
         if (slot < 0)
             break;
         stampItem[stampCount] = static_cast<short>(slot);
@@ -136,14 +137,15 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value)
     // One display format number per time stamp; anything beyond 40 (negative
     // numbers included, as unsigned 16-bit values) and missing numbers give 1.
     ReadValue("time stamp", "mode", value);
+    ListCutter modes(value);
     bool listEnded = false;
     for (int position = 0; position < stampCount; ++position) {
         unsigned short mode = 1;
         if (!listEnded) {
-            std::unique_ptr<char[]> element = NextListElement(value);
+            const char* element = modes.Next();
             listEnded = element[0] == '\0';
             if (!listEnded)
-                mode = static_cast<unsigned short>(TextToInt(element.get()));
+                mode = static_cast<unsigned short>(TextToInt(element));
         }
         stampMode[position] = static_cast<short>(mode > 40 ? 1 : mode);
     }
@@ -183,12 +185,13 @@ void CZEPHOnlineINI::LoadCsvSettings(std::string& value)
 
     // Display sequence: position q holds the matched item slot + 1, 0 for none.
     ReadValue("formatted csv file options", "display", value);
+    ListCutter display(value);
     for (int position = 1; position < itemCount; ++position) {
-        std::unique_ptr<char[]> element = NextListElement(value);
+        const char* element = display.Next();
         if (element[0] == '\0')
             break;
         const bool star = element[0] == '*';
-        const int slot = FindCsvItem(element.get() + (star ? 1 : 0));
+        const int slot = FindCsvItem(element + (star ? 1 : 0));
         if (slot == 0)
             continue;
         csvDisplay[position] = static_cast<short>(slot + 1);
