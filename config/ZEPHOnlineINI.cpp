@@ -4,29 +4,58 @@
 #include "config/EntryItems.h"
 #include "config/SettingValues.h"
 
-#include <strings.h>
+#include <cstring>
 
 bool CZEPHOnlineINI::OpenFile(const char* fileName, int mode)
 {
     return CIniFile::OpenFile(fileName, mode);
 }
 
-int CZEPHOnlineINI::FindItem(const std::string& name) const
+namespace {
+
+// Letter case as strcasecmp sees it in the C locale, the only one this
+// program uses: A to Z are the capitals of a to z.
+inline unsigned char Folded(char c)
 {
-    for (int slot = 0; slot < itemCount; ++slot) {
-        if (strcasecmp(itemName[slot].c_str(), name.c_str()) == 0)
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
+}
+
+// Names equal ignoring letter case. Equal names are equally long, and the
+// names of one database often share their beginning (Phone1, Phone2), so the
+// lengths are compared first and the bytes from the end.
+bool SameName(const std::string& itemName, const char* name, size_t length)
+{
+    if (itemName.size() != length)
+        return false;
+    for (size_t i = length; i > 0; --i) {
+        if (Folded(itemName[i - 1]) != Folded(name[i - 1]))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int CZEPHOnlineINI::FindItemAmong(int first, int end, const char* name) const
+{
+    const size_t length = std::strlen(name);
+    for (int slot = first; slot < end; ++slot) {
+        if (SameName(itemName[slot], name, length))
             return slot;
     }
     return -1;
 }
 
+int CZEPHOnlineINI::FindItem(const std::string& name) const
+{
+    return FindItemAmong(0, itemCount, name.c_str());
+}
+
 int CZEPHOnlineINI::FindCsvItem(const char* name) const
 {
-    for (int slot = 1; slot < itemCount - 1; ++slot) {
-        if (strcasecmp(itemName[slot].c_str(), name) == 0)
-            return slot;
-    }
-    return 0;
+    const int slot = FindItemAmong(1, itemCount - 1, name);
+    return slot < 0 ? 0 : slot;
 }
 
 // The keys are read in a fixed order: later corrections depend on earlier
@@ -122,7 +151,7 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value)
             break;
         const bool star = element[0] == '*';
         stampStar[stampCount] = star ? 1 : 0;
-        const int slot = FindItem(element + (star ? 1 : 0));
+        const int slot = FindItemAmong(0, itemCount, element + (star ? 1 : 0));
         if (slot < 0)
             break;
         stampItem[stampCount] = static_cast<short>(slot);

@@ -332,6 +332,18 @@ TEST(EntryItems, FindItemIgnoresCaseAndTakesTheFirstMatch)
     EXPECT_EQ(-1, r->FindItem("*Name"));
 }
 
+TEST(EntryItems, FindItemComparesWholeNamesAndFoldsOnlyAsciiLetters)
+{
+    // UTF-8 bytes: \xC3\x84 is a capital A with diaeresis, \xC3\xA4 its small letter.
+    auto r = Load("[database entry info]\nentry item name=Phone1,phone12,\xC3\x84ra,Rate\n\n");
+    const std::pair<const char*, int> cases[] = {
+        {"PHONE1", 1}, {"phone2", -1}, {"Phone", -1}, {"PHONE12", 2}, {"Phxne1", -1},
+        {"\xC3\x84RA", 3}, {"\xC3\xA4ra", -1}, {"rATE", 4}, {"Rat", -1}, {"", -1},
+    };
+    for (const auto& [name, slot] : cases)
+        EXPECT_EQ(slot, r->FindItem(name)) << name;
+}
+
 TEST(EntryItems, PreviousItemLists)
 {
     auto r = Load(
