@@ -19,11 +19,16 @@ bool FirstLineEndsWithLineFeed(CIniFile& file)
     return file.Read(&next, 1) == 0 || next == '\n';
 }
 
-// Copies every line of `from` into `to` with a line feed after each, makes
-// the copy durable and gives it the original's permission bits (the file
-// holds passwords: a 0600 file must stay 0600).
+// Copies every line of `from` into `to` with a line feed after each and makes
+// the copy durable. The copy gets the original's permission bits before the
+// first byte goes in: the file holds passwords, and a 0600 file must never
+// have a readable copy, not even for a moment.
 void CopyWithLineFeeds(CIniFile& from, CSioFile& to)
 {
+    struct stat original;
+    if (::fstat(::fileno(from.GetStream()), &original) != 0 ||
+        ::fchmod(::fileno(to.GetStream()), original.st_mode & 07777) != 0)
+        ThrowFileError("File write: ");
     from.Seek(0, SEEK_SET);
     std::string line;
     while (from.ReadString(line)) {
@@ -31,10 +36,6 @@ void CopyWithLineFeeds(CIniFile& from, CSioFile& to)
         to.Write(line.data(), line.size());
     }
     to.Flush();
-    struct stat original;
-    if (::fstat(::fileno(from.GetStream()), &original) != 0 ||
-        ::fchmod(::fileno(to.GetStream()), original.st_mode & 07777) != 0)
-        ThrowFileError("File write: ");
     if (::fsync(::fileno(to.GetStream())) != 0)
         ThrowFileError("File flush: ");
 }

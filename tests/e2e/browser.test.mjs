@@ -1,0 +1,134 @@
+// browser.test.mjs: a database owner's session in headless Chromium: sign in on the
+// demo site, change settings in the administration form, submit, follow the
+// confirmation page's link, sign in again, and check the file byte for byte.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { after, before, beforeEach, test } from 'node:test';
+import { chromium } from 'playwright-core';
+
+import {
+  adminPassword, baseUrl, demoIni, freshDatabase, iniValue, readIni, withIniValue, workDir,
+} from './lib/site.mjs';
+
+const ChromiumPath = '/usr/bin/chromium';
+const ChromiumArgs = [
+  '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync',
+];
+const StepTimeoutMs = 15000;
+const screenshotPath = path.join(workDir, 'admin-form.png');
+
+// A value with every character that HTML gives a meaning to in an attribute.
+const MarkupValue = 'Members "top 10" & <new> entries > last week';
+const NewItemLine = 'Nickname,20,string';
+
+let context;
+let page;
+let userDataDir;
+let dbFile;
+
+before(async () => {
+  assert.ok(fs.existsSync(ChromiumPath), `${ChromiumPath} is missing (Debian package chromium)`);
+  userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'zeph-chromium-'));
+  context = await chromium.launchPersistentContext(userDataDir, {
+    executablePath: ChromiumPath, headless: true, args: ChromiumArgs, timeout: 60000,
+  });
+  context.setDefaultTimeout(StepTimeoutMs);
+  context.setDefaultNavigationTimeout(StepTimeoutMs);
+  page = context.pages()[0] ?? await context.newPage();
+});
+
+// Every test starts from the demo database as checked in.
+beforeEach(() => {
+  dbFile = freshDatabase('members');
+});
+
+after(async () => {
+  await context?.close();
+  if (userDataDir) fs.rmSync(userDataDir, { recursive: true, force: true });
+});
+
+// From the sign-in page to the administration form of the demo database.
+async function signIn() {
+  await page.goto(`${baseUrl}/`);
+  assert.equal(await page.inputValue('#DBName'), 'members');
+  await page.fill('#password', adminPassword);
+  await Promise.all([page.waitForURL('**/cgi-bin/zephconf'), page.click('input[type=submit]')]);
+  await page.waitForSelector('form input[name=act][value=Configure]', { state: 'attached' });
+}
+
+const field = (name) => page.locator(`form [name="${name}"]`);
+
+// The current items as the form lists them, one "name,length,type" line each.
+function itemLines(ini) {
+  const names = iniValue(ini, 'database entry info', 'entry item name').split(',');
+  const lengths = iniValue(ini, 'database entry info', 'entry item DB storage length').split(',');
+  const types = iniValue(ini, 'database entry info', 'entry item data type').split(',');
+  return names.map((name, i) => `${name},${lengths[i]},${types[i]}\n`).join('');
+}
+
+test('submitting the form unchanged leaves the file byte for byte the same', { timeout: 60000 }, async () => {
+  await signIn();
+  await field('password').fill(adminPassword);
+  await Promise.all([page.waitForEvent('load'), page.click('input[type=submit]')]);
+  assert.equal(await page.textContent('h1'), 'Your database configuration file has been updated!');
+  assert.equal(readIni(dbFile), demoIni);
+});
+
+test('sign in, change settings, submit, sign in again: the file holds exactly the changes', { timeout: 120000 }, async () => {
+  await signIn();
+
+  // The form shows the file's values.
+  const textFields = {
+    HtmlURL: ['file', 'html path'], DBURL: ['file', 'exe full URL'],
+    EMail: ['contact', 'web master'], SearchPasswd: ['password', 'search entry password'],
+    MasterPasswd: ['password', 'masterpassword'], CSVItem: ['formatted csv file options', 'display'],
+    StampIndex: ['time stamp', 'time stamp items'], TimeFormat: ['time stamp', 'mode'],
+    MaxNumber: ['search options', 'found entries per page'], Waste: ['database entry info', 'maximum waste entries stored in DB'],
+    SMTP: ['report', 'SMTP server'], StatSub: ['report', 'Stats subject'],
+  };
+  for (const [name, [section, key]] of Object.entries(textFields)) {
+    assert.equal(await field(name).inputValue(), iniValue(demoIni, section, key), name);
+  }
+  assert.equal(await field('iteminfo').inputValue(), itemLines(demoIni));
+  assert.equal(await field('Hide').isChecked(), true);
+  assert.equal(await field('ConvertNew').isChecked(), false);
+  assert.equal(await field('password').inputValue(), '');
+
+  // Change a text field, a checkbox and the item list, then submit.
+  await field('StatSub').fill(MarkupValue);
+  await field('ConvertNew').check();
+  await field('iteminfo').fill(itemLines(demoIni) + `${NewItemLine}\n`);
+  await field('password').fill(adminPassword);
+  await Promise.all([page.waitForEvent('load'), page.click('input[type=submit]')]);
+
+  // The confirmation page and its link to the database's main page.
+  await page.waitForSelector('h1');
+  assert.equal(await page.textContent('h1'), 'Your database configuration file has been updated!');
+  const link = page.locator('a', { hasText: 'Go to the database main page to check it out.' });
+  assert.equal(await link.getAttribute('href'), iniValue(demoIni, 'file', 'html path'));
+  await Promise.all([page.waitForURL('**/DB.html'), link.click()]);
+  assert.equal(await page.title(), 'Members directory');
+
+  // Signed in again, the form shows the new values.
+  await signIn();
+  assert.equal(await field('StatSub').inputValue(), MarkupValue);
+  assert.equal(await field('ConvertNew').isChecked(), true);
+  assert.equal(await field('iteminfo').inputValue(), itemLines(demoIni) + `${NewItemLine}\n`);
+  assert.equal(await field('Hide').isChecked(), true);
+  fs.mkdirSync(workDir, { recursive: true });
+  await page.screenshot({ path: screenshotPath, fullPage: true });
+
+  // The file differs from the demo database only in the changed keys.
+  let expected = withIniValue(demoIni, 'report', 'Stats subject', MarkupValue);
+  expected = withIniValue(expected, 'database entry info', 'convert old items to new items', '1');
+  const entry = (key, tail) => [
+    'database entry info', key, `${iniValue(demoIni, 'database entry info', key)},${tail}`];
+  expected = withIniValue(expected, 'database entry info', 'entry item number', '13');
+  expected = withIniValue(expected, ...entry('entry item name', 'Nickname'));
+  expected = withIniValue(expected, ...entry('entry item data type', 'string'));
+  expected = withIniValue(expected, ...entry('entry item DB storage length', '20'));
+  assert.equal(readIni(dbFile), expected);
+});

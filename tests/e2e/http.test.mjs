@@ -1,0 +1,146 @@
+// http.test.mjs: requests to the program through lighttpd over HTTP, each compared
+// with what the program answers when it is run alone with the same request.
+import assert from 'node:assert/strict';
+import { beforeEach, describe, test } from 'node:test';
+
+import {
+  adminPassword, demoIni, formBody, freshDatabase, httpRequest, iniValue, readIni,
+  runProgramAlone,
+} from './lib/site.mjs';
+
+const DB = 'httpcheck';
+
+// Sends the request both ways and checks that lighttpd delivered exactly the
+// program's page: its header became the HTTP content type, its body is unchanged.
+// lighttpd answers 200 whatever the program's exit status.
+async function compareWithProgram(request) {
+  const alone = runProgramAlone({ ...request, dbName: DB, ini: readIni(dbFile) });
+  const served = await httpRequest(request);
+  assert.equal(alone.header, 'Content-type: text/html');
+  assert.equal(served.status, 200);
+  assert.equal(served.contentType, 'text/html');
+  assert.equal(served.body, alone.body);
+  return { alone, served };
+}
+
+let dbFile;
+
+beforeEach(() => {
+  dbFile = freshDatabase(DB);
+});
+
+describe('through lighttpd', () => {
+  test('the version page', async () => {
+    const { alone, served } = await compareWithProgram({ query: 'act=version' });
+    assert.equal(alone.status, 0);
+    assert.match(served.body, /The version of ZEP on this server is 5\.31\./);
+  });
+
+  test('the sign-in page posts act=entrance with a database name and password to the program', async () => {
+    const page = await httpRequest({ urlPath: '/' });
+    assert.equal(page.status, 200);
+    const form = /<form action="([^"]*)" method="POST">([\s\S]*?)<\/form>/.exec(page.body);
+    assert.ok(form, 'the sign-in page has a POST form');
+    assert.equal(form[1], '/cgi-bin/zephconf');
+    const names = [...form[2].matchAll(/<input type="(\w+)"[^>]* name="(\w+)"(?: value="([^"]*)")?/g)]
+      .map(([, type, name, value]) => `${type}:${name}${value !== undefined ? `=${value}` : ''}`);
+    assert.deepEqual(names, ['text:DBName=members', 'password:password', 'hidden:act=entrance']);
+  });
+
+  test('the entrance page: the administration form, file unchanged', async () => {
+    const body = formBody({ DBName: DB, password: adminPassword, act: 'entrance' });
+    const { alone, served } = await compareWithProgram({ method: 'POST', body });
+    assert.equal(alone.status, 0);
+    assert.match(served.body, /<form action="\/cgi-bin\/zephconf" method="POST"/);
+    assert.match(served.body, new RegExp(`Zephyr Ledger Desk \\(${DB}\\) Administration Page`));
+    assert.equal(readIni(dbFile), demoIni);
+  });
+
+  test('a Configure POST rewrites the file exactly as the program alone does', async () => {
+    const fields = configureFields();
+    const body = formBody(fields);
+    const { alone, served } = await compareWithProgram({ method: 'POST', body });
+    assert.equal(alone.status, 0);
+    assert.match(served.body, /Your database configuration file has been updated!/);
+    const after = readIni(dbFile);
+    assert.equal(after, alone.ini);
+    assert.notEqual(after, demoIni);
+    assert.equal(iniValue(after, 'search options', 'found entries per page'), '30');
+    assert.equal(iniValue(after, 'file', 'hide files'), '0');
+    assert.equal(iniValue(after, 'report', 'Stats subject'), 'Monthly "top" members & <guests>');
+    assert.equal(iniValue(after, 'database entry info', 'entry item number'), '3');
+    assert.equal(iniValue(after, 'database entry info', 'entry item name'), '*Name,*EMail,Phone');
+  });
+
+  const errorCases = [
+    { name: 'wrong password', fields: { DBName: DB, password: 'Demo-Admin', act: 'entrance' }, heading: 'Bad password.' },
+    { name: 'no such database', fields: { DBName: 'nosuchdb', password: adminPassword, act: 'entrance' }, heading: 'Database initiation file is not present.' },
+    { name: 'no action', fields: { DBName: DB, password: adminPassword }, heading: 'Bad html form data.' },
+    { name: 'Configure without the item lists', fields: { DBName: DB, password: adminPassword, act: 'Configure' }, heading: 'Bad html form data.' },
+    { name: 'no database name', fields: { password: adminPassword, act: 'entrance' }, heading: 'Sorry, you did not indicate which DB' },
+  ];
+  for (const { name, fields, heading } of errorCases) {
+    test(`error page: ${name}, file unchanged`, async () => {
+      const { alone, served } = await compareWithProgram({ method: 'POST', body: formBody(fields) });
+      assert.equal(alone.status, 1);
+      assert.match(served.body, new RegExp(`<font color="#ff0000">${heading.replace(/[.()]/g, '\\$&')}`));
+      assert.equal(readIni(dbFile), demoIni);
+    });
+  }
+
+  test('the database folder beside the program is not served', async () => {
+    for (const urlPath of [`/cgi-bin/${DB}/${DB}.ini`, '/cgi-bin/members/members.ini', '/cgi-bin/']) {
+      const answer = await httpRequest({ urlPath });
+      assert.equal(answer.status, 403, urlPath);
+      assert.doesNotMatch(answer.body, /Administration password/);
+    }
+  });
+});
+
+// A complete administration form as a browser submits it, with a few settings changed
+// from the demo database's.
+function configureFields() {
+  return {
+    iteminfo: '*Name,40,string\r\n*EMail,60,string\r\nPhone,20,phone\r\n',
+    previtem: '*Name,40\r\nEMail,60\r\n',
+    Waste: '40',
+    HtmlURL: '/DB.html',
+    DBURL: '/cgi-bin/zeph.exe',
+    ConfURL: '',
+    HelpURL: '/help/adminhlp.html',
+    EMail: 'webmaster@members.example.org',
+    OldDBPath: 'import/members-2023.csv',
+    DBFormat: 'Name,EMail,Phone',
+    SChar: ';',
+    UseCSV: '1',
+    CSVItem: 'Name,*EMail,Phone',
+    CSVSort: 'Name',
+    UsePasswd: '1',
+    SearchPasswd: 'lookup',
+    ChangePasswd: 'edit-2024',
+    AddPasswd: 'join-us',
+    CaseSensitivity: '1',
+    MasterPasswd: 'clubmaster',
+    MaxFoundNumber: '200',
+    MaxNumber: '30',
+    PagePerSec: '10',
+    UseStamp: '1',
+    StampIndex: '*Name',
+    MasterStamp: '1',
+    TimeFormat: '1',
+    EntryLife: '0',
+    UseCount: '1',
+    CountItem: 'Name',
+    CountInt: '7',
+    TopCount: '10',
+    ReportError: '1',
+    SMTP: 'smtp.members.example.org',
+    Sender: 'zeph@members.example.org',
+    Receiver: 'board@members.example.org',
+    StatSub: 'Monthly "top" members & <guests>',
+    ErrorSub: 'Members database error',
+    password: adminPassword,
+    act: 'Configure',
+    DBName: DB,
+  };
+}

@@ -1,0 +1,133 @@
+// site.mjs: the demo site under test: its address and folders, fresh copies of the
+// demo database, HTTP requests to lighttpd, and the same request given to the
+// installed program directly, the way a web server starts it.
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+function requireEnv(name) {
+  const value = process.env[name];
+  if (!value) throw new Error(`${name} is not set: run the end-to-end tests with scripts/test-e2e`);
+  return value;
+}
+
+export const baseUrl = requireEnv('ZEPH_E2E_URL');
+export const siteDir = requireEnv('ZEPH_E2E_SITE');
+export const workDir = requireEnv('ZEPH_E2E_WORK');
+export const projectRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../..');
+export const programPath = path.join(siteDir, 'cgi-bin', 'zephconf');
+export const demoIniPath = path.join(projectRoot, 'demo', 'members', 'members.ini');
+export const demoIni = fs.readFileSync(demoIniPath, 'latin1');
+export const adminPassword = /^Administration password=(.*)$/m.exec(demoIni)[1];
+
+const RequestTimeoutMs = 10000;
+
+export function iniPathOf(dbName, root = path.join(siteDir, 'cgi-bin')) {
+  return path.join(root, dbName, `${dbName}.ini`);
+}
+
+// Puts a fresh copy of the demo database on the site under the name dbName (the
+// file name follows the database name) and returns its path.
+export function freshDatabase(dbName, content = demoIni) {
+  const file = iniPathOf(dbName);
+  fs.mkdirSync(path.dirname(file), { recursive: true });
+  fs.writeFileSync(file, content, 'latin1');
+  return file;
+}
+
+export function readIni(file) {
+  return fs.readFileSync(file, 'latin1');
+}
+
+// A form body as a browser sends it (application/x-www-form-urlencoded).
+export function formBody(fields) {
+  return new URLSearchParams(fields).toString();
+}
+
+// Sends a request to lighttpd: { method, query, body } -> { status, contentType, body }.
+// The body is kept as latin1 text so that every byte compares one to one.
+export async function httpRequest({ method = 'GET', urlPath = '/cgi-bin/zephconf', query = '', body }) {
+  const url = baseUrl + urlPath + (query ? `?${query}` : '');
+  const init = { method, signal: AbortSignal.timeout(RequestTimeoutMs), redirect: 'manual' };
+  if (body !== undefined) {
+    init.body = body;
+    init.headers = { 'content-type': 'application/x-www-form-urlencoded' };
+  }
+  const answer = await fetch(url, init);
+  const bytes = Buffer.from(await answer.arrayBuffer());
+  return { status: answer.status, contentType: answer.headers.get('content-type'), body: bytes.toString('latin1') };
+}
+
+// Runs the installed program alone on a copy of the database in a scratch folder
+// laid out like the site (program in cgi-bin/, database beside it), started by its
+// absolute path from its own folder, as lighttpd does. Returns the CGI header, the
+// body, the exit status and the database file afterwards.
+export function runProgramAlone({ method = 'GET', query = '', body = '', dbName, ini }) {
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'zeph-e2e-'));
+  try {
+    const cgiBin = path.join(scratch, 'cgi-bin');
+    fs.mkdirSync(cgiBin);
+    const program = path.join(cgiBin, 'zephconf');
+    fs.copyFileSync(programPath, program);
+    fs.chmodSync(program, 0o755);
+    if (dbName !== undefined && ini !== undefined) {
+      fs.mkdirSync(path.join(cgiBin, dbName));
+      fs.writeFileSync(iniPathOf(dbName, cgiBin), ini, 'latin1');
+    }
+    const env = {
+      PATH: process.env.PATH,
+      GATEWAY_INTERFACE: 'CGI/1.1',
+      SERVER_PROTOCOL: 'HTTP/1.1',
+      REQUEST_METHOD: method,
+      QUERY_STRING: query,
+      SCRIPT_NAME: '/cgi-bin/zephconf',
+    };
+    if (method === 'POST') {
+      env.CONTENT_LENGTH = String(Buffer.byteLength(body, 'latin1'));
+      env.CONTENT_TYPE = 'application/x-www-form-urlencoded';
+    }
+    const run = spawnSync(program, [], {
+      cwd: cgiBin, env, input: Buffer.from(body, 'latin1'), timeout: RequestTimeoutMs,
+    });
+    if (run.error) throw run.error;
+    const output = run.stdout.toString('latin1');
+    const end = output.indexOf('\n\n');
+    if (end < 0) throw new Error(`no CGI header in the program's answer: ${JSON.stringify(output.slice(0, 200))}`);
+    const iniAfter = dbName !== undefined && fs.existsSync(iniPathOf(dbName, cgiBin))
+      ? readIni(iniPathOf(dbName, cgiBin)) : undefined;
+    return { header: output.slice(0, end), body: output.slice(end + 2), status: run.status, ini: iniAfter };
+  } finally {
+    fs.rmSync(scratch, { recursive: true, force: true });
+  }
+}
+
+// The value of `key` in `section` of an initialisation file's text ('' when absent).
+export function iniValue(text, section, key) {
+  const lines = text.split('\n');
+  let inSection = false;
+  for (const line of lines) {
+    if (line === `[${section}]`) { inSection = true; continue; }
+    if (!inSection) continue;
+    if (line === '') break;
+    if (line.startsWith(`${key}=`)) return line.slice(key.length + 1);
+  }
+  return '';
+}
+
+// The text with the line `key=...` of `section` replaced by `key=value`.
+export function withIniValue(text, section, key, value) {
+  const lines = text.split('\n');
+  let inSection = false;
+  for (let i = 0; i < lines.length; i++) {
+    if (lines[i] === `[${section}]`) { inSection = true; continue; }
+    if (!inSection) continue;
+    if (lines[i] === '') break;
+    if (lines[i].startsWith(`${key}=`)) {
+      lines[i] = `${key}=${value}`;
+      return lines.join('\n');
+    }
+  }
+  throw new Error(`no key "${key}" in section "${section}"`);
+}
