@@ -34,3 +34,18 @@ char* IntToText(int value, char* text, int /*radix*/)
     std::snprintf(text, 12, "%d", value);
     return text;
 }
+
+char* TokenCutter::Next()
+{
+    char* token = rest;
+    char* end = token;
+    while (*end != '\0' && *end != delimiter)
+        ++end;
+    if (*end != '\0') {
+        *end = '\0';
+        rest = end + 1;
+    } else {
+        rest = end;
+    }
+    return token;
+}

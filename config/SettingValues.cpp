@@ -19,19 +19,3 @@ long TextToLong(const char* text)
     // strtol saturates on overflow where atoi's result is undefined.
     return std::strtol(text, nullptr, 10);
 }
-
-const char* ListCutter::Next()
-{
-    // Like cutting a token at ",": a NUL ends the list as well.
-    char* element = rest;
-    char* end = element;
-    while (*end != '\0' && *end != ',')
-        ++end;
-    if (*end == ',') {
-        *end = '\0';
-        rest = end + 1;
-    } else {
-        rest = end;
-    }
-    return element;
-}

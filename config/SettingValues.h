@@ -2,7 +2,8 @@
 // numbers, on/off letters and comma-separated lists.
 #pragma once
 
-#include <memory>
+#include "cgi/TextUtils.h"
+
 #include <string>
 
 // The number at the start of `text` as atoi reads it (leading blanks and a sign
@@ -29,12 +30,7 @@ inline bool IsYes(const std::string& text)
 // ended when an element is empty. The list is cut in place and in one pass,
 // so a long list costs no more per element than a short one; it must outlive
 // the cutter.
-class ListCutter {
+class ListCutter : public TokenCutter {
 public:
-    explicit ListCutter(std::string& list) : rest(&list[0]) {}
-    // The next element, NUL-terminated inside the list; "" once it has ended.
-    const char* Next();
-
-private:
-    char* rest;
+    explicit ListCutter(std::string& list) : TokenCutter(&list[0], ',') {}
 };
