@@ -65,7 +65,7 @@ long CIniFile::FindKeyLine(const std::string& section, const std::string& key, b
         }
         if (IsKeyLine(line, key)) {
             keyMissing = sectionMissing = false;
-            keyLine = line;
+            keyLine = raw;
             return position;
         }
         position += static_cast<long>(raw.size());
@@ -84,6 +84,6 @@ bool CIniFile::ReadValue(const std::string& section, const std::string& key, std
     }
     // The search has just read the key's line and stopped after it, where
     // reading it again would leave the stream too.
-    value.assign(keyLine.substr(key.size() + 1));
+    value.assign(WithoutLineEnd(keyLine).substr(key.size() + 1));
     return true;
 }

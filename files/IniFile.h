@@ -26,8 +26,8 @@ public:
     void WriteValue(const char* section, const char* key, const char* value);
 
 private:
-    // FindKey that also hands back the key's line without its line end (valid
-    // until the next read) when the key is found.
+    // FindKey that also hands back the key's line as it stands in the file,
+    // line end included (valid until the next read), when the key is found.
     long FindKeyLine(const std::string& section, const std::string& key, bool& keyMissing,
                      bool& sectionMissing, std::string_view& keyLine);
 };
