@@ -4,8 +4,10 @@
 // the same rounds, the instructions executed and the peak resident memory.
 //
 // bench-tool --site DIR --floor PATH [--valgrind PATH] [--runs N] [--detail 1]
+//            [--only CASE]
 // DIR holds zephconf; the databases are written beside it. --detail adds CPU
-// time and page faults per request, to see where the time goes.
+// time and page faults per request and --only times one case alone, to see
+// where the time goes.
 #include "Cases.h"
 #include "Instructions.h"
 #include "Launch.h"
@@ -26,6 +28,7 @@ struct Options {
     std::string site, floor, valgrind;
     int runs = 300;
     bool detail = false;
+    std::string only;  // a case name: time that case alone (for profiling)
 };
 
 Options ParseOptions(int argc, char** argv)
@@ -38,6 +41,7 @@ Options ParseOptions(int argc, char** argv)
         else if (name == "--valgrind") options.valgrind = value;
         else if (name == "--runs") options.runs = std::max(1, std::atoi(value.c_str()));
         else if (name == "--detail") options.detail = value != "0";
+        else if (name == "--only") options.only = value;
         else {
             std::fprintf(stderr, "unknown option %s\n", name.c_str());
             std::exit(2);
@@ -45,7 +49,7 @@ Options ParseOptions(int argc, char** argv)
     }
     if (options.site.empty() || options.floor.empty()) {
         std::fprintf(stderr, "usage: %s --site DIR --floor PATH [--valgrind PATH] [--runs N] "
-                             "[--detail 1]\n", argv[0]);
+                             "[--detail 1] [--only CASE]\n", argv[0]);
         std::exit(2);
     }
     return options;
@@ -202,6 +206,8 @@ int main(int argc, char** argv)
 
     std::vector<Measured> all;
     for (BenchCase& bench : PrepareCases(options.site)) {
+        if (!options.only.empty() && bench.name != options.only)
+            continue;
         Measured m;
         m.bench = bench;
         m.program = std::make_unique<Launch>(program, std::vector<std::string>{program},
