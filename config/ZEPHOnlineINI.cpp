@@ -4,7 +4,11 @@
 #include "config/EntryItems.h"
 #include "config/SettingValues.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 bool CZEPHOnlineINI::OpenFile(const char* fileName, int mode)
 {
@@ -34,6 +38,61 @@ bool SameName(const std::string& itemName, const char* name, size_t length)
     }
     return true;
 }
+
+// The name in the letter case that SameName ignores.
+std::string FoldedName(const char* name, size_t length)
+{
+    std::string folded(name, length);
+    for (char& c : folded)
+        c = static_cast<char>(Folded(c));
+    return folded;
+}
+
+// Names looked up among slots first to end - 1, for the lists that name many
+// items (time stamps, CSV display): with many items one pass over all of them
+// per name would cost the product of the two counts. Gives what a pass in slot
+// order gives: the first slot whose name matches, -1 when none does.
+class ItemNameIndex {
+public:
+    ItemNameIndex(const std::string* itemNames, int first, int end)
+        : names(itemNames), first(first), end(end)
+    {
+    }
+
+    int Find(const char* name)
+    {
+        const size_t length = std::strlen(name);
+        if (end - first <= LinearLimit) {
+            for (int slot = first; slot < end; ++slot) {
+                if (SameName(names[slot], name, length))
+                    return slot;
+            }
+            return -1;
+        }
+        if (entries.empty())
+            Build();
+        const std::pair<std::string, int> wanted(FoldedName(name, length), INT_MIN);
+        const auto found = std::lower_bound(entries.begin(), entries.end(), wanted);
+        return found != entries.end() && found->first == wanted.first ? found->second : -1;
+    }
+
+private:
+    // Built on the first lookup: a list may well name no item at all.
+    void Build()
+    {
+        entries.reserve(static_cast<size_t>(end - first));
+        for (int slot = first; slot < end; ++slot)
+            entries.emplace_back(FoldedName(names[slot].data(), names[slot].size()), slot);
+        // By name, then slot: the first of equal names is the lowest slot.
+        std::sort(entries.begin(), entries.end());
+    }
+
+    // Up to this many slots a pass costs less than building the index.
+    static constexpr int LinearLimit = 32;
+    const std::string* names;
+    int first, end;
+    std::vector<std::pair<std::string, int>> entries;
+};
 
 }  // namespace
 
@@ -144,6 +203,7 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value)
     // element or at a name that no item has, and -1 marks where it ended.
     ReadValue("time stamp", "time stamp items", value);
     ListCutter stamps(value);
+    ItemNameIndex items(itemName, 0, itemCount);
     int stampCount = 0;
     for (; stampCount < itemCount - 2; ++stampCount) {
         const char* element = stamps.Next();
@@ -151,7 +211,7 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value)
             break;
         const bool star = element[0] == '*';
         stampStar[stampCount] = star ? 1 : 0;
-        const int slot = FindItemAmong(0, itemCount, element + (star ? 1 : 0));
+        const int slot = items.Find(element + (star ? 1 : 0));
         if (slot < 0)
             break;
         stampItem[stampCount] = static_cast<short>(slot);
@@ -215,13 +275,15 @@ void CZEPHOnlineINI::LoadCsvSettings(std::string& value)
     // Display sequence: position q holds the matched item slot + 1, 0 for none.
     ReadValue("formatted csv file options", "display", value);
     ListCutter display(value);
+    // The last item is left out of the CSV output options.
+    ItemNameIndex csvItems(itemName, 1, itemCount - 1);
     for (int position = 1; position < itemCount; ++position) {
         const char* element = display.Next();
         if (element[0] == '\0')
             break;
         const bool star = element[0] == '*';
-        const int slot = FindCsvItem(element + (star ? 1 : 0));
-        if (slot == 0)
+        const int slot = csvItems.Find(element + (star ? 1 : 0));
+        if (slot < 0)
             continue;
         csvDisplay[position] = static_cast<short>(slot + 1);
         if (star)
