@@ -4,10 +4,8 @@
 #include "config/EntryItems.h"
 #include "config/SettingValues.h"
 
-#include <algorithm>
-#include <climits>
+#include <cstdint>
 #include <cstring>
-#include <utility>
 #include <vector>
 
 bool CZEPHOnlineINI::OpenFile(const char* fileName, int mode)
@@ -39,15 +37,6 @@ bool SameName(const std::string& itemName, const char* name, size_t length)
     return true;
 }
 
-// The name in the letter case that SameName ignores.
-std::string FoldedName(const char* name, size_t length)
-{
-    std::string folded(name, length);
-    for (char& c : folded)
-        c = static_cast<char>(Folded(c));
-    return folded;
-}
-
 // Names looked up among slots first to end - 1, for the lists that name many
 // items (time stamps, CSV display): with many items one pass over all of them
 // per name would cost the product of the two counts. Gives what a pass in slot
@@ -69,29 +58,52 @@ public:
             }
             return -1;
         }
-        if (entries.empty())
+        if (buckets.empty())
             Build();
-        const std::pair<std::string, int> wanted(FoldedName(name, length), INT_MIN);
-        const auto found = std::lower_bound(entries.begin(), entries.end(), wanted);
-        return found != entries.end() && found->first == wanted.first ? found->second : -1;
+        for (size_t b = Hash(name, length) & mask; buckets[b] != 0; b = (b + 1) & mask) {
+            const int slot = buckets[b] - 1;
+            if (SameName(names[slot], name, length))
+                return slot;
+        }
+        return -1;
     }
 
 private:
-    // Built on the first lookup: a list may well name no item at all.
+    // An open hash table of slot + 1 (0: empty bucket), filled in slot order
+    // and keeping the first slot of equal names; built on the first lookup,
+    // as a list may well name no item at all.
     void Build()
     {
-        entries.reserve(static_cast<size_t>(end - first));
-        for (int slot = first; slot < end; ++slot)
-            entries.emplace_back(FoldedName(names[slot].data(), names[slot].size()), slot);
-        // By name, then slot: the first of equal names is the lowest slot.
-        std::sort(entries.begin(), entries.end());
+        size_t size = 64;
+        while (size < 2 * static_cast<size_t>(end - first))
+            size *= 2;
+        buckets.assign(size, 0);
+        mask = size - 1;
+        for (int slot = first; slot < end; ++slot) {
+            const std::string& itemName = names[slot];
+            size_t b = Hash(itemName.data(), itemName.size()) & mask;
+            while (buckets[b] != 0 && !SameName(names[buckets[b] - 1], itemName.data(), itemName.size()))
+                b = (b + 1) & mask;
+            if (buckets[b] == 0)
+                buckets[b] = slot + 1;
+        }
+    }
+
+    // FNV-1a over the name as SameName sees it.
+    static size_t Hash(const char* name, size_t length)
+    {
+        uint32_t hash = 2166136261u;
+        for (size_t i = 0; i < length; ++i)
+            hash = (hash ^ Folded(name[i])) * 16777619u;
+        return hash;
     }
 
     // Up to this many slots a pass costs less than building the index.
     static constexpr int LinearLimit = 32;
     const std::string* names;
     int first, end;
-    std::vector<std::pair<std::string, int>> entries;
+    std::vector<int> buckets;
+    size_t mask = 0;
 };
 
 }  // namespace
