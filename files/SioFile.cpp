@@ -17,12 +17,12 @@ bool CSioFile::ReadRawLine(std::string_view& line)
     static size_t capacity = 0;
     // getdelim refuses a stream whose error flag an earlier operation left
     // set (that operation has raised its own error); reading goes on.
-    if (std::ferror(stream))
-        std::clearerr(stream);
-    errno = 0;
+    if (ferror_unlocked(stream))
+        clearerr_unlocked(stream);
     const ssize_t length = ::getdelim(&buffer, &capacity, '\n', stream);
     const bool complete = length > 0 && buffer[length - 1] == '\n';
-    if (!complete && std::ferror(stream))
+    // A failed read sets errno, so the error is told by its own code.
+    if (!complete && ferror_unlocked(stream))
         ThrowFileError(errno == ENOMEM ? "Allocation in ReadString: " : "ReadString: ");
     if (length <= 0) {
         line = std::string_view();
@@ -30,14 +30,6 @@ bool CSioFile::ReadRawLine(std::string_view& line)
     }
     line = std::string_view(buffer, static_cast<size_t>(length));
     return true;
-}
-
-std::string_view CSioFile::WithoutLineEnd(std::string_view line)
-{
-    const size_t n = line.size();
-    if (n == 0 || (line[n - 1] != '\n' && line[n - 1] != '\r'))
-        return line;
-    return line.substr(0, n >= 2 && line[n - 2] == '\r' ? n - 2 : n - 1);
 }
 
 bool CSioFile::ReadString(std::string& line)

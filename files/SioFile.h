@@ -26,5 +26,11 @@ protected:
     bool ReadRawLine(std::string_view& line);
     // The line without its line end: a final LF or CR goes, and with it one
     // CR before it. A CR elsewhere stays.
-    static std::string_view WithoutLineEnd(std::string_view line);
+    static std::string_view WithoutLineEnd(std::string_view line)
+    {
+        const size_t n = line.size();
+        if (n == 0 || (line[n - 1] != '\n' && line[n - 1] != '\r'))
+            return line;
+        return line.substr(0, n >= 2 && line[n - 2] == '\r' ? n - 2 : n - 1);
+    }
 };
