@@ -84,23 +84,16 @@ bool CCgiForm::ReadRequest()
 
 void CCgiForm::ParseFields()
 {
-    const size_t length = std::strlen(rawText);
-    std::unique_ptr<char[]> work(new char[length + 1]);
-    std::memcpy(work.get(), rawText, length + 1);
+    int count = static_cast<int>(std::strlen(rawText));
+    std::unique_ptr<char[]> work(new char[count + 1]);
+    std::memcpy(work.get(), rawText, static_cast<size_t>(count) + 1);
 
-    // The pairs are cut in one pass; each is decoded where it lies.
-    TokenCutter pairs(work.get(), '&');
-    while (!pairs.AtEnd()) {
-        char* pair = pairs.Next();
-        PlusToSpace(pair);
-        UrlDecode(pair);
-        // The name ends at the first "=", the value is all that follows it.
-        const char* value = "";
-        if (char* separator = std::strchr(pair, '=')) {
-            *separator = '\0';
-            value = separator + 1;
-        }
-        fields[pair] = value;
+    while (count != 0) {
+        std::unique_ptr<char[]> pair = CutTokenCounted(work.get(), '&', count);
+        PlusToSpace(pair.get());
+        UrlDecode(pair.get());
+        std::unique_ptr<char[]> name = CutToken(pair.get(), '=');
+        fields[name.get()] = pair.get();
     }
 }
 
