@@ -38,9 +38,8 @@ char* IntToText(int value, char* text, int /*radix*/)
 char* TokenCutter::Next()
 {
     // The library's search for the delimiter or the NUL takes many bytes a step.
-    const char stops[2] = {delimiter, '\0'};
     char* token = rest;
-    char* end = token + std::strcspn(token, stops);
+    char* end = ::strchrnul(token, delimiter);
     if (*end != '\0') {
         *end = '\0';
         rest = end + 1;
