@@ -6,7 +6,6 @@
 #include "config/ZEPHOnlineINI.h"
 
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -44,30 +43,32 @@ void WriteItemList(const std::string& text, ItemLayout layout, CZEPHOnlineINI& r
 {
     const bool current = layout == ItemLayout::CurrentItems;
 
-    // A private copy to cut from; the form keeps its value.
-    std::vector<char> rest(text.c_str(), text.c_str() + text.size() + 1);
+    // A private copy to cut from, line by line in one pass; the form keeps its value.
+    std::vector<char> copy(text.c_str(), text.c_str() + text.size() + 1);
+    TokenCutter lines(copy.data(), '\n');
 
     JoinedList names, lengths, types;
     int itemCount = 0;
     while (itemCount < CZEPHOnlineINI::MaxItems) {
-        std::unique_ptr<char[]> line = CutToken(rest.data(), '\n');
+        char* line = lines.Next();
         if (line[0] == '\0')
             break;  // end of the text, or an empty line that ends the list
 
-        std::unique_ptr<char[]> name = CutToken(line.get(), ',');
-        std::unique_ptr<char[]> length = CutToken(line.get(), ',');
-        std::unique_ptr<char[]> type;
+        TokenCutter fields(line, ',');
+        char* name = fields.Next();
+        char* length = fields.Next();
+        char* type = nullptr;
         if (current) {
-            type = CutToken(line.get(), ',');
-            DropLineEnd(type.get());
+            type = fields.Next();
+            DropLineEnd(type);
         } else {
-            DropLineEnd(length.get());
+            DropLineEnd(length);
         }
 
-        names.Add(name.get());
-        lengths.Add(length.get());
+        names.Add(name);
+        lengths.Add(length);
         if (current)
-            types.Add(type.get());
+            types.Add(type);
         ++itemCount;
     }
 

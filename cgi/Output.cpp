@@ -2,6 +2,7 @@
 #include "cgi/Output.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -30,23 +31,31 @@ void Emit(std::string_view text)
 
 void EmitHtml(std::string_view value)
 {
+    // Runs of plain bytes are appended whole; only the four special bytes
+    // are replaced one by one.
     std::string& answer = Answer();
-    for (char c : value) {
-        switch (c) {
-        case '&': answer += "&amp;"; break;
-        case '<': answer += "&lt;"; break;
-        case '>': answer += "&gt;"; break;
-        case '"': answer += "&quot;"; break;
-        default: answer += c;
+    size_t plainFrom = 0;
+    for (size_t i = 0; i < value.size(); ++i) {
+        std::string_view entity;
+        switch (value[i]) {
+        case '&': entity = "&amp;"; break;
+        case '<': entity = "&lt;"; break;
+        case '>': entity = "&gt;"; break;
+        case '"': entity = "&quot;"; break;
+        default: continue;
         }
+        answer.append(value.substr(plainFrom, i - plainFrom));
+        answer.append(entity);
+        plainFrom = i + 1;
     }
+    answer.append(value.substr(plainFrom));
 }
 
 void EmitNumber(long long value)
 {
     char text[24];
-    int length = std::snprintf(text, sizeof text, "%lld", value);
-    Answer().append(text, static_cast<size_t>(length));
+    const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
+    Answer().append(text, static_cast<size_t>(end.ptr - text));
 }
 
 void FlushOutput()

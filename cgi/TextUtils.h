@@ -17,3 +17,20 @@ std::unique_ptr<char[]> CutToken(char* buffer, char delimiter);
 // Writes `value` in decimal ("%d") into `text` (at least 12 bytes) and returns
 // it. The radix is accepted for callers' sake but the text is always decimal.
 char* IntToText(int value, char* text, int radix);
+
+// Cuts a NUL-terminated buffer into the tokens that CutToken would give one
+// after the other, but in place and in one pass: each token is NUL-terminated
+// where its delimiter was, and nothing is moved or allocated, so a long text
+// of many tokens costs no more per token than a short one.
+class TokenCutter {
+public:
+    TokenCutter(char* buffer, char delimiter) : rest(buffer), delimiter(delimiter) {}
+    // The next token, inside the buffer; "" once the buffer is used up.
+    char* Next();
+    // True when nothing is left to cut.
+    bool AtEnd() const { return *rest == '\0'; }
+
+private:
+    char* rest;
+    char delimiter;
+};

@@ -15,14 +15,15 @@ constexpr unsigned short MissingLength = 20;
 int ParseItemNames(std::string& list, const char* slotZeroName, ItemNames& names, ItemFlags& stars)
 {
     names[0] = slotZeroName;
+    ListCutter elements(list);
     int slot = 1;
     for (; slot <= CZEPHOnlineINI::MaxItems; ++slot) {
-        std::unique_ptr<char[]> element = NextListElement(list);
+        const char* element = elements.Next();
         if (element[0] == '\0')
             break;
         const bool star = element[0] == '*';
         stars[slot] = star ? 1 : 0;
-        names[slot] = element.get() + (star ? 1 : 0);
+        names[slot] = element + (star ? 1 : 0);
     }
     return slot;
 }
@@ -30,26 +31,28 @@ int ParseItemNames(std::string& list, const char* slotZeroName, ItemNames& names
 void ParseItemLengths(std::string& list, int slotCount, ItemLengths& lengths)
 {
     lengths[0] = SlotZeroLength;
+    ListCutter elements(list);
     for (int slot = 1; slot < slotCount; ++slot) {
-        std::unique_ptr<char[]> element = NextListElement(list);
+        const char* element = elements.Next();
         if (element[0] == '\0') {
             for (; slot < slotCount; ++slot)
                 lengths[slot] = MissingLength;
             return;
         }
-        lengths[slot] = static_cast<unsigned short>(TextToInt(element.get()));
+        lengths[slot] = static_cast<unsigned short>(TextToInt(element));
     }
 }
 
 void ParseItemTypes(std::string& list, int slotCount, ItemFlags& types)
 {
     static const char* const typeWords[] = {"string", "number", "time", "phone"};
+    ListCutter elements(list);
     for (int slot = 1; slot < slotCount; ++slot) {
-        std::unique_ptr<char[]> element = NextListElement(list);
+        const char* element = elements.Next();
         if (element[0] == '\0')
             return;
         for (short code = 0; code < 4; ++code) {
-            if (strcasecmp(element.get(), typeWords[code]) == 0) {
+            if (strcasecmp(element, typeWords[code]) == 0) {
                 types[slot] = code;
                 break;
             }

@@ -1,8 +1,6 @@
 // SettingValues.cpp: numbers and list elements of initialisation file values.
 #include "config/SettingValues.h"
 
-#include "cgi/TextUtils.h"
-
 #include <climits>
 #include <cstdlib>
 
@@ -20,10 +18,4 @@ long TextToLong(const char* text)
 {
     // strtol saturates on overflow where atoi's result is undefined.
     return std::strtol(text, nullptr, 10);
-}
-
-std::unique_ptr<char[]> NextListElement(std::string& list)
-{
-    // The list is cut in place: no working copy of the value is needed.
-    return CutToken(&list[0], ',');
 }

@@ -2,7 +2,8 @@
 // numbers, on/off letters and comma-separated lists.
 #pragma once
 
-#include <memory>
+#include "cgi/TextUtils.h"
+
 #include <string>
 
 // The number at the start of `text` as atoi reads it (leading blanks and a sign
@@ -24,6 +25,12 @@ inline bool IsYes(const std::string& text)
     return BeginsWith(text, '1') || BeginsWith(text, 'y');
 }
 
-// Cuts the next element off the front of a comma-separated list held in `list`,
-// which keeps the rest. The list has ended when the element is empty.
-std::unique_ptr<char[]> NextListElement(std::string& list);
+// Cuts a comma-separated list into its elements, from the left: an element is
+// everything up to the next comma (blanks belong to it), and the list has
+// ended when an element is empty. The list is cut in place and in one pass,
+// so a long list costs no more per element than a short one; it must outlive
+// the cutter.
+class ListCutter : public TokenCutter {
+public:
+    explicit ListCutter(std::string& list) : TokenCutter(&list[0], ',') {}
+};

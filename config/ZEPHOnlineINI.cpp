@@ -4,29 +4,129 @@
 #include "config/EntryItems.h"
 #include "config/SettingValues.h"
 
-#include <strings.h>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 bool CZEPHOnlineINI::OpenFile(const char* fileName, int mode)
 {
     return CIniFile::OpenFile(fileName, mode);
 }
 
-int CZEPHOnlineINI::FindItem(const std::string& name) const
+namespace {
+
+// Letter case as strcasecmp sees it in the C locale, the only one this
+// program uses: A to Z are the capitals of a to z.
+inline unsigned char Folded(char c)
 {
-    for (int slot = 0; slot < itemCount; ++slot) {
-        if (strcasecmp(itemName[slot].c_str(), name.c_str()) == 0)
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
+}
+
+// Names equal ignoring letter case. Equal names are equally long, and the
+// names of one database often share their beginning (Phone1, Phone2), so the
+// lengths are compared first and the bytes from the end.
+bool SameName(const std::string& itemName, const char* name, size_t length)
+{
+    if (itemName.size() != length)
+        return false;
+    for (size_t i = length; i > 0; --i) {
+        if (Folded(itemName[i - 1]) != Folded(name[i - 1]))
+            return false;
+    }
+    return true;
+}
+
+// Names looked up among slots first to end - 1, for the lists that name many
+// items (time stamps, CSV display): with many items one pass over all of them
+// per name would cost the product of the two counts. Gives what a pass in slot
+// order gives: the first slot whose name matches, -1 when none does.
+class ItemNameIndex {
+public:
+    ItemNameIndex(const std::string* itemNames, int first, int end)
+        : names(itemNames), first(first), end(end)
+    {
+    }
+
+    int Find(const char* name)
+    {
+        const size_t length = std::strlen(name);
+        if (end - first <= LinearLimit) {
+            for (int slot = first; slot < end; ++slot) {
+                if (SameName(names[slot], name, length))
+                    return slot;
+            }
+            return -1;
+        }
+        if (buckets.empty())
+            Build();
+        for (size_t b = Hash(name, length) & mask; buckets[b] != 0; b = (b + 1) & mask) {
+            const int slot = buckets[b] - 1;
+            if (SameName(names[slot], name, length))
+                return slot;
+        }
+        return -1;
+    }
+
+private:
+    // An open hash table of slot + 1 (0: empty bucket), filled in slot order
+    // and keeping the first slot of equal names; built on the first lookup,
+    // as a list may well name no item at all.
+    void Build()
+    {
+        size_t size = 64;
+        while (size < 2 * static_cast<size_t>(end - first))
+            size *= 2;
+        buckets.assign(size, 0);
+        mask = size - 1;
+        for (int slot = first; slot < end; ++slot) {
+            const std::string& itemName = names[slot];
+            size_t b = Hash(itemName.data(), itemName.size()) & mask;
+            while (buckets[b] != 0 && !SameName(names[buckets[b] - 1], itemName.data(), itemName.size()))
+                b = (b + 1) & mask;
+            if (buckets[b] == 0)
+                buckets[b] = slot + 1;
+        }
+    }
+
+    // FNV-1a over the name as SameName sees it.
+    static size_t Hash(const char* name, size_t length)
+    {
+        uint32_t hash = 2166136261u;
+        for (size_t i = 0; i < length; ++i)
+            hash = (hash ^ Folded(name[i])) * 16777619u;
+        return hash;
+    }
+
+    // Up to this many slots a pass costs less than building the index.
+    static constexpr int LinearLimit = 32;
+    const std::string* names;
+    int first, end;
+    std::vector<int> buckets;
+    size_t mask = 0;
+};
+
+}  // namespace
+
+int CZEPHOnlineINI::FindItemAmong(int first, int end, const char* name) const
+{
+    const size_t length = std::strlen(name);
+    for (int slot = first; slot < end; ++slot) {
+        if (SameName(itemName[slot], name, length))
             return slot;
     }
     return -1;
 }
 
+int CZEPHOnlineINI::FindItem(const std::string& name) const
+{
+    return FindItemAmong(0, itemCount, name.c_str());
+}
+
 int CZEPHOnlineINI::FindCsvItem(const char* name) const
 {
-    for (int slot = 1; slot < itemCount - 1; ++slot) {
-        if (strcasecmp(itemName[slot].c_str(), name) == 0)
-            return slot;
-    }
-    return 0;
+    const int slot = FindItemAmong(1, itemCount - 1, name);
+    return slot < 0 ? 0 : slot;
 }
 
 // The keys are read in a fixed order: later corrections depend on earlier
@@ -114,14 +214,16 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value)
     // Time stamp items: at most itemCount - 2 of them; the list ends at an empty
     // element or at a name that no item has, and -1 marks where it ended.
     ReadValue("time stamp", "time stamp items", value);
+    ListCutter stamps(value);
+    ItemNameIndex items(itemName, 0, itemCount);
     int stampCount = 0;
     for (; stampCount < itemCount - 2; ++stampCount) {
-        std::unique_ptr<char[]> element = NextListElement(value);
+        const char* element = stamps.Next();
         if (element[0] == '\0')
             break;
         const bool star = element[0] == '*';
         stampStar[stampCount] = star ? 1 : 0;
-        const int slot = FindItem(element.get() + (star ? 1 : 0));
+        const int slot = items.Find(element + (star ? 1 : 0));
         if (slot < 0)
             break;
         stampItem[stampCount] = static_cast<short>(slot);
@@ -136,14 +238,15 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value)
     // One display format number per time stamp; anything beyond 40 (negative
     // numbers included, as unsigned 16-bit values) and missing numbers give 1.
     ReadValue("time stamp", "mode", value);
+    ListCutter modes(value);
     bool listEnded = false;
     for (int position = 0; position < stampCount; ++position) {
         unsigned short mode = 1;
         if (!listEnded) {
-            std::unique_ptr<char[]> element = NextListElement(value);
+            const char* element = modes.Next();
             listEnded = element[0] == '\0';
             if (!listEnded)
-                mode = static_cast<unsigned short>(TextToInt(element.get()));
+                mode = static_cast<unsigned short>(TextToInt(element));
         }
         stampMode[position] = static_cast<short>(mode > 40 ? 1 : mode);
     }
@@ -183,13 +286,16 @@ void CZEPHOnlineINI::LoadCsvSettings(std::string& value)
 
     // Display sequence: position q holds the matched item slot + 1, 0 for none.
     ReadValue("formatted csv file options", "display", value);
+    ListCutter display(value);
+    // The last item is left out of the CSV output options.
+    ItemNameIndex csvItems(itemName, 1, itemCount - 1);
     for (int position = 1; position < itemCount; ++position) {
-        std::unique_ptr<char[]> element = NextListElement(value);
+        const char* element = display.Next();
         if (element[0] == '\0')
             break;
         const bool star = element[0] == '*';
-        const int slot = FindCsvItem(element.get() + (star ? 1 : 0));
-        if (slot == 0)
+        const int slot = csvItems.Find(element + (star ? 1 : 0));
+        if (slot < 0)
             continue;
         csvDisplay[position] = static_cast<short>(slot + 1);
         if (star)

@@ -99,4 +99,7 @@ private:
     // The slot of the item named `name` among slots 1 to itemCount - 2 (the
     // last item is left out of the CSV output options); 0 when none matches.
     int FindCsvItem(const char* name) const;
+    // The first of the slots first to end - 1 whose item is named `name`
+    // (letter case ignored); -1 when none is.
+    int FindItemAmong(int first, int end, const char* name) const;
 };

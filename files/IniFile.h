@@ -24,4 +24,10 @@ public:
     // end of its section, or appends the section. On failure the file is left
     // as it was and the file error is raised.
     void WriteValue(const char* section, const char* key, const char* value);
+
+private:
+    // FindKey that also hands back the key's line as it stands in the file,
+    // line end included (valid until the next read), when the key is found.
+    long FindKeyLine(const std::string& section, const std::string& key, bool& keyMissing,
+                     bool& sectionMissing, std::string_view& keyLine);
 };

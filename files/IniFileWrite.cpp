@@ -40,8 +40,13 @@ void CIniFile::WriteValue(const char* sectionText, const char* keyText, const ch
 
     bool keyMissing = false;
     bool sectionMissing = false;
-    const long position = FindKey(section, key, keyMissing, sectionMissing);
+    std::string_view keyLine;
+    const long position = FindKeyLine(section, key, keyMissing, sectionMissing, keyLine);
     std::string text = key + "=" + value + "\n";
+    // A key line that already reads key=value with a plain LF would be
+    // rewritten byte for byte: nothing to read, nothing to write.
+    if (!keyMissing && keyLine == text)
+        return;
     if (sectionMissing)
         text = "[" + section + "]\n" + text + "\n";
     else if (keyMissing)

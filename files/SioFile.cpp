@@ -3,58 +3,48 @@
 
 #include <cerrno>
 #include <cstring>
+#include <cstdio>
 #include <new>
 #include <stdio.h>
 
-namespace {
-
-// Removes the line end: a final LF or CR goes, and when the byte before it
-// is a CR that goes too (a CR LF pair, or two CRs). A CR elsewhere stays.
-void CutLineEnd(std::string& line)
+bool CSioFile::ReadRawLine(std::string_view& line)
 {
-    const size_t n = line.size();
-    if (n == 0 || (line[n - 1] != '\n' && line[n - 1] != '\r'))
-        return;
-    line.resize(n >= 2 && line[n - 2] == '\r' ? n - 2 : n - 1);
+    // getdelim finds the line end in the stream's buffer with one search
+    // instead of a library call per byte; lines of any length come back whole
+    // and bytes are taken as they are, NUL included. Its buffer is kept for
+    // the next line: a lookup reads the file line by line from its start.
+    static char* buffer = nullptr;
+    static size_t capacity = 0;
+    // getdelim refuses a stream whose error flag an earlier operation left
+    // set (that operation has raised its own error); reading goes on.
+    if (ferror_unlocked(stream))
+        clearerr_unlocked(stream);
+    const ssize_t length = ::getdelim(&buffer, &capacity, '\n', stream);
+    const bool complete = length > 0 && buffer[length - 1] == '\n';
+    // A failed read sets errno, so the error is told by its own code.
+    if (!complete && ferror_unlocked(stream))
+        ThrowFileError(errno == ENOMEM ? "Allocation in ReadString: " : "ReadString: ");
+    if (length <= 0) {
+        line = std::string_view();
+        return false;
+    }
+    line = std::string_view(buffer, static_cast<size_t>(length));
+    return true;
 }
-
-}  // namespace
 
 bool CSioFile::ReadString(std::string& line)
 {
-    line.clear();
-    // Lines are collected in chunks so that a line of any length comes back
-    // whole; bytes are taken as they are, NUL included.
-    char chunk[1024];
-    size_t used = 0;
-    bool readAny = false;
-    bool endReached = false;
+    std::string_view raw;
+    if (!ReadRawLine(raw)) {
+        line.clear();
+        return false;
+    }
     try {
-        for (;;) {
-            const int c = getc_unlocked(stream);
-            if (c == EOF) {
-                endReached = true;
-                break;
-            }
-            readAny = true;
-            chunk[used++] = static_cast<char>(c);
-            if (c == '\n')
-                break;
-            if (used == sizeof chunk) {
-                line.append(chunk, used);
-                used = 0;
-            }
-        }
-        line.append(chunk, used);
+        line.assign(WithoutLineEnd(raw));
     } catch (const std::bad_alloc&) {
         errno = ENOMEM;
         ThrowFileError("Allocation in ReadString: ");
     }
-    if (endReached && std::ferror(stream))
-        ThrowFileError("ReadString: ");
-    if (!readAny)
-        return false;
-    CutLineEnd(line);
     return true;
 }
 

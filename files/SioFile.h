@@ -4,6 +4,7 @@
 #include "files/SFile.h"
 
 #include <string>
+#include <string_view>
 
 class CSioFile : public CSFile {
 public:
@@ -18,4 +19,18 @@ public:
     virtual char* ReadString(char* buffer, size_t maxCount);
     // Writes the text's bytes as they are; no line end is added.
     virtual void WriteString(const char* text);
+
+protected:
+    // The next line as it stands in the file, line end included, without a
+    // copy: valid until the next read. False at the end of the file.
+    bool ReadRawLine(std::string_view& line);
+    // The line without its line end: a final LF or CR goes, and with it one
+    // CR before it. A CR elsewhere stays.
+    static std::string_view WithoutLineEnd(std::string_view line)
+    {
+        const size_t n = line.size();
+        if (n == 0 || (line[n - 1] != '\n' && line[n - 1] != '\r'))
+            return line;
+        return line.substr(0, n >= 2 && line[n - 2] == '\r' ? n - 2 : n - 1);
+    }
 };

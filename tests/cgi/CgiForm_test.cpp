@@ -37,6 +37,7 @@ TEST(CgiForm, DecodesQueryStrings)
         {"a=1&", {{"a", "1"}}},
         {"k=%4a%4A", {{"k", "JJ"}}},
         {"a=b%00c&d=e", {{"a", "b"}, {"d", "e"}}},
+        {"n%00x=1&d=e", {{"n", ""}, {"d", "e"}}},
         {"", {}},
         {"z=%zz", {{"z", "S"}}},
         // A "%" near the end of its pair stays literal and never reaches the next pair.

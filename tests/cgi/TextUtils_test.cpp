@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -48,6 +49,26 @@ TEST(CutTokenCounted, CountFollowsWhatIsLeft)
     count = 0;
     EXPECT_STREQ("", CutTokenCounted(empty, '&', count).get());
     EXPECT_EQ(0, count);
+}
+
+// TokenCutter must hand out exactly the tokens that cutting with CutToken
+// again and again gives, and report the end where the cut buffer is empty.
+TEST(TokenCutter, GivesTheTokensOfRepeatedCutToken)
+{
+    const std::pair<const char*, char> cases[] = {
+        {"a,b,c", ','}, {",x,", ','}, {"", ','}, {"a,,b", ','}, {"a==b", '='},
+        {"k=v&&x=1&", '&'}, {"one line\r\nnext\n\nafter\n", '\n'}, {"abc", ','},
+    };
+    for (const auto& [text, delimiter] : cases) {
+        std::string cut = text;
+        std::string buffer = text;
+        TokenCutter cutter(buffer.data(), delimiter);
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(cut.c_str()[0] == '\0', cutter.AtEnd()) << text << " token " << i;
+            std::string expected = CutToken(cut.data(), delimiter).get();
+            EXPECT_EQ(expected, cutter.Next()) << text << " token " << i;
+        }
+    }
 }
 
 TEST(IntToText, WritesPlainDecimalWhateverTheRadix)

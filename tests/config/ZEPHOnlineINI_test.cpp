@@ -332,6 +332,49 @@ TEST(EntryItems, FindItemIgnoresCaseAndTakesTheFirstMatch)
     EXPECT_EQ(-1, r->FindItem("*Name"));
 }
 
+TEST(EntryItems, FindItemComparesWholeNamesAndFoldsOnlyAsciiLetters)
+{
+    // UTF-8 bytes: \xC3\x84 is a capital A with diaeresis, \xC3\xA4 its small letter.
+    auto r = Load("[database entry info]\nentry item name=Phone1,phone12,\xC3\x84ra,Rate\n\n");
+    const std::pair<const char*, int> cases[] = {
+        {"PHONE1", 1}, {"phone2", -1}, {"Phone", -1}, {"PHONE12", 2}, {"Phxne1", -1},
+        {"\xC3\x84RA", 3}, {"\xC3\xA4ra", -1}, {"rATE", 4}, {"Rat", -1}, {"", -1},
+    };
+    for (const auto& [name, slot] : cases)
+        EXPECT_EQ(slot, r->FindItem(name)) << name;
+}
+
+// Time stamp and CSV display names are looked up the same way whether the
+// database has few items or many: the first slot whose name matches, letter
+// case ignored, and for the CSV display never the last item.
+TEST(EntryItems, ListNamesFindTheFirstMatchingItemWithFewAndManyItems)
+{
+    for (int n : {10, 40, 510}) {
+        SCOPED_TRACE(n);
+        std::string names;
+        for (int i = 1; i <= n; ++i)
+            names += "F" + std::to_string(i) + ",";
+        names += "f3,Last";  // slots n + 1 (the same name as slot 3) and n + 2
+        auto r = Load("[database entry info]\nentry item name=" + names + "\n\n"
+                      "[time stamp]\ntime stamp items=f" + std::to_string(n) + ",F3,*f10,Zz,F1\n\n"
+                      "[formatted csv file options]\ndisplay=*F3,Last,f" + std::to_string(n) +
+                      ",Nope,F" + std::to_string(n + 1) + "\n\n");
+        ASSERT_EQ(n + 3, r->itemCount);
+        EXPECT_EQ(n, r->stampItem[0]);
+        EXPECT_EQ(3, r->stampItem[1]);
+        EXPECT_EQ(10, r->stampItem[2]);
+        EXPECT_EQ(1, r->stampStar[2]);
+        EXPECT_EQ(-1, r->stampItem[3]);  // Zz names no item and ends the list
+        EXPECT_EQ(4, r->csvDisplay[1]);
+        EXPECT_EQ(0, r->csvDisplay[2]);  // the last item is left out
+        EXPECT_EQ(n + 1, r->csvDisplay[3]);
+        EXPECT_EQ(0, r->csvDisplay[4]);
+        EXPECT_EQ(0, r->csvDisplay[5]);
+        EXPECT_EQ(1, r->csvStar[3]);
+        EXPECT_EQ(0, r->csvStar[n + 1]);
+    }
+}
+
 TEST(EntryItems, PreviousItemLists)
 {
     auto r = Load(

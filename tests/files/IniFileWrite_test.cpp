@@ -45,6 +45,10 @@ TEST(CIniFileWrite, LayoutsByteForByte)
         // CR LF lines: the written line ends with LF, the others keep their bytes
         {"[a]\r\nx=1\r\ny=2\r\n\r\n", "a", "x", "5", "[a]\r\nx=5\ny=2\r\n\r\n"},
         {"[a]\r\nx=1\r\n\r\n[b]\r\n", "a", "w", "4", "[a]\r\nx=1\r\nw=4\n\n[b]\r\n"},
+        // the value the key already has: untouched only on a line ending in a plain LF
+        {"[a]\nx=1\ny=2\n\n", "a", "x", "1", "[a]\nx=1\ny=2\n\n"},
+        {"[a]\r\nx=1\r\ny=2\r\n\r\n", "a", "x", "1", "[a]\r\nx=1\ny=2\r\n\r\n"},
+        {"[a]\nx=1", "a", "x", "1", "[a]\nx=1\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.before.substr(0, 40)) + " " + c.section + "/" + c.key);

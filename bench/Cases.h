@@ -1,0 +1,27 @@
+// Cases.h: the requests the benchmark times, each with the answer it must give.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct BenchCase {
+    std::string name;
+    double targetRatio = 0;                // highest acceptable ratio to the floor
+    std::vector<std::string> environment;  // the CGI variables, "NAME=value"
+    std::string bodyFile;                  // the POST body; empty for GET
+    std::string expect;                    // text the answer must hold
+    std::string expectWhole;               // text a complete answer holds (noted when absent)
+    std::string databaseFile;              // rewritten from pristineText before every run
+    std::string pristineText;
+    std::string writtenLine;               // line the database file must hold after the run
+};
+
+// Writes the databases and request bodies under siteDir (where the programs
+// lie) and returns the cases in table order.
+std::vector<BenchCase> PrepareCases(const std::string& siteDir);
+
+// Puts the case's database file back as it was before any run.
+void RestoreDatabase(const BenchCase& bench);
+
+// Why a run's answer is not the one the case asks for; empty when it is.
+std::string WrongAnswer(const BenchCase& bench, const std::string& answer, int status);

@@ -1,0 +1,29 @@
+// Instructions.cpp: runs a program under callgrind and reads the total of
+// executed instructions (Ir) from the profile it writes.
+#include "Instructions.h"
+
+#include "Launch.h"
+
+#include <cstdlib>
+#include <fstream>
+
+InstructionCount CountInstructions(const std::string& valgrind, const std::string& program,
+                                   const std::vector<std::string>& environment,
+                                   const std::string& bodyFile, const std::string& outFile)
+{
+    Launch launch(valgrind,
+                  {valgrind, "--tool=callgrind", "-q", "--callgrind-out-file=" + outFile, program},
+                  environment, bodyFile);
+    InstructionCount count;
+    count.status = launch.Run(count.answer).status;
+
+    std::ifstream profile(outFile);
+    std::string line;
+    while (std::getline(profile, line)) {
+        // "summary:" in the header, "totals:" at the end; both give the total Ir.
+        for (const char* label : {"summary: ", "totals: "})
+            if (line.compare(0, std::char_traits<char>::length(label), label) == 0)
+                count.instructions = std::atoll(line.c_str() + std::char_traits<char>::length(label));
+    }
+    return count;
+}

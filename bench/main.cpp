@@ -1,0 +1,290 @@
+// main.cpp: the request benchmark. Starts zephconf and the floor program (the
+// cheapest possible CGI answer) alternately, the way a web server starts them,
+// and prints per case the median wall time, its ratio to the floor measured in
+// the same rounds, the instructions executed and the peak resident memory.
+//
+// bench-tool --site DIR --floor PATH [--valgrind PATH] [--runs N] [--detail 1]
+//            [--only CASE]
+// DIR holds zephconf; the databases are written beside it. --detail adds CPU
+// time and page faults per request and --only times one case alone, to see
+// where the time goes.
+#include "Cases.h"
+#include "Instructions.h"
+#include "Launch.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr long PeakRssLimitKiB = 4 * 1024;
+constexpr int WarmUpRounds = 10;
+
+struct Options {
+    std::string site, floor, valgrind;
+    int runs = 300;
+    bool detail = false;
+    std::string only;  // a case name: time that case alone (for profiling)
+};
+
+Options ParseOptions(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string name = argv[i], value = argv[i + 1];
+        if (name == "--site") options.site = value;
+        else if (name == "--floor") options.floor = value;
+        else if (name == "--valgrind") options.valgrind = value;
+        else if (name == "--runs") options.runs = std::max(1, std::atoi(value.c_str()));
+        else if (name == "--detail") options.detail = value != "0";
+        else if (name == "--only") options.only = value;
+        else {
+            std::fprintf(stderr, "unknown option %s\n", name.c_str());
+            std::exit(2);
+        }
+    }
+    if (options.site.empty() || options.floor.empty()) {
+        std::fprintf(stderr, "usage: %s --site DIR --floor PATH [--valgrind PATH] [--runs N] "
+                             "[--detail 1] [--only CASE]\n", argv[0]);
+        std::exit(2);
+    }
+    return options;
+}
+
+// The one-minute load average: timings taken on a busy machine scatter.
+std::string LoadAverage()
+{
+    double load = -1;
+    if (FILE* file = std::fopen("/proc/loadavg", "r")) {
+        if (std::fscanf(file, "%lf", &load) != 1)
+            load = -1;
+        std::fclose(file);
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2f", load);
+    return text;
+}
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Each run against the floor run just before it: slow drifts of the machine's
+// load fall on both and cancel.
+double PairedRatio(const std::vector<double>& runs, const std::vector<double>& floorRuns)
+{
+    std::vector<double> ratios;
+    for (size_t i = 0; i < runs.size(); ++i)
+        ratios.push_back(runs[i] / std::max(floorRuns[i], 1.0));
+    return Median(ratios);
+}
+
+struct Samples {
+    std::vector<double> wall, cpu, faults;
+    void Add(const Launch::Result& result)
+    {
+        wall.push_back(result.microseconds);
+        cpu.push_back(result.cpuMicroseconds);
+        faults.push_back(static_cast<double>(result.minorFaults));
+    }
+};
+
+struct Measured {
+    BenchCase bench;
+    std::unique_ptr<Launch> program, floor;
+    Samples runs, floorRuns;
+    std::string wrong;          // why the case's answer is wrong; empty when right
+    bool incomplete = false;    // the answer lacks expectWhole
+    long peakRssKiB = 0;
+    long long instructions = -1;
+};
+
+// One run of the case; records what is wrong with its answer.
+Launch::Result RunChecked(Measured& m)
+{
+    static std::string answer;
+    RestoreDatabase(m.bench);
+    Launch::Result result = m.program->Run(answer);
+    if (m.wrong.empty()) {
+        m.wrong = WrongAnswer(m.bench, answer, result.status);
+        if (!m.wrong.empty()) {
+            std::fprintf(stderr, "%s: %s; the answer begins:\n%.600s\n", m.bench.name.c_str(),
+                         m.wrong.c_str(), answer.c_str());
+        }
+        if (!m.bench.expectWhole.empty() && answer.find(m.bench.expectWhole) == std::string::npos)
+            m.incomplete = true;
+    }
+    return result;
+}
+
+Launch::Result RunFloor(Measured& m)
+{
+    static std::string answer;
+    Launch::Result result = m.floor->Run(answer);
+    if (result.status != 0 || answer != "Content-type: text/html\n\n") {
+        std::fprintf(stderr, "the floor program answered wrongly (status %d)\n", result.status);
+        std::exit(1);
+    }
+    return result;
+}
+
+// The largest peak resident size of a few runs.
+long PeakRss(const Launch& launch, const BenchCase* bench)
+{
+    std::string answer;
+    long peak = 0;
+    for (int i = 0; i < 5; ++i) {
+        if (bench != nullptr)
+            RestoreDatabase(*bench);
+        peak = std::max(peak, launch.PeakRssKiB(answer));
+    }
+    return peak;
+}
+
+bool PrintTable(const std::vector<Measured>& all, const Samples& floorRuns, long floorRss,
+                long long floorInstructions)
+{
+    bool allMet = true;
+    std::printf("\n%-22s %10s %7s %7s %14s %13s  %s\n", "case", "median µs", "ratio", "target",
+                "instructions", "peak RSS KiB", "verdict");
+    std::printf("%-22s %10.0f %7.2f %7s %14lld %13ld\n", "floor (static C)",
+                Median(floorRuns.wall), 1.0, "", floorInstructions, floorRss);
+    for (const Measured& m : all) {
+        if (!m.wrong.empty()) {
+            std::printf("%-22s %10s %7s %6.1fx %14s %13s  WRONG ANSWER: %s\n",
+                        m.bench.name.c_str(), "-", "-", m.bench.targetRatio, "-", "-",
+                        m.wrong.c_str());
+            allMet = false;
+            continue;
+        }
+        double ratio = PairedRatio(m.runs.wall, m.floorRuns.wall);
+        bool met = ratio <= m.bench.targetRatio && m.peakRssKiB <= PeakRssLimitKiB;
+        std::string verdict = met ? "ok" : "MISSED";
+        if (ratio > m.bench.targetRatio)
+            verdict += " (time)";
+        if (m.peakRssKiB > PeakRssLimitKiB)
+            verdict += " (memory)";
+        if (m.incomplete)
+            verdict += "; note: the answer does not list every item";
+        allMet = allMet && met;
+        std::printf("%-22s %10.0f %7.2f %6.1fx %14lld %13ld  %s\n", m.bench.name.c_str(),
+                    Median(m.runs.wall), ratio, m.bench.targetRatio, m.instructions,
+                    m.peakRssKiB, verdict.c_str());
+    }
+    return allMet;
+}
+
+void PrintDetail(const std::vector<Measured>& all, const Samples& floorRuns)
+{
+    std::printf("\n%-22s %10s %10s %13s\n", "case", "cpu µs", "cpu ratio", "minor faults");
+    std::printf("%-22s %10.0f %10.2f %13.0f\n", "floor (static C)", Median(floorRuns.cpu), 1.0,
+                Median(floorRuns.faults));
+    for (const Measured& m : all) {
+        if (m.wrong.empty())
+            std::printf("%-22s %10.0f %10.2f %13.0f\n", m.bench.name.c_str(),
+                        Median(m.runs.cpu), PairedRatio(m.runs.cpu, m.floorRuns.cpu),
+                        Median(m.runs.faults));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options = ParseOptions(argc, argv);
+    const std::string loadBefore = LoadAverage();
+    const std::string program = options.site + "/zephconf";
+
+    std::vector<Measured> all;
+    for (BenchCase& bench : PrepareCases(options.site)) {
+        if (!options.only.empty() && bench.name != options.only)
+            continue;
+        Measured m;
+        m.bench = bench;
+        m.program = std::make_unique<Launch>(program, std::vector<std::string>{program},
+                                             bench.environment, bench.bodyFile);
+        m.floor = std::make_unique<Launch>(options.floor, std::vector<std::string>{options.floor},
+                                           bench.environment, bench.bodyFile);
+        all.push_back(std::move(m));
+    }
+
+    std::fprintf(stderr, "==> checking every answer\n");
+    for (Measured& m : all)
+        RunChecked(m);
+
+    std::fprintf(stderr, "==> timing %d runs per case, each after a run of the floor\n",
+                 options.runs);
+    Samples floorRuns;
+    for (int round = -WarmUpRounds; round < options.runs; ++round) {
+        for (Measured& m : all) {
+            if (!m.wrong.empty())
+                continue;
+            // Alternate which of the two goes first, so that whatever the
+            // first run of a pair pays falls on both alike.
+            Launch::Result floorResult, result;
+            if (round % 2 == 0) {
+                floorResult = RunFloor(m);
+                result = RunChecked(m);
+            } else {
+                result = RunChecked(m);
+                floorResult = RunFloor(m);
+            }
+            if (round >= 0) {
+                m.floorRuns.Add(floorResult);
+                m.runs.Add(result);
+                floorRuns.Add(floorResult);
+            }
+        }
+    }
+
+    std::fprintf(stderr, "==> peak memory\n");
+    long floorRss = 0;
+    for (Measured& m : all) {
+        floorRss = std::max(floorRss, PeakRss(*m.floor, nullptr));
+        if (m.wrong.empty())
+            m.peakRssKiB = PeakRss(*m.program, &m.bench);
+    }
+
+    long long floorInstructions = -1;
+    if (!options.valgrind.empty()) {
+        std::fprintf(stderr, "==> instructions (callgrind)\n");
+        const std::string profiles = options.site + "/../callgrind";
+        floorInstructions = CountInstructions(options.valgrind, options.floor,
+                                              all.front().bench.environment, "",
+                                              profiles + ".floor.out").instructions;
+        for (Measured& m : all) {
+            if (!m.wrong.empty())
+                continue;
+            std::string fileName = m.bench.name;
+            std::replace(fileName.begin(), fileName.end(), ' ', '-');
+            RestoreDatabase(m.bench);
+            InstructionCount count = CountInstructions(options.valgrind, program,
+                                                       m.bench.environment, m.bench.bodyFile,
+                                                       profiles + "." + fileName + ".out");
+            std::string wrong = WrongAnswer(m.bench, count.answer, count.status);
+            if (!wrong.empty())
+                m.wrong = "under valgrind: " + wrong;
+            m.instructions = count.instructions;
+        }
+    }
+    for (Measured& m : all)
+        RestoreDatabase(m.bench);
+
+    bool allMet = PrintTable(all, floorRuns, floorRss, floorInstructions);
+    if (options.detail)
+        PrintDetail(all, floorRuns);
+    std::printf("\nratio: median over the runs of (run / floor run just before it); "
+                "memory limit %ld KiB; load average before and after: %s, %s\n",
+                PeakRssLimitKiB, loadBefore.c_str(), LoadAverage().c_str());
+    std::printf(allMet ? "every target met\n" : "some targets missed or answers wrong\n");
+    return allMet ? 0 : 1;
+}

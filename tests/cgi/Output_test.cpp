@@ -1,0 +1,43 @@
+// Output_test.cpp: the answer's escaping of HTML values and its numbers.
+#include "cgi/Output.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <utility>
+
+namespace {
+
+TEST(Output, EmitHtmlEscapesTheFourSpecialBytesOnly)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"plain text", "plain text"},
+        {"a&b<c>d\"e", "a&amp;b&lt;c&gt;d&quot;e"},
+        {"&&", "&amp;&amp;"},
+        {"\"quoted\"", "&quot;quoted&quot;"},
+        {"it's 'x' %41 \xC3\xA4", "it's 'x' %41 \xC3\xA4"},
+        {std::string("nul\0byte<", 9), std::string("nul\0byte&lt;", 12)},
+    };
+    TakeOutput();
+    for (const auto& [value, expected] : cases) {
+        EmitHtml(value);
+        EXPECT_EQ(expected, TakeOutput()) << value;
+    }
+}
+
+TEST(Output, EmitNumberWritesPlainDecimal)
+{
+    const std::pair<long long, const char*> cases[] = {
+        {0, "0"}, {7, "7"}, {-1, "-1"}, {65535, "65535"},
+        {LLONG_MIN, "-9223372036854775808"}, {LLONG_MAX, "9223372036854775807"},
+    };
+    TakeOutput();
+    for (const auto& [number, expected] : cases) {
+        EmitNumber(number);
+        EXPECT_EQ(expected, TakeOutput()) << number;
+    }
+}
+
+}  // namespace
