@@ -108,4 +108,22 @@ TEST(AdminRequest, FileWithLineFeedsIsNotRewritten)
     }
 }
 
+TEST(AdminRequest, FormIsPostedToTheProgramsOwnUrl)
+{
+    struct Case { const char* urls; const char* action; };
+    const Case cases[] = {
+        {"exe full URL=/cgi-bin/db/zeph.exe\nconfiguration exe full URL=https://db.example.test/admin\n",
+         "https://db.example.test/admin"},
+        {"exe full URL=/cgi-bin/db/zeph.exe\nconfiguration exe full URL=\n", "/cgi-bin/db/admin.cgi"},
+        {"exe full URL=zeph.exe\n", "admin.cgi"},
+        {"", "admin.cgi"},
+    };
+    for (const Case& c : cases) {
+        Site site(std::string("[file]\n") + c.urls + "\n" + Settings);
+        ProgramAnswer answer = RunGet("DBName=shop&act=entrance&password=Secret", site.dir / "admin.cgi");
+        const std::string expected = std::string("<form action=\"") + c.action + "\" method=\"POST\" name=\"\">\n";
+        EXPECT_NE(std::string::npos, answer.output.find(expected)) << c.urls << answer.output.substr(0, 2000);
+    }
+}
+
 }  // namespace
