@@ -17,12 +17,15 @@ bool CSioFile::ReadRawLine(std::string_view& line)
     static size_t capacity = 0;
     // getdelim refuses a stream whose error flag an earlier operation left
     // set (that operation has raised its own error); reading goes on.
-    if (ferror_unlocked(stream))
-        clearerr_unlocked(stream);
+    clearerr_unlocked(stream);
     const ssize_t length = ::getdelim(&buffer, &capacity, '\n', stream);
     const bool complete = length > 0 && buffer[length - 1] == '\n';
-    // A failed read sets errno, so the error is told by its own code.
-    if (!complete && ferror_unlocked(stream))
+    // Only the end of the file ends the reading. A read error, or a line too
+    // long for the memory there is (which getdelim reports without setting
+    // the error flag), must not pass for the end: the line-end rewrite would
+    // then copy a cut file over the whole one.
+    const bool failed = length < 0 ? !feof_unlocked(stream) : !complete && ferror_unlocked(stream);
+    if (failed)
         ThrowFileError(errno == ENOMEM ? "Allocation in ReadString: " : "ReadString: ");
     if (length <= 0) {
         line = std::string_view();

@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -107,6 +111,46 @@ TEST(CSioFile, ReadErrorIsRaised)
             EXPECT_EQ(std::string("ReadString: ") + std::strerror(c.error), error.what());
         }
     }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ZEPH_ADDRESS_LIMIT_WORKS 0  // the sanitizer reserves far more address space than any limit
+#else
+#define ZEPH_ADDRESS_LIMIT_WORKS 1
+#endif
+
+TEST(CSioFile, LineTooLongForMemoryIsAnErrorNotTheEnd)
+{
+    if (!ZEPH_ADDRESS_LIMIT_WORKS)
+        GTEST_SKIP() << "address-space limits do not apply under AddressSanitizer";
+    TempDir dir;
+    const std::string file = dir / "long.ini";
+    const size_t longLine = 64u << 20;
+    WriteFile(file, "[a]\nnote=" + std::string(longLine, 'v') + "\nkey=after\n");
+
+    // The child reads with less memory than the line needs: it must report
+    // the failure, never take the line for the end of the file.
+    const pid_t child = ::fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+        rlimit limit{48u << 20, 48u << 20};
+        ::setrlimit(RLIMIT_AS, &limit);
+        CSioFile f;
+        if (!f.Open(file.c_str(), OpenRead))
+            ::_exit(3);
+        std::string line;
+        try {
+            while (f.ReadString(line)) {
+            }
+        } catch (const std::runtime_error& error) {
+            ::_exit(std::strncmp(error.what(), "Allocation in ReadString: ", 26) == 0 ? 0 : 2);
+        }
+        ::_exit(1);  // reached "the end" with the last line unread
+    }
+    int status = 0;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(0, WEXITSTATUS(status));
 }
 
 }  // namespace
