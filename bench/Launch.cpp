@@ -68,29 +68,36 @@ Launch::~Launch()
     ::close(nullFd);
 }
 
-Launch::Result Launch::Run(std::string& answer) const
+pid_t Launch::Start(int answerPipe, bool traced) const
 {
-    answer.clear();
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
     int input = bodyFd >= 0 ? bodyFd : nullFd;
     if (bodyFd >= 0)
         ::lseek(bodyFd, 0, SEEK_SET);  // the offset is shared with every child
-
-    Result result;
-    double start = Now();
     pid_t child = ::fork();
     if (child < 0)
         throw std::runtime_error("fork failed");
     if (child == 0) {
         // dup2 clears close-on-exec on the copies, so exactly 0, 1 and 2 stay open.
         ::dup2(input, STDIN_FILENO);
-        ::dup2(out[1], STDOUT_FILENO);
+        ::dup2(answerPipe, STDOUT_FILENO);
         ::dup2(nullFd, STDERR_FILENO);
+        if (traced)
+            ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
         ::execve(program.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
+    return child;
+}
+
+Launch::Result Launch::Run(std::string& answer) const
+{
+    answer.clear();
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    Result result;
+    double start = Now();
+    pid_t child = Start(out[1], false);
     ::close(out[1]);
     char buffer[65536];
     for (;;) {
@@ -123,21 +130,7 @@ long Launch::PeakRssKiB(std::string& answer) const
     // The answer must fit the pipe: the program is held at its exit before
     // the pipe is read.
     ::fcntl(out[1], F_SETPIPE_SZ, 1 << 20);
-    int input = bodyFd >= 0 ? bodyFd : nullFd;
-    if (bodyFd >= 0)
-        ::lseek(bodyFd, 0, SEEK_SET);
-
-    pid_t child = ::fork();
-    if (child < 0)
-        throw std::runtime_error("fork failed");
-    if (child == 0) {
-        ::dup2(input, STDIN_FILENO);
-        ::dup2(out[1], STDOUT_FILENO);
-        ::dup2(nullFd, STDERR_FILENO);
-        ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
-        ::execve(program.c_str(), argv.data(), envp.data());
-        ::_exit(127);
-    }
+    pid_t child = Start(out[1], true);
     ::close(out[1]);
     long peak = 0;
     int status = 0;

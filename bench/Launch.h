@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 class Launch {
@@ -31,6 +32,11 @@ public:
     long PeakRssKiB(std::string& answer) const;
 
 private:
+    // Starts the program as a web server does: the body (or nothing) on standard
+    // input, the answer into `answerPipe`, standard error discarded; `traced`
+    // stops it after execve for ptrace.
+    pid_t Start(int answerPipe, bool traced) const;
+
     std::string program;
     std::vector<std::string> argvText, envText;
     std::vector<char*> argv, envp;

@@ -34,6 +34,10 @@ struct Options {
 Options ParseOptions(int argc, char** argv)
 {
     Options options;
+    if (argc % 2 == 0) {
+        std::fprintf(stderr, "every option takes a value: %s\n", argv[argc - 1]);
+        std::exit(2);
+    }
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string name = argv[i], value = argv[i + 1];
         if (name == "--site") options.site = value;

@@ -78,12 +78,7 @@ struct Site {
 
     ProgramAnswer Post(const std::string& body, const std::vector<std::string>& wrapper = {})
     {
-        ProgramRun run;
-        run.environment = {{"REQUEST_METHOD", "POST"}, {"CONTENT_LENGTH", std::to_string(body.size())}};
-        run.body = body;
-        run.argv0 = program;
-        run.wrapper = wrapper;
-        return RunZephconf(run);
+        return RunPost(body, program, "", wrapper);
     }
 
     std::vector<std::string> FolderEntries() const

@@ -110,12 +110,14 @@ ProgramAnswer RunGet(const std::string& query, const std::string& argv0, const s
     return RunZephconf(run);
 }
 
-ProgramAnswer RunPost(const std::string& body, const std::string& argv0, const std::string& workingDir)
+ProgramAnswer RunPost(const std::string& body, const std::string& argv0, const std::string& workingDir,
+                      const std::vector<std::string>& wrapper)
 {
     ProgramRun run;
     run.environment = {{"REQUEST_METHOD", "POST"}, {"CONTENT_LENGTH", std::to_string(body.size())}};
     run.body = body;
     run.argv0 = argv0;
     run.workingDir = workingDir;
+    run.wrapper = wrapper;
     return RunZephconf(run);
 }

@@ -30,4 +30,5 @@ ProgramAnswer RunZephconf(const ProgramRun& run);
 ProgramAnswer RunGet(const std::string& query, const std::string& argv0 = "",
                      const std::string& workingDir = "");
 ProgramAnswer RunPost(const std::string& body, const std::string& argv0 = "",
-                      const std::string& workingDir = "");
+                      const std::string& workingDir = "",
+                      const std::vector<std::string>& wrapper = {});
