@@ -113,6 +113,9 @@ void UpdateConfiguration(CCgiForm& form, CZEPHOnlineINI& record)
     WriteItemList(form.Field("previtem"), ItemLayout::PreviousItems, record);
     for (const SettingField& setting : SettingFields)
         record.WriteValue(setting.section, setting.key, ValueToWrite(form, setting).c_str());
+    // Every write so far was made on the content in memory; the file gets all
+    // of them in one step, or none.
+    record.Commit();
 
     ShowConfirmation(mailReporting, mainPage);
 }

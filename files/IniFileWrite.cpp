@@ -1,36 +1,14 @@
-// IniFileWrite.cpp: setting one key in place, leaving every other byte of the
-// file as it was, and leaving the whole file as it was when the write fails.
+// IniFileWrite.cpp: setting one key in the content in memory, leaving every
+// other byte as it was, and putting the content into the file in one step.
 #include "files/IniFile.h"
 
-#include <algorithm>
+#include "files/FileReplacement.h"
+
 #include <cerrno>
-#include <new>
+#include <cstring>
+#include <fcntl.h>
 #include <stdexcept>
 #include <unistd.h>
-
-namespace {
-
-// Writes all of `count` bytes at `offset` on the descriptor; false with
-// errno set when the file does not take them.
-bool WriteAllAt(int descriptor, const char* bytes, size_t count, off_t offset)
-{
-    while (count > 0) {
-        const ssize_t written = ::pwrite(descriptor, bytes, count, offset);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = EIO;
-            return false;
-        }
-        bytes += written;
-        count -= static_cast<size_t>(written);
-        offset += written;
-    }
-    return true;
-}
-
-}  // namespace
 
 void CIniFile::WriteValue(const char* sectionText, const char* keyText, const char* valueText)
 {
@@ -38,86 +16,93 @@ void CIniFile::WriteValue(const char* sectionText, const char* keyText, const ch
     const std::string key = keyText != nullptr ? keyText : "";
     const std::string value = valueText != nullptr ? valueText : "";
 
-    bool keyMissing = false;
-    bool sectionMissing = false;
-    std::string_view keyLine;
-    const long position = FindKeyLine(section, key, keyMissing, sectionMissing, keyLine);
+    const KeySearch found = Search(section, key);
     std::string text = key + "=" + value + "\n";
-    // A key line that already reads key=value with a plain LF would be
-    // rewritten byte for byte: nothing to read, nothing to write.
-    if (!keyMissing && keyLine == text)
+    if (!found.keyMissing) {
+        // A key line that already reads key=value with a plain LF stays.
+        if (lines[found.line] != text)
+            ReplaceLines(found.line, 1, std::move(text));
         return;
-    if (sectionMissing)
-        text = "[" + section + "]\n" + text + "\n";
-    else if (keyMissing)
-        text += "\n";
-
-    // The old content from `position` to the end and the new content that
-    // replaces it, both held in memory before anything is written: the
-    // rewrite needs them, and so does putting the file back when it fails.
-    std::string oldTail;
-    std::string newTail;
-    try {
-        const long start = position > 0 ? position - 1 : 0;
-        std::string old(static_cast<size_t>(std::max(0L, GetLength() - start)), '\0');
-        Seek(start, SEEK_SET);
-        old.resize(Read(old.data(), old.size()));
-        const bool atLineStart = position == 0 || (!old.empty() && old[0] == '\n');
-        oldTail = position > 0 ? old.substr(std::min<size_t>(1, old.size())) : old;
-
-        // The line at `position` gives way: the key's old line, or the empty
-        // line closing the body (its place taken by the extra LF of the text).
-        size_t replaced = 0;
-        if (!sectionMissing) {
-            const size_t lineEnd = oldTail.find('\n');
-            replaced = lineEnd == std::string::npos ? oldTail.size() : lineEnd + 1;
-        }
-        // Text appended after a last line without line end starts a line of its own.
-        if (oldTail.empty() && !atLineStart)
-            text.insert(0, "\n");
-        newTail = text + oldTail.substr(replaced);
-    } catch (const std::bad_alloc&) {
-        errno = ENOMEM;
-        ThrowFileError("Allocation in WriteValue: ");
     }
-    if (newTail == oldTail)
+    if (!found.sectionMissing && found.line < lines.size()) {
+        // The empty line closing the body gives way to the key line and an
+        // empty line of its own.
+        ReplaceLines(found.line, 1, text + "\n");
         return;
+    }
+    // Appended at the end: the key after the body that runs to the end, or
+    // the section with the key. A last line without a line end gets one, so
+    // that nothing is joined to it.
+    if (found.sectionMissing)
+        text = "[" + section + "]\n" + text;
+    text += "\n";
+    if (!lines.empty() && lines.back().back() != '\n')
+        ReplaceLines(lines.size() - 1, 1, std::string(lines.back()) + "\n" + text);
+    else
+        ReplaceLines(lines.size(), 0, std::move(text));
+}
 
-    const long currentLength = position + static_cast<long>(oldTail.size());
-    const long newLength = position + static_cast<long>(newTail.size());
-    // Growing: the bytes beyond the old end go first, straight to the
-    // descriptor and past everything the stream has read, so a file that
-    // cannot take its new length (full disk, size limit) fails here, before
-    // any old byte has moved, and is cut back to its old length.
-    if (newLength > currentLength) {
-        const size_t inPlace = static_cast<size_t>(currentLength - position);
-        if (!WriteAllAt(::fileno(stream), newTail.data() + inPlace, newTail.size() - inPlace, currentLength)) {
-            const int error = errno;
-            (void)::ftruncate(::fileno(stream), currentLength);
-            errno = error;
+void CIniFile::ReplaceLines(size_t at, size_t count, std::string text)
+{
+    written.push_back(std::move(text));
+    const std::string& stored = written.back();
+    std::vector<std::string_view> added;
+    for (size_t start = 0; start < stored.size();) {
+        const size_t lineFeed = stored.find('\n', start);
+        const size_t after = lineFeed == std::string::npos ? stored.size() : lineFeed + 1;
+        added.emplace_back(stored.data() + start, after - start);
+        start = after;
+    }
+    const auto where = lines.begin() + static_cast<std::ptrdiff_t>(at);
+    lines.insert(lines.erase(where, where + static_cast<std::ptrdiff_t>(count)), added.begin(), added.end());
+}
+
+void CIniFile::Commit()
+{
+    // Nothing written since the content was read (or the file was reopened
+    // since, which dropped the writes).
+    if (!loaded || loadedAt != Changes() || written.empty())
+        return;
+    std::string content = Joined();
+    if (content != original) {
+        const int descriptor = ::fileno(stream);
+        if ((::fcntl(descriptor, F_GETFL) & O_ACCMODE) == O_RDONLY) {
+            errno = EBADF;
             ThrowFileError("File write: ");
         }
-    }
-    try {
-        const size_t inPlace = static_cast<size_t>(std::min(newLength, currentLength) - position);
-        Seek(position, SEEK_SET);
-        if (inPlace > 0)
-            Write(newTail.data(), inPlace);
-        Flush();
-        if (newLength < currentLength)
-            SetLength(newLength);
-        Seek(0, SEEK_END);
-    } catch (const std::runtime_error&) {
-        // Put the old content back as far as the file lets us; the caller
-        // gets the error that stopped the rewrite.
+        // From the rename on the object holds the new file (and its lock);
+        // the old one goes, and its lock with it.
+        const auto adopt = [&](int renamed) {
+            const bool moved = ::dup2(renamed, descriptor) >= 0;
+            const int error = errno;
+            ::close(renamed);
+            if (!moved) {
+                errno = error;
+                ThrowFileError("File open: ");
+            }
+            std::fseek(stream, 0, SEEK_SET);
+        };
+        int renamed = -1;
+        Replacement outcome;
         try {
-            std::clearerr(stream);
-            Seek(position, SEEK_SET);
-            Write(oldTail.data(), oldTail.size());
-            Flush();
-            SetLength(currentLength);
+            outcome = ReplaceThroughTemporaryFile(descriptor, path, content, renamed);
         } catch (const std::runtime_error&) {
+            if (renamed >= 0) {
+                // Renamed, but the folder could not be synced: the file holds
+                // the new content, and the error is still reported.
+                adopt(renamed);
+                original = std::move(content);
+                SplitLines();
+                written.clear();
+            }
+            throw;
         }
-        throw;
+        if (outcome == Replacement::Renamed)
+            adopt(renamed);
+        else
+            RewriteInPlace(descriptor, original, content);
+        original = std::move(content);
     }
+    SplitLines();
+    written.clear();
 }

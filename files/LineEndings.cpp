@@ -1,10 +1,11 @@
 // LineEndings.cpp: the one-time rewrite of a file written with CR LF line ends.
 #include "files/LineEndings.h"
 
+#include "files/FileReplacement.h"
 #include "files/IniFile.h"
-#include "files/SioFile.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,25 +20,42 @@ bool FirstLineEndsWithLineFeed(CIniFile& file)
     return file.Read(&next, 1) == 0 || next == '\n';
 }
 
-// Copies every line of `from` into `to` with a line feed after each and makes
-// the copy durable. The copy gets the original's permission bits before the
-// first byte goes in: the file holds passwords, and a 0600 file must never
-// have a readable copy, not even for a moment.
-void CopyWithLineFeeds(CIniFile& from, CSioFile& to)
+// Every line whole, with a line feed after each.
+std::string WithLineFeeds(const std::string& content)
 {
-    struct stat original;
-    if (::fstat(::fileno(from.GetStream()), &original) != 0 ||
-        ::fchmod(::fileno(to.GetStream()), original.st_mode & 07777) != 0)
-        ThrowFileError("File write: ");
-    from.Seek(0, SEEK_SET);
-    std::string line;
-    while (from.ReadString(line)) {
-        line += '\n';
-        to.Write(line.data(), line.size());
+    std::string lineFeeds;
+    lineFeeds.reserve(content.size());
+    for (size_t start = 0; start < content.size();) {
+        const size_t lineFeed = content.find('\n', start);
+        const size_t after = lineFeed == std::string::npos ? content.size() : lineFeed + 1;
+        lineFeeds.append(CSioFile::WithoutLineEnd(std::string_view(content).substr(start, after - start)));
+        lineFeeds += '\n';
+        start = after;
     }
-    to.Flush();
-    if (::fsync(::fileno(to.GetStream())) != 0)
-        ThrowFileError("File flush: ");
+    return lineFeeds;
+}
+
+// The file was opened for reading only: the rewrite in place goes through a
+// second descriptor on the same file (the lock held on the first covers it).
+// A file this program may not write is left as it is; the read-write open
+// that follows refuses it.
+void RewriteLockedFileInPlace(int locked, const std::string& path, const std::string& old,
+                              const std::string& content)
+{
+    const int descriptor = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return;
+    struct stat lockedFile {}, opened {};
+    const bool same = ::fstat(locked, &lockedFile) == 0 && ::fstat(descriptor, &opened) == 0
+                      && lockedFile.st_dev == opened.st_dev && lockedFile.st_ino == opened.st_ino;
+    try {
+        if (same)
+            RewriteInPlace(descriptor, old, content);
+    } catch (...) {
+        ::close(descriptor);
+        throw;
+    }
+    ::close(descriptor);
 }
 
 }  // namespace
@@ -49,23 +67,24 @@ bool NormaliseLineEndings(CIniFile& file, const std::string& iniPath)
         return true;
     }
 
-    const std::string tmpPath = iniPath + "tmp";
-    CSioFile copy;
-    // The temporary file is emptied only once its lock is ours: emptying it on
-    // open would destroy the copy that another request is writing.
-    if (!copy.Open(tmpPath.c_str(), OpenReadWrite | OpenCreate | OpenKeep))
-        return false;
+    const std::string old = file.Content();
+    const std::string lineFeeds = WithLineFeeds(old);
+    const int locked = ::fileno(file.GetStream());
+    int renamed = -1;
+    Replacement outcome;
     try {
-        copy.SetLength(0);
-        CopyWithLineFeeds(file, copy);
-        // Renamed over the original while both are still open and locked, so
-        // the database never lacks its file and no other request slips in.
-        CSFile::Rename(tmpPath.c_str(), iniPath.c_str());
+        outcome = ReplaceThroughTemporaryFile(locked, iniPath, lineFeeds, renamed);
+        if (outcome == Replacement::InPlace)
+            RewriteLockedFileInPlace(locked, iniPath, old, lineFeeds);
     } catch (...) {
-        std::remove(tmpPath.c_str());
+        if (renamed >= 0)
+            ::close(renamed);
         throw;
     }
+    // The new file was renamed over the original while both were open and
+    // locked; both locks go now.
+    if (renamed >= 0)
+        ::close(renamed);
     file.Close();
-    copy.Close();
-    return true;
+    return outcome != Replacement::NoTemporaryFile;
 }

@@ -2,12 +2,11 @@
 // positioning, length, names, range locks, rename and removal.
 #include "files/SFile.h"
 
+#include "files/LockWait.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <map>
-#include <memory>
-#include <new>
 #include <stdexcept>
 #include <stdio_ext.h>
 #include <sys/file.h>
@@ -17,20 +16,6 @@
 void (*BeforeOpenLock)(const char* path) = nullptr;
 
 namespace {
-
-// Every lookup reads the file from its start; a buffer larger than the
-// files we handle keeps such a pass from going back to the kernel per line.
-// The C library sizes a buffer it allocates itself as it likes, so the
-// buffer is ours, kept here for as long as its stream is open.
-constexpr size_t StreamBufferSize = 64 * 1024;
-std::map<const FILE*, std::unique_ptr<char[]>> StreamBuffers;
-
-void GiveLargeBuffer(FILE* stream)
-{
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[StreamBufferSize]);
-    if (buffer && std::setvbuf(stream, buffer.get(), _IOFBF, StreamBufferSize) == 0)
-        StreamBuffers[stream] = std::move(buffer);
-}
 
 // The C library open mode for an Open mode and, for the modes that need it,
 // whether the file exists.
@@ -97,11 +82,40 @@ bool CSFile::Open(const char* newPath, int mode, bool raiseOnFailure)
 }
 
 // Opens `path` in the stream mode the table gives, locks it and checks that
-// the path still names the locked file. A mode that empties the file does so
-// only once the lock is held, so an open that meets another holder's lock
-// leaves that holder's content alone. On failure no stream is left open and
-// errno describes the failure.
+// the path still names the locked file, again within the same second when
+// the lock is waited for. A mode that empties the file does so only once the
+// lock is held, so an open that meets another holder's lock leaves that
+// holder's content alone. On failure no stream is left open and errno
+// describes the failure.
 bool CSFile::OpenAndLock(int mode)
+{
+    timespec deadline {};
+    const timespec* until = nullptr;
+    if ((mode & OpenWaitForLock) != 0) {
+        deadline = DeadlineAfter(LockWaitSeconds);
+        until = &deadline;
+    }
+    for (;;) {
+        const int opened = TryOpenAndLock(mode, until);
+        if (opened > 0) {
+            ++changes;
+            return true;
+        }
+        if (opened < 0)
+            return false;
+        // Another process renamed a new file over the path meanwhile: that
+        // one is the file now. Without waiting, this counts as a held lock.
+        timespec now {};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        if (until == nullptr || now.tv_sec > deadline.tv_sec
+            || (now.tv_sec == deadline.tv_sec && now.tv_nsec >= deadline.tv_nsec)) {
+            errno = EWOULDBLOCK;
+            return false;
+        }
+    }
+}
+
+int CSFile::TryOpenAndLock(int mode, const timespec* deadline)
 {
     const char* streamMode = StreamModeFor(mode, path);
     const bool empties = streamMode[0] == 'w';
@@ -113,43 +127,55 @@ bool CSFile::OpenAndLock(int mode)
     if (empties)
         flags |= O_CREAT;
 
-    const int descriptor = ::open(path.c_str(), flags, 0666);
+    // O_NONBLOCK: opening a pipe must not wait for a writer (or a reader).
+    const int descriptor = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (descriptor < 0)
-        return false;
+        return -1;
+    struct stat opened {};
+    if (::fstat(descriptor, &opened) != 0) {
+        const int error = errno;
+        ::close(descriptor);
+        errno = error;
+        return -1;
+    }
+    if (!S_ISREG(opened.st_mode)) {
+        if ((mode & OpenRegularFile) != 0) {
+            ::close(descriptor);
+            errno = S_ISDIR(opened.st_mode) ? EISDIR : ENXIO;
+            return -1;
+        }
+        // Reading and writing wait as usual; O_NONBLOCK means nothing to a
+        // regular file.
+        ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    }
     stream = ::fdopen(descriptor, streamMode);
     if (stream == nullptr) {
         const int error = errno;
         ::close(descriptor);
         errno = error;
-        return false;
+        return -1;
     }
-    GiveLargeBuffer(stream);
     // The program has one thread: the library need not take the stream's
-    // lock on every call, and a lookup makes several calls per line.
+    // lock on every call.
     ::__fsetlocking(stream, FSETLOCKING_BYCALLER);
 
     if (BeforeOpenLock != nullptr)
         BeforeOpenLock(path.c_str());
 
-    bool locked = ::flock(descriptor, ((mode & OpenShared) ? LOCK_SH : LOCK_EX) | LOCK_NB) == 0;
-    struct stat opened {};
-    if (locked && ::fstat(descriptor, &opened) != 0)
-        locked = false;
-    if (locked) {
+    int result = LockFile(descriptor, (mode & OpenShared) ? LOCK_SH : LOCK_EX, deadline) ? 1 : -1;
+    if (result > 0) {
         // A file replaced by rename after we opened it would be locked and
-        // edited after it lost its name; treat that like a held lock.
+        // edited after it lost its name.
         struct stat named {};
         if (::stat(path.c_str(), &named) != 0 || opened.st_dev != named.st_dev
-            || opened.st_ino != named.st_ino) {
-            errno = EWOULDBLOCK;
-            locked = false;
-        }
+            || opened.st_ino != named.st_ino)
+            result = 0;
     }
     // Devices and pipes have no content to empty.
-    if (locked && empties && S_ISREG(opened.st_mode) && ::ftruncate(descriptor, 0) != 0)
-        locked = false;
-    if (locked)
-        return true;
+    if (result > 0 && empties && S_ISREG(opened.st_mode) && ::ftruncate(descriptor, 0) != 0)
+        result = -1;
+    if (result > 0)
+        return result;
 
     const int error = errno;
     try {
@@ -159,7 +185,7 @@ bool CSFile::OpenAndLock(int mode)
     }
     stream = nullptr;
     errno = error;
-    return false;
+    return result;
 }
 
 void CSFile::Close()
@@ -168,13 +194,6 @@ void CSFile::Close()
         return;
     FILE* closing = stream;
     stream = nullptr;
-    // The stream's buffer is released only after fclose has used it.
-    std::unique_ptr<char[]> buffer;
-    const auto found = StreamBuffers.find(closing);
-    if (found != StreamBuffers.end()) {
-        buffer = std::move(found->second);
-        StreamBuffers.erase(found);
-    }
     if (std::fclose(closing) != 0)
         ThrowFileError("File close: ");
 }
@@ -199,6 +218,7 @@ size_t CSFile::Read(void* buffer, size_t count)
 void CSFile::Write(const void* buffer, size_t count)
 {
     ChangeDirection(2);
+    ++changes;
     const size_t written = std::fwrite(buffer, 1, count, stream);
     if (written < count || std::ferror(stream))
         ThrowFileError("File write: ");
@@ -229,6 +249,7 @@ long CSFile::GetLength()
 
 void CSFile::SetLength(long length)
 {
+    ++changes;
     if (::ftruncate(::fileno(stream), length) != 0)
         ThrowFileError("Get file length: ");
 }

@@ -1,5 +1,5 @@
 // SFile.h: the file object: one C library stream on one path, held under a
-// whole-file lock that never waits, with one uniform file error.
+// whole-file lock, with one uniform file error.
 #pragma once
 
 #include <cstdio>
@@ -12,8 +12,19 @@ enum : int {
     OpenReadWrite = 3,  // access field 3 (or 0): read and write
     OpenCreate = 4,     // with read-write access: create, emptying an existing file
     OpenKeep = 0x20,    // keep an existing file's content where it would be emptied
-    OpenShared = 0x40   // shared lock instead of an exclusive one
+    OpenShared = 0x40,  // shared lock instead of an exclusive one
+    // Wait up to LockWaitSeconds for a lock that another process holds, and
+    // open again when the path meanwhile came to name another file (a new
+    // file renamed over it). Without it the lock never waits.
+    OpenWaitForLock = 0x100,
+    // Only a regular file: a directory, pipe, device or socket (also behind a
+    // link) fails the open as a missing file would, without being waited for
+    // or read.
+    OpenRegularFile = 0x200
 };
+
+// How long an open with OpenWaitForLock waits for another process's lock.
+constexpr int LockWaitSeconds = 1;
 
 // Throws std::runtime_error whose text is `context` (null as empty) followed
 // by strerror(errno).
@@ -36,6 +47,7 @@ public:
     virtual void Flush();
     // True when the file is open and locked. Without raiseOnFailure every
     // failure (missing file, permission, lock held elsewhere) returns false.
+    // The open itself never waits: a pipe without a writer opens at once.
     virtual bool Open(const char* path, int mode, bool raiseOnFailure = false);
     virtual void Close();
     virtual size_t Read(void* buffer, size_t count);
@@ -53,6 +65,10 @@ public:
     static void Remove(const char* path);
 
 protected:
+    // Counts the opens and the writes made through this object: content
+    // taken from the file earlier is current while the count is unchanged.
+    unsigned long Changes() const { return changes; }
+
     FILE* stream = nullptr;
     std::string path;
     int lastTransfer = 0;  // 0 none, 1 read, 2 write
@@ -60,5 +76,9 @@ protected:
 private:
     void ChangeDirection(int transfer);
     bool OpenAndLock(int mode);
+    // One attempt: -1 failed (errno set), 0 the path came to name another
+    // file before the lock was ours, 1 open and locked.
+    int TryOpenAndLock(int mode, const struct timespec* deadline);
+    unsigned long changes = 0;
     void RangeLock(long position, long count, int origin, short type);
 };

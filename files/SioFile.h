@@ -20,10 +20,6 @@ public:
     // Writes the text's bytes as they are; no line end is added.
     virtual void WriteString(const char* text);
 
-protected:
-    // The next line as it stands in the file, line end included, without a
-    // copy: valid until the next read. False at the end of the file.
-    bool ReadRawLine(std::string_view& line);
     // The line without its line end: a final LF or CR goes, and with it one
     // CR before it. A CR elsewhere stays.
     static std::string_view WithoutLineEnd(std::string_view line)
@@ -33,4 +29,9 @@ protected:
             return line;
         return line.substr(0, n >= 2 && line[n - 2] == '\r' ? n - 2 : n - 1);
     }
+
+protected:
+    // The next line as it stands in the file, line end included, without a
+    // copy: valid until the next read. False at the end of the file.
+    bool ReadRawLine(std::string_view& line);
 };

@@ -17,8 +17,10 @@
 namespace {
 
 // OpenRead plus a bit that has no effect on opening; the file is read once
-// for its line ends and then opened again for reading and writing.
-constexpr int FirstOpenMode = 0x81;
+// for its line ends and then opened again for reading and writing. Both opens
+// wait a moment for another request that holds the file.
+constexpr int FirstOpenMode = 0x81 | OpenWaitForLock;
+constexpr int SecondOpenMode = OpenReadWrite | OpenWaitForLock;
 
 // A database name names a folder beside the program, never a path elsewhere.
 bool IsDatabaseName(const std::string& name)
@@ -57,7 +59,7 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
     }
     // Between the two opens another request may have taken the file; nothing
     // is loaded from a file that is not ours.
-    if (!record.OpenFile(iniPath.c_str(), OpenReadWrite))
+    if (!record.OpenFile(iniPath.c_str(), SecondOpenMode))
         ShowErrorPage(ErrNoIniFile, record);
     record.LoadSettings();
     AdminURL = AdminUrlFor(record, programFileName);
@@ -76,8 +78,9 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
     if (strcasecmp(action.c_str(), "entrance") == 0)
         ShowAdminForm(record);
     else if (strcasecmp(action.c_str(), "Configure") == 0) {
-        // The update is written whole (or up to a file error): a SIGTERM that
-        // arrives meanwhile ends the process only once every key is written.
+        // A SIGTERM that arrives during the update ends the process only once
+        // the file holds the whole update (or, after a file error, the old
+        // content).
         CDeferTermination deferred;
         UpdateConfiguration(form, record);
     }

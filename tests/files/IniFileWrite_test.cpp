@@ -1,5 +1,6 @@
 // Initialisation file writing: every layout byte for byte, repeated writes,
-// and a failing write leaving the file as it was.
+// writes reaching the file only at Commit, and a failing commit leaving the
+// file as it was.
 #include "files/IniFile.h"
 #include "support/TempDir.h"
 
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -58,12 +60,21 @@ TEST(CIniFileWrite, LayoutsByteForByte)
         CIniFile ini;
         ASSERT_TRUE(ini.OpenFile(file.c_str(), OpenReadWrite));
         ini.WriteValue(c.section, c.key, c.value);
-        EXPECT_EQ(c.after, ReadFile(file));  // on disk before the file is closed
+        EXPECT_EQ(c.after, ini.Content());
         std::string value;
-        EXPECT_TRUE(ini.ReadValue(c.section, c.key, value));
+        EXPECT_TRUE(ini.ReadValue(c.section, c.key, value));  // lookups see the write at once
         EXPECT_EQ(c.value, value);
+        EXPECT_EQ(c.before, ReadFile(file)) << "the file changes only at Commit";
+        ini.Commit();
+        EXPECT_EQ(c.after, ReadFile(file));  // on disk before the file is closed
+
+        struct stat committed {}, again {};
+        ASSERT_EQ(0, ::stat(file.c_str(), &committed));
         ini.WriteValue(c.section, c.key, c.value);
+        ini.Commit();
+        ASSERT_EQ(0, ::stat(file.c_str(), &again));
         EXPECT_EQ(c.after, ReadFile(file)) << "the same value twice";
+        EXPECT_EQ(committed.st_ino, again.st_ino) << "nothing to write, nothing written";
     }
 }
 
@@ -79,14 +90,21 @@ TEST(CIniFileWrite, SuccessiveWritesOnOneObject)
     ini.WriteValue("a", "x", "");
     ini.WriteValue("c", "k", "v");
     ini.WriteValue("b", "y", std::string(1500, 'y').c_str());
+    ini.Commit();
     ini.WriteValue("b", "y", "short");
     const std::string expected = "[a]\nx=\n\n[b]\ny=short\nz=new\n\n[c]\nk=v\n\n";
+    ini.Commit();
     EXPECT_EQ(expected, ReadFile(file));
     std::string value;
     EXPECT_TRUE(ini.ReadValue("b", "z", value));
     EXPECT_EQ("new", value);
+    // The object holds the file it committed, and the file's lock.
+    CSFile other;
+    EXPECT_FALSE(other.Open(file.c_str(), OpenReadWrite));
+    ini.WriteValue("a", "x", "after close");
     ini.Close();
-    EXPECT_EQ(expected, ReadFile(file));
+    EXPECT_EQ(expected, ReadFile(file)) << "a write not committed is dropped";
+    EXPECT_TRUE(other.Open(file.c_str(), OpenReadWrite));
 }
 
 TEST(CIniFileWrite, NullTextsCountAsEmpty)
@@ -97,6 +115,7 @@ TEST(CIniFileWrite, NullTextsCountAsEmpty)
     CIniFile ini;
     ASSERT_TRUE(ini.OpenFile(file.c_str(), OpenReadWrite));
     ini.WriteValue("a", "x", nullptr);
+    ini.Commit();
     EXPECT_EQ("[a]\nx=\n\n", ReadFile(file));
 }
 
@@ -111,6 +130,7 @@ TEST(CIniFileWrite, ReadOnlyFileIsRefusedAndUnchanged)
     for (const char* value : {"much longer than one", "", "1"}) {
         try {
             ini.WriteValue("a", "x", value);
+            ini.Commit();
             if (std::strcmp(value, "1") != 0)
                 ADD_FAILURE() << "no error for " << value;
         } catch (const std::runtime_error& error) {
@@ -120,8 +140,8 @@ TEST(CIniFileWrite, ReadOnlyFileIsRefusedAndUnchanged)
     }
 }
 
-// Runs WriteValue in a child process whose files may not grow beyond `limit`
-// bytes; returns the error text the child saw ("" when none).
+// Runs WriteValue and Commit in a child process whose files may not grow
+// beyond `limit` bytes; returns the error text the child saw ("" when none).
 std::string WriteUnderSizeLimit(const std::string& file, rlim_t limit, const char* section, const char* key,
                                 const char* value)
 {
@@ -140,6 +160,7 @@ std::string WriteUnderSizeLimit(const std::string& file, rlim_t limit, const cha
             text = "open failed";
         try {
             ini.WriteValue(section, key, value);
+            ini.Commit();
         } catch (const std::runtime_error& error) {
             text = error.what();
         }
@@ -176,6 +197,7 @@ TEST(CIniFileWrite, FailureUnderSizeLimitLeavesFileUnchanged)
                   WriteUnderSizeLimit(file, before.size() + 5, c.section, c.key, c.value))
             << c.section << "/" << c.key;
         EXPECT_EQ(before, ReadFile(file)) << c.section << "/" << c.key;
+        EXPECT_FALSE(std::filesystem::exists(file + "tmp")) << c.section << "/" << c.key;
     }
     // Within the limit the same kind of write goes through.
     TempDir dir;

@@ -85,7 +85,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!record->OpenFile(ScratchPath().c_str(), OpenReadWrite))
         std::abort();
     WriteItemList(text, current ? ItemLayout::CurrentItems : ItemLayout::PreviousItems, *record);
-    record->Flush();
 
     std::string expected = start;
     for (const auto& [key, value] : ExpectedWrites(text, current)) {
@@ -98,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!record->ReadValue(Section, key, stored) || stored != readBack)
             std::abort();
     }
-    if (ReadScratch() != expected)
+    if (record->Content() != expected)
         std::abort();
 
     record->LoadSettings();

@@ -2,8 +2,8 @@
 // the request takes too long. Whenever that signal arrives, the database file
 // is as it was, or rewritten to line feeds, or holds the whole update: never a
 // rewrite cut part-way, and no temporary file is left behind.
-#include "files/IniFile.h"
 #include "reliability/Configuration.h"
+#include "reliability/Site.h"
 #include "reliability/Tools.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
@@ -19,27 +19,6 @@ namespace fs = std::filesystem;
 using namespace reliability;
 
 namespace {
-
-std::string WithCrLf(const std::string& text)
-{
-    std::string out;
-    for (char c : text)
-        out += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return out;
-}
-
-std::string UpdatedFile(const std::string& start, const std::vector<Write>& writes)
-{
-    TempDir scratch;
-    const std::string path = scratch / "db.ini";
-    WriteFile(path, start);
-    CIniFile file;
-    EXPECT_TRUE(file.OpenFile(path.c_str(), OpenReadWrite));
-    for (const Write& write : writes)
-        file.WriteValue(write.section.c_str(), write.key.c_str(), write.value.c_str());
-    file.Flush();
-    return ReadFile(path);
-}
 
 struct Outcome {
     int status = 0;
