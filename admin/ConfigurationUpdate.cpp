@@ -8,6 +8,7 @@
 #include "cgi/Output.h"
 #include "config/ZEPHOnlineINI.h"
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -74,7 +75,7 @@ const SettingField SettingFields[] = {
 // value would otherwise become a line (a key, a section) of its own.
 std::string FirstLine(const std::string& value)
 {
-    return value.substr(0, value.find_first_of("\r\n"));
+    return value.substr(0, std::strcspn(value.c_str(), "\r\n"));
 }
 
 std::string ValueToWrite(CCgiForm& form, const SettingField& setting)

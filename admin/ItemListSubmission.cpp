@@ -6,35 +6,52 @@
 #include "config/ZEPHOnlineINI.h"
 
 #include <cstring>
-#include <vector>
+#include <memory>
+#include <string_view>
 
 namespace {
 
 const char* const ItemSection = "database entry info";
 
-// One key's values, joined with a comma between neighbours as they come.
+// One key's values, joined with a comma between neighbours as they come, in
+// room for `room` bytes (a list is never longer than the text it comes from).
 class JoinedList {
 public:
-    void Add(const char* field)
+    explicit JoinedList(size_t room) : text(new char[room + 1]), end(text.get()) { *end = '\0'; }
+    void Add(std::string_view field)
     {
-        if (count++ > 0)
-            text += ',';
-        text += field;
+        if (end != text.get())
+            *end++ = ',';
+        std::memcpy(end, field.data(), field.size());
+        end += field.size();
+        *end = '\0';
     }
-    const char* Text() const { return text.c_str(); }
+    const char* Text() const { return text.get(); }
 
 private:
-    std::string text;
-    int count = 0;
+    std::unique_ptr<char[]> text;
+    char* end;
 };
+
+// The text of `rest` up to its first `delimiter` (all of it when there is
+// none); `rest` goes on after the delimiter. An empty rest gives empty texts.
+std::string_view CutAt(std::string_view& rest, char delimiter)
+{
+    const void* found = std::memchr(rest.data(), delimiter, rest.size());
+    const size_t length = found != nullptr ? static_cast<size_t>(static_cast<const char*>(found) - rest.data())
+                                           : rest.size();
+    const std::string_view token = rest.substr(0, length);
+    rest.remove_prefix(found != nullptr ? length + 1 : length);
+    return token;
+}
 
 // A browser ends text-area lines with CR LF; cutting at LF leaves the CR on the
 // line's last field, which must not become part of the stored value.
-void DropLineEnd(char* field)
+std::string_view DropLineEnd(std::string_view field)
 {
-    size_t length = std::strlen(field);
-    if (length > 0 && (field[length - 1] == '\r' || field[length - 1] == '\n'))
-        field[length - 1] = '\0';
+    if (!field.empty() && (field.back() == '\r' || field.back() == '\n'))
+        field.remove_suffix(1);
+    return field;
 }
 
 }  // namespace
@@ -43,32 +60,24 @@ void WriteItemList(const std::string& text, ItemLayout layout, CZEPHOnlineINI& r
 {
     const bool current = layout == ItemLayout::CurrentItems;
 
-    // A private copy to cut from, line by line in one pass; the form keeps its value.
-    std::vector<char> copy(text.c_str(), text.c_str() + text.size() + 1);
-    TokenCutter lines(copy.data(), '\n');
-
-    JoinedList names, lengths, types;
+    // The text ends at a NUL, as a C string would.
+    std::string_view lines(text.c_str(), std::strlen(text.c_str()));
+    // Each list is at most as long as the text.
+    JoinedList names(lines.size()), lengths(lines.size()), types(current ? lines.size() : 0);
     int itemCount = 0;
     while (itemCount < CZEPHOnlineINI::MaxItems) {
-        char* line = lines.Next();
-        if (line[0] == '\0')
+        std::string_view fields = CutAt(lines, '\n');
+        if (fields.empty())
             break;  // end of the text, or an empty line that ends the list
 
-        TokenCutter fields(line, ',');
-        char* name = fields.Next();
-        char* length = fields.Next();
-        char* type = nullptr;
-        if (current) {
-            type = fields.Next();
-            DropLineEnd(type);
-        } else {
-            DropLineEnd(length);
-        }
-
+        const std::string_view name = CutAt(fields, ',');
+        std::string_view length = CutAt(fields, ',');
+        if (current)
+            types.Add(DropLineEnd(CutAt(fields, ',')));
+        else
+            length = DropLineEnd(length);
         names.Add(name);
         lengths.Add(length);
-        if (current)
-            types.Add(type);
         ++itemCount;
     }
 

@@ -2,6 +2,7 @@
 #include "cgi/CgiForm.h"
 
 #include "cgi/Output.h"
+#include "cgi/WordBytes.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -97,8 +98,7 @@ void CCgiForm::ParseFields()
         char* next = ampersand != nullptr ? ampersand + 1 : end;
         if (ampersand != nullptr)
             *ampersand = '\0';
-        PlusToSpace(pair);
-        UrlDecode(pair);
+        DecodePair(pair, static_cast<size_t>(next - pair - (ampersand != nullptr ? 1 : 0)));
         char* equals = static_cast<char*>(std::memchr(pair, '=', std::strlen(pair)));
         if (equals != nullptr) {
             *equals = '\0';
@@ -117,22 +117,83 @@ void CCgiForm::PlusToSpace(char* text)
             *text = ' ';
 }
 
-void CCgiForm::UrlDecode(char* text)
+namespace {
+
+// The value HexPairValue gives a byte as one of its two digits, modulo 256
+// (all that its sum keeps), for every byte; with `plusAsSpace` a "+" counts
+// as the blank that PlusToSpace makes of it.
+struct HexDigits {
+    unsigned char value[256] = {};
+    constexpr explicit HexDigits(bool plusAsSpace)
+    {
+        for (int byte = 0; byte < 256; ++byte) {
+            int c = byte >= 128 ? byte - 256 : byte;  // taken as signed, as HexPairValue takes it
+            if (plusAsSpace && c == '+')
+                c = ' ';
+            const int digit = c > 64 ? (c & ~0x20) - 55 : c - 48;
+            value[byte] = static_cast<unsigned char>(digit & 0xFF);
+        }
+    }
+};
+constexpr HexDigits PlainDigits(false);
+constexpr HexDigits FormDigits(true);
+
+// UrlDecode, after PlusToSpace when `plusAsSpace`, in the same pass: a "+"
+// that PlusToSpace would have made a blank is taken as a blank, also as one of
+// the two bytes after a "%". `end` is the text's terminating NUL.
+template <bool plusAsSpace>
+void Decode(char* text, const char* end)
 {
+    const unsigned char* const digits = plusAsSpace ? FormDigits.value : PlainDigits.value;
     const char* from = text;
     char* to = text;
-    while (*from != '\0') {
+    for (;;) {
+        // Eight bytes at a time up to the next byte that needs decoding: the
+        // names of a long item list stand between the escapes of its commas.
+        while (end - from >= 8) {
+            const uint64_t word = LoadWord(from);
+            const uint64_t found = HoldsByte(word, '%') | (plusAsSpace ? HoldsByte(word, '+') : 0);
+            const size_t run = found == 0 ? 8 : FirstFound(from, found, '%', plusAsSpace ? '+' : '%');
+            // Once decoding has fallen eight bytes behind, the whole word may
+            // be stored: what lies beyond the run is written again later.
+            if (from - to >= 8 || from == to)
+                std::memcpy(to, &word, 8);
+            else
+                std::memmove(to, from, run);
+            to += run;
+            from += run;
+            if (run < 8)
+                break;
+        }
         // A "%" takes the two bytes after it; with fewer left in the pair it
-        // stays as it is, so decoding never reads past the pair's end.
-        if (*from == '%' && from[1] != '\0' && from[2] != '\0') {
-            *to++ = HexPairValue(static_cast<signed char>(from[1]),
-                                 static_cast<signed char>(from[2]));
+        // stays as it is, so decoding never reads past the pair's end. Escapes
+        // often follow one another (%0D%0A).
+        while (from[0] == '%' && from[1] != '\0' && from[2] != '\0') {
+            *to++ = static_cast<char>(16 * digits[static_cast<unsigned char>(from[1])]
+                                      + digits[static_cast<unsigned char>(from[2])]);
             from += 3;
-        } else {
-            *to++ = *from++;
+        }
+        const char c = *from;
+        if (c == '\0')
+            break;
+        if (c == '%' || (plusAsSpace && c == '+') || end - from < 8) {
+            *to++ = plusAsSpace && c == '+' ? ' ' : c;
+            ++from;
         }
     }
     *to = '\0';
+}
+
+}  // namespace
+
+void CCgiForm::UrlDecode(char* text)
+{
+    Decode<false>(text, text + std::strlen(text));
+}
+
+void CCgiForm::DecodePair(char* pair, size_t length)
+{
+    Decode<true>(pair, pair + length);
 }
 
 char CCgiForm::HexPairValue(signed char high, signed char low)

@@ -26,6 +26,8 @@ public:
 
     static void PlusToSpace(char* text);
     static void UrlDecode(char* text);
+    // PlusToSpace and UrlDecode of one pair of `length` bytes, in one pass.
+    static void DecodePair(char* pair, size_t length);
     static char HexPairValue(signed char high, signed char low);
 
 private:

@@ -34,17 +34,3 @@ char* IntToText(int value, char* text, int /*radix*/)
     std::snprintf(text, 12, "%d", value);
     return text;
 }
-
-char* TokenCutter::Next()
-{
-    // The library's search for the delimiter or the NUL takes many bytes a step.
-    char* token = rest;
-    char* end = ::strchrnul(token, delimiter);
-    if (*end != '\0') {
-        *end = '\0';
-        rest = end + 1;
-    } else {
-        rest = end;
-    }
-    return token;
-}

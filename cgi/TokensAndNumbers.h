@@ -2,6 +2,10 @@
 // shared by the form decoder, the settings loader and the item list submission.
 #pragma once
 
+#include "cgi/WordBytes.h"
+
+#include <cstddef>
+#include <cstring>
 #include <memory>
 
 // Cuts the text before the first `delimiter` off the front of `buffer` and
@@ -24,13 +28,53 @@ char* IntToText(int value, char* text, int radix);
 // of many tokens costs no more per token than a short one.
 class TokenCutter {
 public:
-    TokenCutter(char* buffer, char delimiter) : rest(buffer), delimiter(delimiter) {}
+    TokenCutter(char* buffer, char delimiter) : TokenCutter(buffer, std::strlen(buffer), delimiter) {}
+    // `length`: the bytes before the buffer's terminating NUL (a NUL among
+    // them ends the text there, as it ends a C string).
+    TokenCutter(char* buffer, size_t length, char delimiter)
+        : rest(buffer), end(buffer + length), delimiter(delimiter)
+    {
+    }
     // The next token, inside the buffer; "" once the buffer is used up.
-    char* Next();
+    char* Next()
+    {
+        char* token = rest;
+        char* stop = FindStop(token);
+        length = static_cast<size_t>(stop - token);
+        if (*stop != '\0') {
+            *stop = '\0';
+            rest = stop + 1;
+        } else {
+            rest = stop;
+        }
+        return token;
+    }
+    // The length of the token Next gave last.
+    size_t Length() const { return length; }
     // True when nothing is left to cut.
     bool AtEnd() const { return *rest == '\0'; }
 
 private:
+    // The first delimiter or NUL from `from` on; `end` (a NUL) at the latest.
+    // Eight bytes a step: the tokens of a long list are short, and a library
+    // call per token would cost more than the search.
+    char* FindStop(char* from) const
+    {
+        const auto stopByte = static_cast<unsigned char>(delimiter);
+        while (end - from >= 8) {
+            const uint64_t word = LoadWord(from);
+            const uint64_t found = HoldsByte(word, stopByte) | HoldsByte(word, 0);
+            if (found != 0)
+                return from + FirstFound(from, found, stopByte, 0);
+            from += 8;
+        }
+        while (*from != delimiter && *from != '\0')
+            ++from;
+        return from;
+    }
+
     char* rest;
+    char* end;
     char delimiter;
+    size_t length = 0;
 };

@@ -3,12 +3,43 @@
 
 #include "config/SettingValues.h"
 
-#include <strings.h>
+#include <cstring>
 
 namespace {
 
 constexpr unsigned short SlotZeroLength = 15;
 constexpr unsigned short MissingLength = 20;
+
+// The code of a data type word of `length` bytes in any letter case (as
+// strcasecmp compares in the C locale: A to Z match a to z); -1 for any other
+// word.
+short TypeCode(const char* word, size_t length)
+{
+    struct TypeWord {
+        const char* text;
+        size_t length;
+    };
+    static const TypeWord typeWords[] = {{"string", 6}, {"number", 6}, {"time", 4}, {"phone", 5}};
+    short code;
+    switch (word[0] | 0x20) {
+    case 's': code = 0; break;
+    case 'n': code = 1; break;
+    case 't': code = 2; break;
+    case 'p': code = 3; break;
+    default: return -1;
+    }
+    const TypeWord& expected = typeWords[code];
+    if (length != expected.length)
+        return -1;
+    for (size_t i = 0; i < length; ++i) {
+        char c = word[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+        if (c != expected.text[i])
+            return -1;
+    }
+    return code;
+}
 
 }  // namespace
 
@@ -23,7 +54,10 @@ int ParseItemNames(std::string& list, const char* slotZeroName, ItemNames& names
             break;
         const bool star = element[0] == '*';
         stars[slot] = star ? 1 : 0;
-        names[slot] = element + (star ? 1 : 0);
+        // clear and append: a name fits the string's own room, and appending
+        // there is the cheapest way in.
+        names[slot].clear();
+        names[slot].append(element + (star ? 1 : 0), elements.Length() - (star ? 1 : 0));
     }
     return slot;
 }
@@ -45,17 +79,13 @@ void ParseItemLengths(std::string& list, int slotCount, ItemLengths& lengths)
 
 void ParseItemTypes(std::string& list, int slotCount, ItemFlags& types)
 {
-    static const char* const typeWords[] = {"string", "number", "time", "phone"};
     ListCutter elements(list);
     for (int slot = 1; slot < slotCount; ++slot) {
         const char* element = elements.Next();
         if (element[0] == '\0')
             return;
-        for (short code = 0; code < 4; ++code) {
-            if (strcasecmp(element, typeWords[code]) == 0) {
-                types[slot] = code;
-                break;
-            }
-        }
+        const short code = TypeCode(element, elements.Length());
+        if (code >= 0)
+            types[slot] = code;
     }
 }

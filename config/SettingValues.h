@@ -6,13 +6,26 @@
 
 #include <string>
 
-// The number at the start of `text` as atoi reads it (leading blanks and a sign
-// accepted, stops at the first non-digit, no digits give 0); values beyond the
-// int range are held at its limits.
-int TextToInt(const char* text);
-inline int TextToInt(const std::string& text) { return TextToInt(text.c_str()); }
-// The same for a long.
+// The number at the start of `text` as strtol in base 10 reads it (leading
+// blanks and a sign accepted, stops at the first non-digit, no digits give 0),
+// held at the limits of a long.
 long TextToLong(const char* text);
+// The same held at the limits of an int.
+int ClampedTextToInt(const char* text);
+
+// TextToLong held at the limits of an int. Most values are a few plain
+// digits, read here without a call.
+inline int TextToInt(const char* text)
+{
+    unsigned value = 0;
+    const char* p = text;
+    for (; static_cast<unsigned char>(*p - '0') < 10 && p - text < 9; ++p)
+        value = value * 10 + static_cast<unsigned>(*p - '0');
+    if (p != text && static_cast<unsigned char>(*p - '0') >= 10)
+        return static_cast<int>(value);
+    return ClampedTextToInt(text);
+}
+inline int TextToInt(const std::string& text) { return TextToInt(text.c_str()); }
 
 // True when `text` is not empty and starts with `letter` (exact case).
 inline bool BeginsWith(const std::string& text, char letter)
@@ -32,5 +45,5 @@ inline bool IsYes(const std::string& text)
 // the cutter.
 class ListCutter : public TokenCutter {
 public:
-    explicit ListCutter(std::string& list) : TokenCutter(&list[0], ',') {}
+    explicit ListCutter(std::string& list) : TokenCutter(&list[0], list.size(), ',') {}
 };

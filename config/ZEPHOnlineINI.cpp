@@ -2,111 +2,16 @@
 #include "config/ZEPHOnlineINI.h"
 
 #include "config/EntryItems.h"
+#include "config/ItemNameIndex.h"
 #include "config/SettingValues.h"
 
-#include <cstdint>
 #include <cstring>
-#include <vector>
 
 bool CZEPHOnlineINI::OpenFile(const char* fileName, int mode)
 {
     return CIniFile::OpenFile(fileName, mode);
 }
 
-namespace {
-
-// Letter case as strcasecmp sees it in the C locale, the only one this
-// program uses: A to Z are the capitals of a to z.
-inline unsigned char Folded(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
-}
-
-// Names equal ignoring letter case. Equal names are equally long, and the
-// names of one database often share their beginning (Phone1, Phone2), so the
-// lengths are compared first and the bytes from the end.
-bool SameName(const std::string& itemName, const char* name, size_t length)
-{
-    if (itemName.size() != length)
-        return false;
-    for (size_t i = length; i > 0; --i) {
-        if (Folded(itemName[i - 1]) != Folded(name[i - 1]))
-            return false;
-    }
-    return true;
-}
-
-// Names looked up among slots first to end - 1, for the lists that name many
-// items (time stamps, CSV display): with many items one pass over all of them
-// per name would cost the product of the two counts. Gives what a pass in slot
-// order gives: the first slot whose name matches, -1 when none does.
-class ItemNameIndex {
-public:
-    ItemNameIndex(const std::string* itemNames, int first, int end)
-        : names(itemNames), first(first), end(end)
-    {
-    }
-
-    int Find(const char* name)
-    {
-        const size_t length = std::strlen(name);
-        if (end - first <= LinearLimit) {
-            for (int slot = first; slot < end; ++slot) {
-                if (SameName(names[slot], name, length))
-                    return slot;
-            }
-            return -1;
-        }
-        if (buckets.empty())
-            Build();
-        for (size_t b = Hash(name, length) & mask; buckets[b] != 0; b = (b + 1) & mask) {
-            const int slot = buckets[b] - 1;
-            if (SameName(names[slot], name, length))
-                return slot;
-        }
-        return -1;
-    }
-
-private:
-    // An open hash table of slot + 1 (0: empty bucket), filled in slot order
-    // and keeping the first slot of equal names; built on the first lookup,
-    // as a list may well name no item at all.
-    void Build()
-    {
-        size_t size = 64;
-        while (size < 2 * static_cast<size_t>(end - first))
-            size *= 2;
-        buckets.assign(size, 0);
-        mask = size - 1;
-        for (int slot = first; slot < end; ++slot) {
-            const std::string& itemName = names[slot];
-            size_t b = Hash(itemName.data(), itemName.size()) & mask;
-            while (buckets[b] != 0 && !SameName(names[buckets[b] - 1], itemName.data(), itemName.size()))
-                b = (b + 1) & mask;
-            if (buckets[b] == 0)
-                buckets[b] = slot + 1;
-        }
-    }
-
-    // FNV-1a over the name as SameName sees it.
-    static size_t Hash(const char* name, size_t length)
-    {
-        uint32_t hash = 2166136261u;
-        for (size_t i = 0; i < length; ++i)
-            hash = (hash ^ Folded(name[i])) * 16777619u;
-        return hash;
-    }
-
-    // Up to this many slots a pass costs less than building the index.
-    static constexpr int LinearLimit = 32;
-    const std::string* names;
-    int first, end;
-    std::vector<int> buckets;
-    size_t mask = 0;
-};
-
-}  // namespace
 
 int CZEPHOnlineINI::FindItemAmong(int first, int end, const char* name) const
 {
@@ -139,9 +44,10 @@ void CZEPHOnlineINI::LoadSettings()
     LoadFileSettings(value);
     LoadPasswordSettings(value);
     LoadEntryItems(value);
-    LoadTimeStampSettings(value);
+    ItemNameIndex items(itemName, itemCount);
+    LoadTimeStampSettings(value, items);
     LoadSearchSettings(value);
-    LoadCsvSettings(value);
+    LoadCsvSettings(value, items);
     LoadAdministrationSettings(value);
     LoadReportSettings(value);
 }
@@ -201,7 +107,7 @@ void CZEPHOnlineINI::LoadEntryItems(std::string& value)
         wastePercent = 20;
 }
 
-void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value)
+void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value, ItemNameIndex& items)
 {
     if (ReadValue("time stamp", "use time stamp", value)) {
         useTimeStamp = TextToInt(value);
@@ -215,7 +121,6 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value)
     // element or at a name that no item has, and -1 marks where it ended.
     ReadValue("time stamp", "time stamp items", value);
     ListCutter stamps(value);
-    ItemNameIndex items(itemName, 0, itemCount);
     int stampCount = 0;
     for (; stampCount < itemCount - 2; ++stampCount) {
         const char* element = stamps.Next();
@@ -223,7 +128,7 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value)
             break;
         const bool star = element[0] == '*';
         stampStar[stampCount] = star ? 1 : 0;
-        const int slot = items.Find(element + (star ? 1 : 0));
+        const int slot = items.Find(element + (star ? 1 : 0), stamps.Length() - (star ? 1 : 0), 0, itemCount);
         if (slot < 0)
             break;
         stampItem[stampCount] = static_cast<short>(slot);
@@ -274,7 +179,7 @@ void CZEPHOnlineINI::LoadSearchSettings(std::string& value)
         pagesPerSection = 20;
 }
 
-void CZEPHOnlineINI::LoadCsvSettings(std::string& value)
+void CZEPHOnlineINI::LoadCsvSettings(std::string& value, ItemNameIndex& items)
 {
     for (int slot = 1; slot < itemCount; ++slot) {
         csvDisplay[slot] = 0;
@@ -287,14 +192,13 @@ void CZEPHOnlineINI::LoadCsvSettings(std::string& value)
     // Display sequence: position q holds the matched item slot + 1, 0 for none.
     ReadValue("formatted csv file options", "display", value);
     ListCutter display(value);
-    // The last item is left out of the CSV output options.
-    ItemNameIndex csvItems(itemName, 1, itemCount - 1);
     for (int position = 1; position < itemCount; ++position) {
         const char* element = display.Next();
         if (element[0] == '\0')
             break;
         const bool star = element[0] == '*';
-        const int slot = csvItems.Find(element + (star ? 1 : 0));
+        // The last item is left out of the CSV output options.
+        const int slot = items.Find(element + (star ? 1 : 0), display.Length() - (star ? 1 : 0), 1, itemCount - 1);
         if (slot < 0)
             continue;
         csvDisplay[position] = static_cast<short>(slot + 1);

@@ -6,6 +6,8 @@
 
 #include <string>
 
+class ItemNameIndex;
+
 class CZEPHOnlineINI : public CIniFile {
 public:
     // Most entry items one list may hold, and the size of every per-item array
@@ -91,9 +93,9 @@ private:
     void LoadFileSettings(std::string& value);
     void LoadPasswordSettings(std::string& value);
     void LoadEntryItems(std::string& value);
-    void LoadTimeStampSettings(std::string& value);
+    void LoadTimeStampSettings(std::string& value, ItemNameIndex& items);
     void LoadSearchSettings(std::string& value);
-    void LoadCsvSettings(std::string& value);
+    void LoadCsvSettings(std::string& value, ItemNameIndex& items);
     void LoadAdministrationSettings(std::string& value);
     void LoadReportSettings(std::string& value);
     // The slot of the item named `name` among slots 1 to itemCount - 2 (the

@@ -10,13 +10,6 @@
 
 namespace {
 
-// "[" + name + one closing character; the closing character is not examined.
-bool IsHeaderOf(std::string_view line, const std::string& section)
-{
-    return line.size() == section.size() + 2 && line[0] == '['
-        && line.compare(1, section.size(), section) == 0;
-}
-
 // "key=" at the start of the line, compared byte for byte without trimming.
 bool IsKeyLine(std::string_view line, const std::string& key)
 {
@@ -73,13 +66,14 @@ void CIniFile::Load()
         Flush();
     original = ReadWhole(::fileno(stream));
     SplitLines();
-    written.clear();
     loaded = true;
     loadedAt = Changes();
 }
 
 void CIniFile::SplitLines()
 {
+    written.clear();
+    headersCurrent = false;
     lines.clear();
     const char* next = original.data();
     const char* end = next + original.size();
@@ -91,31 +85,52 @@ void CIniFile::SplitLines()
     }
 }
 
+void CIniFile::IndexHeaders()
+{
+    headers.clear();
+    for (size_t line = 0; line < lines.size(); ++line) {
+        const std::string_view text = WithoutLineEnd(lines[line]);
+        if (text.size() < 2 || text[0] != '[')
+            continue;
+        const std::string_view name = text.substr(1, text.size() - 2);
+        bool known = false;
+        for (const Header& header : headers)
+            known = known || header.name == name;
+        if (!known)
+            headers.push_back({name, line});
+    }
+    headersCurrent = true;
+}
+
+size_t CIniFile::HeaderLine(const std::string& section)
+{
+    if (!headersCurrent)
+        IndexHeaders();
+    for (const Header& header : headers) {
+        if (header.name.size() == section.size() && header.name == section)
+            return header.line;
+    }
+    return lines.size();
+}
+
 CIniFile::KeySearch CIniFile::Search(const std::string& section, const std::string& key)
 {
     Load();
     const size_t count = lines.size();
-    long position = 0;
-    size_t line = 0;
     // The first header of the section anywhere in the file, inside other
     // bodies too.
-    for (;; ++line) {
-        if (line == count)
-            return {line, position, true, true};
-        position += static_cast<long>(lines[line].size());
-        if (IsHeaderOf(WithoutLineEnd(lines[line]), section))
-            break;
-    }
+    size_t line = HeaderLine(section);
+    if (line == count)
+        return {line, true, true};
     // The body runs to the first empty line; a later header does not end it.
     for (++line; line < count; ++line) {
         const std::string_view text = WithoutLineEnd(lines[line]);
         if (text.empty())
-            return {line, position, true, false};
+            return {line, true, false};
         if (IsKeyLine(text, key))
-            return {line, position, false, false};
-        position += static_cast<long>(lines[line].size());
+            return {line, false, false};
     }
-    return {line, position, true, false};
+    return {line, true, false};
 }
 
 long CIniFile::FindKey(const std::string& section, const std::string& key, bool& keyMissing,
@@ -124,7 +139,11 @@ long CIniFile::FindKey(const std::string& section, const std::string& key, bool&
     const KeySearch found = Search(section, key);
     keyMissing = found.keyMissing;
     sectionMissing = found.sectionMissing;
-    return found.position;
+    // Where the found line starts: the bytes of the lines before it.
+    long position = 0;
+    for (size_t line = 0; line < found.line; ++line)
+        position += static_cast<long>(lines[line].size());
+    return position;
 }
 
 bool CIniFile::ReadValue(const std::string& section, const std::string& key, std::string& value)

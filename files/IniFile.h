@@ -49,20 +49,22 @@ public:
 
 private:
     struct KeySearch {
-        size_t line;      // the key's line, the empty line closing the body, or lines.size()
-        long position;    // where that line starts in the content
+        size_t line;  // the key's line, the empty line closing the body, or lines.size()
         bool keyMissing;
         bool sectionMissing;
     };
     KeySearch Search(const std::string& section, const std::string& key);
     // Reads the file into `original` unless the content is current.
     void Load();
-    // Splits `original` into lines.
+    // Splits `original` into lines; the lines that writes made are dropped.
     void SplitLines();
     // The lines of `text` (each with its LF, the last one perhaps without)
     // put in place of `count` lines at `at`.
     void ReplaceLines(size_t at, size_t count, std::string text);
     std::string Joined() const;
+    // The line of the first header of `section`; lines.size() when none.
+    size_t HeaderLine(const std::string& section);
+    void IndexHeaders();
 
     // The file's content as read or last committed.
     std::string original;
@@ -70,6 +72,16 @@ private:
     // or into `written`, which holds the lines that writes made.
     std::vector<std::string_view> lines;
     std::deque<std::string> written;
+    // Every header-like line's name (the text between its first and last
+    // character) with the line of its first header, in file order: a lookup
+    // goes straight to its section. Rebuilt when a write adds or removes a
+    // header-like line; kept, with its lines moved, for any other write.
+    struct Header {
+        std::string_view name;
+        size_t line;
+    };
+    std::vector<Header> headers;
+    bool headersCurrent = false;
     bool loaded = false;
     unsigned long loadedAt = 0;  // Changes() when the content was read
 };

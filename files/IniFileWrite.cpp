@@ -14,10 +14,13 @@ void CIniFile::WriteValue(const char* sectionText, const char* keyText, const ch
 {
     const std::string section = sectionText != nullptr ? sectionText : "";
     const std::string key = keyText != nullptr ? keyText : "";
-    const std::string value = valueText != nullptr ? valueText : "";
+    const size_t valueLength = valueText != nullptr ? std::strlen(valueText) : 0;
 
     const KeySearch found = Search(section, key);
-    std::string text = key + "=" + value + "\n";
+    // key=value and its LF, and room for what may be put around it.
+    std::string text;
+    text.reserve(section.size() + key.size() + valueLength + 8);
+    text.append(key).append(1, '=').append(valueText != nullptr ? valueText : "", valueLength).append(1, '\n');
     if (!found.keyMissing) {
         // A key line that already reads key=value with a plain LF stays.
         if (lines[found.line] != text)
@@ -52,6 +55,19 @@ void CIniFile::ReplaceLines(size_t at, size_t count, std::string text)
         const size_t after = lineFeed == std::string::npos ? stored.size() : lineFeed + 1;
         added.emplace_back(stored.data() + start, after - start);
         start = after;
+    }
+    // The header index stays right unless a header-like line comes or goes;
+    // lines after the change move by the difference.
+    const auto headerLike = [](std::string_view line) { return line[0] == '['; };
+    for (size_t line = at; line < at + count && headersCurrent; ++line)
+        headersCurrent = !headerLike(lines[line]);
+    for (std::string_view line : added)
+        headersCurrent = headersCurrent && !headerLike(line);
+    if (headersCurrent && added.size() != count) {
+        for (Header& header : headers) {
+            if (header.line >= at)
+                header.line = header.line + added.size() - count;
+        }
     }
     const auto where = lines.begin() + static_cast<std::ptrdiff_t>(at);
     lines.insert(lines.erase(where, where + static_cast<std::ptrdiff_t>(count)), added.begin(), added.end());
@@ -93,7 +109,6 @@ void CIniFile::Commit()
                 adopt(renamed);
                 original = std::move(content);
                 SplitLines();
-                written.clear();
             }
             throw;
         }
@@ -104,5 +119,4 @@ void CIniFile::Commit()
         original = std::move(content);
     }
     SplitLines();
-    written.clear();
 }
