@@ -148,21 +148,19 @@ void Decode(char* text, const char* end)
     const char* from = text;
     char* to = text;
     for (;;) {
-        // Eight bytes at a time up to the next byte that needs decoding: the
+        // Several bytes a step up to the next byte that needs decoding: the
         // names of a long item list stand between the escapes of its commas.
-        while (end - from >= 8) {
-            const uint64_t word = LoadWord(from);
-            const uint64_t found = HoldsByte(word, '%') | (plusAsSpace ? HoldsByte(word, '+') : 0);
-            const size_t run = found == 0 ? 8 : FirstFound(from, found, '%', plusAsSpace ? '+' : '%');
-            // Once decoding has fallen eight bytes behind, the whole word may
-            // be stored: what lies beyond the run is written again later.
-            if (from - to >= 8 || from == to)
-                std::memcpy(to, &word, 8);
-            else
+        while (static_cast<size_t>(end - from) >= ScanStep) {
+            const size_t run = FirstOfTwo(from, '%', plusAsSpace ? '+' : '%');
+            // Once decoding has fallen a step behind, the whole step may be
+            // copied: what lies beyond the run is written again later.
+            if (static_cast<size_t>(from - to) >= ScanStep)
+                std::memcpy(to, from, ScanStep);
+            else if (from != to)
                 std::memmove(to, from, run);
             to += run;
             from += run;
-            if (run < 8)
+            if (run < ScanStep)
                 break;
         }
         // A "%" takes the two bytes after it; with fewer left in the pair it
@@ -176,7 +174,7 @@ void Decode(char* text, const char* end)
         const char c = *from;
         if (c == '\0')
             break;
-        if (c == '%' || (plusAsSpace && c == '+') || end - from < 8) {
+        if (c == '%' || (plusAsSpace && c == '+') || static_cast<size_t>(end - from) < ScanStep) {
             *to++ = plusAsSpace && c == '+' ? ' ' : c;
             ++from;
         }

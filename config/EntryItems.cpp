@@ -12,7 +12,7 @@ constexpr unsigned short MissingLength = 20;
 
 // The code of a data type word of `length` bytes in any letter case (as
 // strcasecmp compares in the C locale: A to Z match a to z); -1 for any other
-// word.
+// word. Most lists hold the words as the form writes them, in small letters.
 short TypeCode(const char* word, size_t length)
 {
     struct TypeWord {
@@ -31,6 +31,8 @@ short TypeCode(const char* word, size_t length)
     const TypeWord& expected = typeWords[code];
     if (length != expected.length)
         return -1;
+    if (std::memcmp(word, expected.text, length) == 0)
+        return code;
     for (size_t i = 0; i < length; ++i) {
         char c = word[i];
         if (c >= 'A' && c <= 'Z')

@@ -11,10 +11,11 @@
 namespace {
 
 // "key=" at the start of the line, compared byte for byte without trimming.
+// The "=" is looked at first: another key's line seldom has one just there.
 bool IsKeyLine(std::string_view line, const std::string& key)
 {
-    return line.size() > key.size() && line.compare(0, key.size(), key) == 0
-        && line[key.size()] == '=';
+    return line.size() > key.size() && line[key.size()] == '='
+        && std::memcmp(line.data(), key.data(), key.size()) == 0;
 }
 
 // The whole file from its start, however long it has grown since its size

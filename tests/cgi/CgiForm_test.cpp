@@ -70,4 +70,44 @@ TEST(CgiForm, MissingFieldReadsEmptyAndIsAdded)
     EXPECT_FALSE(form.HasField("A"));  // names are case-sensitive
 }
 
+// The decoding as it is defined, one byte at a time: PlusToSpace, then each
+// "%" with two bytes after it replaced by HexPairValue of them.
+std::string ReferenceDecode(std::string text)
+{
+    for (char& c : text)
+        if (c == '+')
+            c = ' ';
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            out += CCgiForm::HexPairValue(static_cast<signed char>(text[i + 1]), static_cast<signed char>(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// Long values are decoded many bytes a step: every length and every place of
+// an escape, a "+" and a "%" too near the end must give what one byte at a
+// time gives.
+TEST(CgiForm, LongValuesDecodeAsByteByByte)
+{
+    const std::string pieces[] = {"%2C", "+", "%0D%0A", "%", "%4", "abc", "%2B", "x+y", "%zz"};
+    for (size_t length = 0; length < 70; ++length) {
+        for (const std::string& piece : pieces) {
+            for (size_t at = 0; at <= length; at += 7) {
+                std::string value(length, 'v');
+                value.insert(at, piece);
+                std::string query = "k=" + value + "&n=1";
+                const Fields fields = Decode(query.c_str());
+                EXPECT_EQ(ReferenceDecode(value).substr(0, ReferenceDecode(value).find('\0')), fields.at("k"))
+                    << query;
+                EXPECT_EQ("1", fields.at("n")) << query;
+            }
+        }
+    }
+}
+
 }  // namespace

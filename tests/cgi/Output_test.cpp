@@ -40,4 +40,27 @@ TEST(Output, EmitNumberWritesPlainDecimal)
     }
 }
 
+// Values are escaped several bytes a step: at every length, a special byte
+// at any place (and a byte one bit away from one) is replaced exactly there.
+TEST(Output, EmitHtmlEscapesAtEveryPlaceOfLongValues)
+{
+    const std::pair<char, const char*> bytes[] = {
+        {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"},
+        {'\'', "'"}, {'$', "$"}, {':', ":"}, {'=', "="}, {'\0', ""},
+    };
+    TakeOutput();
+    for (size_t length = 1; length < 40; ++length) {
+        for (size_t at = 0; at < length; ++at) {
+            for (const auto& [byte, entity] : bytes) {
+                std::string value(length, 'n');
+                value[at] = byte;
+                std::string expected(length, 'n');
+                expected.replace(at, 1, byte == '\0' ? std::string(1, '\0') : std::string(entity));
+                EmitHtml(value);
+                EXPECT_EQ(expected, TakeOutput()) << length << " " << at << " " << byte;
+            }
+        }
+    }
+}
+
 }  // namespace

@@ -58,12 +58,15 @@ TEST(TokenCutter, GivesTheTokensOfRepeatedCutToken)
     const std::pair<const char*, char> cases[] = {
         {"a,b,c", ','}, {",x,", ','}, {"", ','}, {"a,,b", ','}, {"a==b", '='},
         {"k=v&&x=1&", '&'}, {"one line\r\nnext\n\nafter\n", '\n'}, {"abc", ','},
+        // Tokens and texts longer than the eight bytes looked at in one step.
+        {"CatalogField1,CatalogField2,,x", ','}, {"0123456789abcdef,0123456,01234567,012345678", ','},
+        {"a,bcdefghijklmnopqrstuvwxyz", ','}, {"abcdefgh,", ','}, {",,,,,,,,,,", ','},
     };
     for (const auto& [text, delimiter] : cases) {
         std::string cut = text;
         std::string buffer = text;
         TokenCutter cutter(buffer.data(), delimiter);
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < 12; ++i) {
             EXPECT_EQ(cut.c_str()[0] == '\0', cutter.AtEnd()) << text << " token " << i;
             std::string expected = CutToken(cut.data(), delimiter).get();
             EXPECT_EQ(expected, cutter.Next()) << text << " token " << i;
