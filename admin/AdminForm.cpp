@@ -4,8 +4,7 @@
 // the form is submitted.
 #include "admin/AdminForm.h"
 
-#include "cgi/AdminRequest.h"
-#include "cgi/Dispatcher.h"
+#include "admin/PageShell.h"
 #include "cgi/Output.h"
 #include "config/SettingValues.h"
 #include "config/ZEPHOnlineINI.h"

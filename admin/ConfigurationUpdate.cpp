@@ -2,9 +2,9 @@
 // field, into the database's initialisation file and confirms it.
 #include "admin/ConfigurationUpdate.h"
 
+#include "admin/ErrorPage.h"
 #include "admin/ItemListSubmission.h"
 #include "cgi/CgiForm.h"
-#include "cgi/ErrorPage.h"
 #include "cgi/Output.h"
 #include "config/ZEPHOnlineINI.h"
 

@@ -2,7 +2,7 @@
 // numbers, on/off letters and comma-separated lists.
 #pragma once
 
-#include "cgi/TextUtils.h"
+#include "cgi/TokensAndNumbers.h"
 
 #include <string>
 

@@ -1,8 +1,7 @@
 // The administration form page, filled in from a loaded initialisation file.
 #include "admin/AdminForm.h"
 
-#include "cgi/AdminRequest.h"
-#include "cgi/Dispatcher.h"
+#include "admin/PageShell.h"
 #include "cgi/Output.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/SFile.h"

@@ -1,0 +1,18 @@
+// DeferTermination.cpp: blocking the termination signals around a file change.
+#include "request/DeferTermination.h"
+
+#include <initializer_list>
+
+CDeferTermination::CDeferTermination()
+{
+    sigset_t held;
+    sigemptyset(&held);
+    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM})
+        sigaddset(&held, signal);
+    sigprocmask(SIG_BLOCK, &held, &previous);
+}
+
+CDeferTermination::~CDeferTermination()
+{
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+}

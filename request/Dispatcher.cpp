@@ -1,0 +1,57 @@
+// Dispatcher.cpp: the run of one request up to the administration request.
+#include "request/Dispatcher.h"
+
+#include "admin/PageShell.h"
+#include "cgi/CgiForm.h"
+#include "request/AdminRequest.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <strings.h>
+
+ProgramLocation LocateProgram(std::string path)
+{
+    std::replace(path.begin(), path.end(), '\\', '/');
+    ProgramLocation where;
+    size_t slash = path.rfind('/');
+    where.fileName = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (!path.empty() && path[0] == '/')
+        where.dir = path.substr(0, slash + 1);
+    return where;
+}
+
+std::string IniPathFor(const std::string& programDir, const std::string& dbName)
+{
+    return programDir + dbName + "/" + dbName + ".ini";
+}
+
+int RunRequest(const char* programPath)
+{
+    EmitHttpHeader();
+    ProgramLocation program = LocateProgram(programPath != nullptr ? programPath : "");
+
+    CCgiForm form;
+
+    if (form.HasField("act") && strcasecmp(form.Field("act").c_str(), "version") == 0) {
+        EmitVersionPage();
+        return 0;
+    }
+
+    if (!form.HasField("DBName")) {
+        EmitMissingDatabasePage();
+        return 1;
+    }
+
+    CurrentDBName = form.Field("DBName");
+    std::string iniPath = IniPathFor(program.dir, CurrentDBName);
+    EmitHtmlHead();
+
+    try {
+        RunAdminRequest(form, iniPath, program.fileName);
+    } catch (const std::exception& error) {
+        // A file error that nothing below handled: say what failed, never a success page.
+        EmitFileErrorHeading(error.what());
+        return 1;
+    }
+    return 0;
+}
