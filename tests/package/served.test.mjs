@@ -8,6 +8,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { after, afterEach, beforeEach, describe, test } from 'node:test';
 
+import { formControls, submittedFields } from '../e2e/lib/form.mjs';
 import {
   formBody, freshDatabase, httpRequest, iniPathOf, readIni, runProgramAlone, siteDir, workDir,
 } from '../e2e/lib/site.mjs';
@@ -50,49 +51,21 @@ async function servedAsAlone(request, dbName = DB) {
   return served.body;
 }
 
-const entities = { amp: '&', lt: '<', gt: '>', quot: '"', apos: "'" };
-function unescapeHtml(text) {
-  return text.replace(/&(?:#(\d+)|(\w+));/g, (whole, code, name) =>
-    code !== undefined ? String.fromCharCode(Number(code)) : entities[name] ?? whole);
+// The action of the page's first form.
+function formAction(page) {
+  const form = /<form\b[^>]*\baction="([^"]*)"/i.exec(page);
+  assert.ok(form, 'the page has a form with an action');
+  return form[1];
 }
 
-function attributes(tag) {
-  const found = {};
-  for (const [, name, value] of tag.matchAll(/(\w+)(?:\s*=\s*"([^"]*)")?/g)) {
-    found[name.toLowerCase()] = value === undefined ? '' : unescapeHtml(value);
-  }
-  return found;
-}
-
-// The first form of a page as a browser submits it untouched: its action and its
-// fields in page order (text areas with CR LF line ends, checkboxes only when
-// ticked, unnamed inputs left out).
-function formOf(html) {
-  const form = /<form\b([^>]*)>([\s\S]*?)<\/form>/i.exec(html);
-  assert.ok(form, 'the page has a form');
-  const fields = [];
-  for (const [, input, textarea, text] of form[2].matchAll(
-    /<input\b([^>]*)>|<textarea\b([^>]*)>([\s\S]*?)<\/textarea>/gi)) {
-    const tag = attributes(input ?? textarea);
-    if (!tag.name) continue;
-    if (textarea !== undefined) {
-      fields.push([tag.name, unescapeHtml(text).replace(/\r?\n/g, '\r\n')]);
-    } else if (tag.type === 'checkbox') {
-      if ('checked' in tag) fields.push([tag.name, tag.value ?? 'on']);
-    } else if (tag.type !== 'submit') {
-      fields.push([tag.name, tag.value ?? '']);
-    }
-  }
-  return { action: attributes(form[1]).action, fields };
-}
-
-function withField(fields, name, value) {
-  assert.ok(fields.some(([field]) => field === name), `the form has the field ${name}`);
-  return fields.map(([field, old]) => [field, field === name ? value : old]);
+// The controls with the one named changed: { value } or { checked }.
+function withControl(controls, name, change) {
+  assert.ok(controls.some((control) => control.name === name), `the form has the control ${name}`);
+  return controls.map((control) => (control.name === name ? { ...control, ...change } : control));
 }
 
 function hrefs(html) {
-  return [...html.matchAll(/<a href="([^"#]+)[^"]*"/gi)].map(([, href]) => unescapeHtml(href));
+  return [...html.matchAll(/<a href="([^"#]+)[^"]*"/gi)].map(([, href]) => href.replaceAll('&amp;', '&'));
 }
 
 describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withCgi }, () => {
@@ -110,10 +83,12 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withCg
     const signIn = await httpRequest({ urlPath: '/zephconf/' });
     assert.equal(signIn.status, 200);
     assert.doesNotMatch(signIn.body, /demo-admin/);
-    const { action, fields } = formOf(signIn.body);
+    const action = formAction(signIn.body);
     assert.equal(action, '/cgi-bin/zephconf');
-    assert.deepEqual(fields.map(([name]) => name), ['DBName', 'password', 'act']);
-    const body = formBody(withField(withField(fields, 'DBName', DB), 'password', adminPassword));
+    const controls = formControls(signIn.body);
+    assert.deepEqual(controls.map(({ kind, name }) => `${kind}:${name}`),
+      ['text:DBName', 'password:password', 'hidden:act']);
+    const body = formBody(submittedFields(withControl(controls, 'DBName', { value: DB }), adminPassword));
     const page = await servedAsAlone({ method: 'POST', urlPath: action, body });
     assert.match(page, new RegExp(`Zephyr Ledger Desk \\(${DB}\\) Administration Page`));
   });
@@ -138,22 +113,23 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withCg
 
   test('a Configure round trip: the form as served, changed and submitted', async () => {
     const entrance = { method: 'POST', body: formBody({ DBName: DB, password: adminPassword, act: 'entrance' }) };
-    const { action, fields } = formOf(await servedAsAlone(entrance));
+    const form = await servedAsAlone(entrance);
+    const action = formAction(form);
     assert.equal(action, '/cgi-bin/zephconf');
-    let changed = withField(fields, 'password', adminPassword);
-    changed = withField(changed, 'StatSub', 'Weekly "top" members & <guests>');
-    changed = withField(changed, 'MaxNumber', '30');
-    changed = changed.filter(([name]) => name !== 'Hide');
-    const confirmation = await servedAsAlone({ method: 'POST', urlPath: action, body: formBody(changed) });
+    let controls = formControls(form);
+    controls = withControl(controls, 'StatSub', { value: 'Weekly "top" members & <guests>' });
+    controls = withControl(controls, 'MaxNumber', { value: '30' });
+    controls = withControl(controls, 'Hide', { checked: false });
+    const confirmation = await servedAsAlone(
+      { method: 'POST', urlPath: action, body: formBody(submittedFields(controls, adminPassword)) });
     assert.match(confirmation, /Your database configuration file has been updated!/);
-    const after = readIni(iniPathOf(DB));
-    assert.notEqual(after, exampleIni);
-    assert.match(after, /^Stats subject=Weekly "top" members & <guests>$/m);
-    assert.match(after, /^found entries per page=30$/m);
-    assert.match(after, /^hide files=0$/m);
+    const saved = readIni(iniPathOf(DB));
+    assert.notEqual(saved, exampleIni);
+    assert.match(saved, /^Stats subject=Weekly "top" members & <guests>$/m);
+    assert.match(saved, /^found entries per page=30$/m);
+    assert.match(saved, /^hide files=0$/m);
     // Signed in again, the form shows what was saved.
-    const { fields: again } = formOf(await servedAsAlone(entrance));
-    assert.deepEqual(again, withField(changed, 'password', ''));
+    assert.deepEqual(formControls(await servedAsAlone(entrance)), controls);
   });
 
   test('nothing under /cgi-bin/ but the program is served or run', async () => {
