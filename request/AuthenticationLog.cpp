@@ -1,7 +1,8 @@
 // AuthenticationLog.cpp: the failed sign-in line on standard error.
 #include "request/AuthenticationLog.h"
 
-#include <cerrno>
+#include "cgi/Output.h"
+
 #include <cstdlib>
 #include <unistd.h>
 
@@ -36,15 +37,9 @@ std::string AuthenticationFailureLine(std::time_t now, std::string_view dbName, 
 void LogAuthenticationFailure(const std::string& dbName)
 {
     const std::string line = AuthenticationFailureLine(std::time(nullptr), dbName, std::getenv("REMOTE_ADDR"));
-    // One write: a line written in pieces could be interleaved with the lines
-    // of other requests that the server copies into the same log.
-    size_t done = 0;
-    while (done < line.size()) {
-        ssize_t written = ::write(STDERR_FILENO, line.data() + done, line.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return;  // no log to write to: the refusal itself still goes out
-        done += static_cast<size_t>(written);
-    }
+    // The whole line in one write, not through a buffered stream that could
+    // hand it over in pieces, between which the server could copy the lines
+    // of other requests into the same log. Without a log the refusal itself
+    // still goes out.
+    WriteFully(STDERR_FILENO, line);
 }
