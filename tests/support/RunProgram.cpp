@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -35,6 +36,11 @@ ProgramAnswer RunZephconf(const ProgramRun& run)
     int in[2], out[2];
     if (::pipe(in) != 0 || ::pipe(out) != 0)
         throw std::runtime_error("pipe failed");
+    // Standard error goes to a file, read once the program has ended: no second
+    // pipe that could fill up while the answer is being read.
+    std::FILE* errors = std::tmpfile();
+    if (errors == nullptr)
+        throw std::runtime_error("tmpfile failed");
 
     std::vector<std::string> envText;
     for (const auto& [name, value] : run.environment)
@@ -51,6 +57,7 @@ ProgramAnswer RunZephconf(const ProgramRun& run)
     if (child == 0) {
         ::dup2(in[0], STDIN_FILENO);
         ::dup2(out[1], STDOUT_FILENO);
+        ::dup2(::fileno(errors), STDERR_FILENO);
         ::close(in[0]); ::close(in[1]); ::close(out[0]); ::close(out[1]);
         if (!run.workingDir.empty() && ::chdir(run.workingDir.c_str()) != 0)
             ::_exit(126);
@@ -98,6 +105,10 @@ ProgramAnswer RunZephconf(const ProgramRun& run)
         while (::waitpid(feeder, nullptr, 0) < 0 && errno == EINTR) {}
     }
     answer.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    std::rewind(errors);
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, errors)) > 0;)
+        answer.errors.append(chunk, n);
+    std::fclose(errors);
     return answer;
 }
 

@@ -1,6 +1,6 @@
 // RunProgram.h: starts the built zephconf the way a web server does: a clean
 // environment holding only the CGI variables given, the body on standard input,
-// a chosen argv[0], and the answer and exit status collected.
+// a chosen argv[0], and the answer, standard error and exit status collected.
 #pragma once
 
 #include <string>
@@ -18,6 +18,7 @@ struct ProgramRun {
 
 struct ProgramAnswer {
     std::string output;  // everything written to standard output
+    std::string errors;  // everything written to standard error
     int status = -1;     // exit status; 128 + signal number when killed by a signal
 };
 
