@@ -1,6 +1,6 @@
 # demo-site.sh: lays out the demo site (program, demo database, pages, lighttpd
 # configuration) in one folder and starts and stops its lighttpd on 127.0.0.1.
-# Used by scripts/serve and scripts/test-e2e; needs common.sh sourced first.
+# Used by scripts/serve and scripts/lib/test-site.sh; needs common.sh sourced first.
 
 DEMO_MARKER=.zeph-demo-site
 DEMO_SERVER_PID=
