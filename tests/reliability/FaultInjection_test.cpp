@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <grp.h>
 #include <optional>
-#include <set>
 #include <pwd.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 

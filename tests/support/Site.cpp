@@ -51,9 +51,11 @@ HeldLock::HeldLock(const std::string& path) : fd(::open(path.c_str(), O_RDWR | O
         throw std::runtime_error("cannot lock " + path + ": " + std::strerror(errno));
 }
 
-HeldLock::~HeldLock()
+void HeldLock::Release()
 {
-    ::close(fd);
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
 }
 
 std::string WithCrLf(const std::string& text)

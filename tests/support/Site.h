@@ -34,9 +34,11 @@ struct Site {
 struct HeldLock {
     int fd;
     explicit HeldLock(const std::string& path);
-    ~HeldLock();
+    ~HeldLock() { Release(); }
     HeldLock(const HeldLock&) = delete;
     HeldLock& operator=(const HeldLock&) = delete;
+    // Lets go of the lock before the end of the scope (idempotent).
+    void Release();
 };
 
 // The text with every line feed preceded by a carriage return.
