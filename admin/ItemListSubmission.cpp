@@ -6,6 +6,7 @@
 #include "config/ZEPHOnlineINI.h"
 
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -37,7 +38,30 @@ void DropLineEnd(char* field)
         field[length - 1] = '\0';
 }
 
+// An empty text-area line: nothing at all between two LFs (or before the
+// first, or after the last), or the lone CR of a browser's CR LF.
+bool IsBlankLine(const char* line)
+{
+    return line[0] == '\0' || (line[0] == '\r' && line[1] == '\0');
+}
+
 }  // namespace
+
+int CountItemLines(const std::string& text)
+{
+    int count = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string_view line(text.data() + start, end - start);
+        if (!line.empty() && line != "\r")
+            ++count;
+        start = end + 1;
+    }
+    return count;
+}
 
 void WriteItemList(const std::string& text, ItemLayout layout, CZEPHOnlineINI& record)
 {
@@ -49,10 +73,10 @@ void WriteItemList(const std::string& text, ItemLayout layout, CZEPHOnlineINI& r
 
     JoinedList names, lengths, types;
     int itemCount = 0;
-    while (itemCount < CZEPHOnlineINI::MaxItems) {
+    while (itemCount < CZEPHOnlineINI::MaxItems && !lines.AtEnd()) {
         char* line = lines.Next();
-        if (line[0] == '\0')
-            break;  // end of the text, or an empty line that ends the list
+        if (IsBlankLine(line))
+            continue;  // a blank line between or after the items is no item
 
         TokenCutter fields(line, ',');
         char* name = fields.Next();

@@ -58,21 +58,28 @@ void EmitNumber(long long value)
     Answer().append(text, static_cast<size_t>(end.ptr - text));
 }
 
-void FlushOutput()
+bool WriteFully(int fd, std::string_view bytes)
 {
-    std::string& answer = Answer();
-    const char* data = answer.data();
-    size_t left = answer.size();
+    const char* data = bytes.data();
+    size_t left = bytes.size();
     while (left > 0) {
-        ssize_t written = ::write(STDOUT_FILENO, data, left);
+        ssize_t written = ::write(fd, data, left);
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            break;  // the web server has gone; nothing else can be told
+            return false;
         }
         data += written;
         left -= static_cast<size_t>(written);
     }
+    return true;
+}
+
+void FlushOutput()
+{
+    std::string& answer = Answer();
+    // A failure means the web server has gone; nothing else can be told.
+    WriteFully(STDOUT_FILENO, answer);
     answer.clear();
 }
 

@@ -26,7 +26,8 @@ ProgramAnswer RunZephconf(const ProgramRun& run)
     launch.CaptureErrors();
     ProgramAnswer answer;
     launch.Run(answer);
-    std::fwrite(answer.errors.data(), 1, answer.errors.size(), stderr);
+    if (answer.status >= 128)
+        std::fwrite(answer.errors.data(), 1, answer.errors.size(), stderr);
     return answer;
 }
 

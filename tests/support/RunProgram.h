@@ -22,9 +22,9 @@ struct ProgramRun {
 // The path of the zephconf executable under test.
 std::string ZephconfPath();
 
-// Runs the program once. What it writes to standard error is in `errors` and
-// also passed on to the test's own standard error, so that a sanitizer's
-// report stays in the test log.
+// Runs the program once. What it writes to standard error is in `errors`; a
+// run ended by a signal (a sanitizer's report ends it with SIGABRT) also
+// passes it on to the test's own standard error, into the test log.
 ProgramAnswer RunZephconf(const ProgramRun& run);
 
 // Shorthands for the two request methods.
