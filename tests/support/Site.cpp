@@ -26,9 +26,14 @@ Site::Site(const std::optional<std::string>& content, const std::string& name)
         WriteFile(ini, *content);
 }
 
-ProgramAnswer Site::Get(const std::string& query) const
+ProgramAnswer Site::Get(const std::string& query,
+                        const std::vector<std::pair<std::string, std::string>>& extra) const
 {
-    return RunGet(query, program);
+    ProgramRun run;
+    run.environment = {{"REQUEST_METHOD", "GET"}, {"QUERY_STRING", query}};
+    run.environment.insert(run.environment.end(), extra.begin(), extra.end());
+    run.argv0 = program;
+    return RunZephconf(run);
 }
 
 ProgramAnswer Site::Post(const std::string& body, const std::vector<std::string>& wrapper) const

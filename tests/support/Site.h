@@ -20,9 +20,11 @@ struct Site {
     // `content`: the initialisation file's bytes; nullopt: no file.
     explicit Site(const std::optional<std::string>& content, const std::string& name = "shop");
 
-    // The request to the program copy, started by its absolute path; a
-    // wrapper command (e.g. setpriv ...) goes in front.
-    ProgramAnswer Get(const std::string& query) const;
+    // The request to the program copy, started by its absolute path; `extra`
+    // CGI variables besides the method and query; a wrapper command (e.g.
+    // setpriv ...) goes in front.
+    ProgramAnswer Get(const std::string& query,
+                      const std::vector<std::pair<std::string, std::string>>& extra = {}) const;
     ProgramAnswer Post(const std::string& body, const std::vector<std::string>& wrapper = {}) const;
 
     // The names in the database's folder, sorted.
