@@ -45,14 +45,13 @@ void ParseItemLengths(std::string& list, int slotCount, ItemLengths& lengths)
 
 void ParseItemTypes(std::string& list, int slotCount, ItemFlags& types)
 {
-    static const char* const typeWords[] = {"string", "number", "time", "phone"};
     ListCutter elements(list);
     for (int slot = 1; slot < slotCount; ++slot) {
         const char* element = elements.Next();
         if (element[0] == '\0')
             return;
-        for (short code = 0; code < 4; ++code) {
-            if (strcasecmp(element, typeWords[code]) == 0) {
+        for (short code = 0; code < ItemTypeCount; ++code) {
+            if (strcasecmp(element, ItemTypeWords[code]) == 0) {
                 types[slot] = code;
                 break;
             }

@@ -27,7 +27,8 @@ public:
 
 private:
     // FindKey that also hands back the key's line as it stands in the file,
-    // line end included (valid until the next read), when the key is found.
+    // line end included, when the key is found: a view into the line buffer
+    // that all line files share, valid until the next read of any file.
     long FindKeyLine(const std::string& section, const std::string& key, bool& keyMissing,
                      bool& sectionMissing, std::string_view& keyLine);
 };

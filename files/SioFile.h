@@ -22,7 +22,11 @@ public:
 
 protected:
     // The next line as it stands in the file, line end included, without a
-    // copy: valid until the next read. False at the end of the file.
+    // copy. False at the end of the file. Every line file reads into one
+    // buffer shared by all of them: the program has one thread and reads a
+    // line at a time, and a lookup reads the file line by line from its start,
+    // so the buffer grows once to the longest line instead of once per
+    // lookup. The line is therefore valid only until the next read of any file.
     bool ReadRawLine(std::string_view& line);
     // The line without its line end: a final LF or CR goes, and with it one
     // CR before it. A CR elsewhere stays.

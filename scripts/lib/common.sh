@@ -6,12 +6,14 @@ die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 
 _apt_updated=0
 # need_packages PKG...: installs those of the packages that are not installed yet.
+# With ZEPH_NO_INSTALL=1 a missing package is an error instead (no root, no network).
 need_packages() {
   local missing=() pkg
   for pkg in "$@"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing+=("$pkg")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
+  [ "${ZEPH_NO_INSTALL:-0}" = 1 ] && die "missing packages: ${missing[*]} (scripts/build installs them)"
   if [ "$(id -u)" -ne 0 ]; then
     command -v sudo >/dev/null || die "missing packages: ${missing[*]} (run as root or install them)"
     SUDO=sudo

@@ -1,12 +1,11 @@
 // Configure with item lists at and beyond the 512 items a database holds:
 // up to the limit every item is stored, past it the form is refused whole.
 #include "support/RunProgram.h"
-#include "support/TempDir.h"
+#include "support/Site.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 namespace {
@@ -46,14 +45,11 @@ struct Outcome {
 
 Outcome Configure(const std::string& iteminfo, const std::string& previtem)
 {
-    TempDir dir;
-    std::filesystem::create_directory(dir.path() / "shop");
-    const std::string ini = dir / "shop/shop.ini";
-    WriteFile(ini, StartingFile);
+    const Site site(StartingFile);
     const std::string body = "DBName=shop&act=Configure&password=Secret&iteminfo=" + iteminfo +
                              "&previtem=" + previtem + "&EMail=changed%40example.test";
-    Outcome outcome{RunPost(body, dir / "zephconf"), StartingFile, ""};
-    outcome.after = ReadFile(ini);
+    Outcome outcome{site.Post(body), StartingFile, ""};
+    outcome.after = ReadFile(site.ini);
     return outcome;
 }
 

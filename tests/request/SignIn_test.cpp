@@ -3,12 +3,11 @@
 #include "request/AuthenticationLog.h"
 #include "request/PasswordCheck.h"
 #include "support/RunProgram.h"
-#include "support/TempDir.h"
+#include "support/Site.h"
 
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <filesystem>
 #include <string>
 
 namespace {
@@ -18,27 +17,6 @@ const char* const BadPassword = "<H1><font color=\"#ff0000\">Bad password. Opera
 const char* const Settings =
     "[file]\nhtml path=/db.html\n\n"
     "[Administration]\nEnable Remote Administration=1\nAdministration password=Secret\n\n";
-
-// A database named `name` (any bytes but '/' and NUL) beside a program in a fresh folder.
-struct Site {
-    TempDir dir;
-    std::string ini;
-    Site(const std::string& name, const std::string& content)
-    {
-        std::filesystem::create_directory(dir.path() / name);
-        ini = dir / (name + "/" + name + ".ini");
-        WriteFile(ini, content);
-    }
-    // A GET request with the CGI variables `extra` besides the method and query.
-    ProgramAnswer Get(const std::string& query, const std::vector<std::pair<std::string, std::string>>& extra = {})
-    {
-        ProgramRun run;
-        run.environment = {{"REQUEST_METHOD", "GET"}, {"QUERY_STRING", query}};
-        run.environment.insert(run.environment.end(), extra.begin(), extra.end());
-        run.argv0 = dir / "zephconf";
-        return RunZephconf(run);
-    }
-};
 
 TEST(PasswordMatches, EqualNonEmptyTextsOnly)
 {
@@ -70,7 +48,7 @@ TEST(SignIn, EmptyOrMissingStoredPasswordLetsNobodyIn)
     const char* const sent[] = {"", "&password", "&password=", "&password=x"};
     for (const char* stored : storedPasswords) {
         for (const char* password : sent) {
-            Site site("shop", std::string("[Administration]\nEnable Remote Administration=1\n") + stored);
+            Site site(std::string("[Administration]\nEnable Remote Administration=1\n") + stored);
             ProgramAnswer answer = site.Get(std::string("DBName=shop&act=entrance") + password);
             const std::string what = std::string(stored) + " / " + password;
             EXPECT_EQ(1, answer.status) << what;
@@ -147,7 +125,7 @@ TEST(SignIn, RefusedPasswordWritesOneLineToStandardError)
          "zephconf: authentication failure for database \"a\\x0ab\" from 192.0.2.7\n"},
     };
     for (const Case& c : cases) {
-        Site site(c.database, Settings);
+        Site site(Settings, c.database);
         const std::time_t before = std::time(nullptr);
         ProgramAnswer answer = site.Get("DBName=" + c.dbNameField + "&act=entrance&password=guess", c.environment);
         const std::time_t after = std::time(nullptr);
@@ -178,7 +156,7 @@ TEST(SignIn, OtherAnswersWriteNothingToStandardError)
         {"no database named", Settings, "act=entrance&password=x", 1},
     };
     for (const Case& c : cases) {
-        Site site("shop", c.settings);
+        Site site(c.settings);
         ProgramAnswer answer = site.Get(c.query, {{"REMOTE_ADDR", "192.0.2.7"}});
         EXPECT_EQ(c.status, answer.status) << c.what;
         EXPECT_EQ("", answer.errors) << c.what;
@@ -189,11 +167,11 @@ TEST(SignIn, OtherAnswersWriteNothingToStandardError)
 // database's file then must not take its number and receive the log line.
 TEST(SignIn, ClosedStandardErrorNeverReceivesTheDatabaseFile)
 {
-    Site site("shop", Settings);
+    Site site(Settings);
     ProgramRun run;
     run.environment = {{"REQUEST_METHOD", "GET"}, {"QUERY_STRING", "DBName=shop&act=entrance&password=guess"}};
     run.wrapper = {"/bin/bash", "-c", "exec -a \"$0\" '" + ZephconfPath() + "' 2>&-"};
-    run.argv0 = site.dir / "zephconf";
+    run.argv0 = site.program;
     ProgramAnswer answer = RunZephconf(run);
     EXPECT_EQ(1, answer.status);
     EXPECT_NE(std::string::npos, answer.output.find(BadPassword)) << answer.output;

@@ -22,6 +22,10 @@ export const programPath = path.join(siteDir, 'cgi-bin', 'zephconf');
 export const demoIniPath = path.join(projectRoot, 'demo', 'members', 'members.ini');
 export const demoIni = fs.readFileSync(demoIniPath, 'latin1');
 export const adminPassword = /^Administration password=(.*)$/m.exec(demoIni)[1];
+// The tests' shared fixture database (the C++ tests and the benchmark start from it
+// too): a small shop's complete initialisation file, to lay out with freshDatabase.
+export const fixtureIniPath = path.join(projectRoot, 'tests', 'support', 'fixture', 'shop.ini');
+export const fixtureIni = fs.readFileSync(fixtureIniPath, 'latin1');
 
 const RequestTimeoutMs = 10000;
 
