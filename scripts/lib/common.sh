@@ -33,3 +33,16 @@ need_packages() {
 project_root() { cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd; }
 
 build_tools() { need_packages cmake g++ make libgtest-dev; }
+
+# stop_process PID: ends a background process this script started (TERM, then
+# KILL after 5 s) and waits for it. Nothing happens for one already gone.
+stop_process() {
+  local pid=$1 waited
+  kill -TERM "$pid" 2>/dev/null || return 0
+  for waited in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -KILL "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}

@@ -34,16 +34,9 @@ wait_for_port() {
 # stop_servers: stops every server that start_server started, last first
 # (TERM, then KILL after 5 s). Safe to call more than once.
 stop_servers() {
-  local i pid waited
+  local i
   for ((i = ${#SERVER_PIDS[@]} - 1; i >= 0; i--)); do
-    pid=${SERVER_PIDS[i]}
-    kill -TERM "$pid" 2>/dev/null || continue
-    for waited in $(seq 1 50); do
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill -KILL "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
+    stop_process "${SERVER_PIDS[i]}"
   done
   SERVER_PIDS=()
 }
