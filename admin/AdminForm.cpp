@@ -6,6 +6,7 @@
 
 #include "admin/PageShell.h"
 #include "cgi/Output.h"
+#include "config/EntryItems.h"
 #include "config/SettingValues.h"
 #include "config/ZEPHOnlineINI.h"
 
@@ -46,12 +47,8 @@ void EmitCurrentItemLines(const CZEPHOnlineINI& record)
         Emit(",");
         EmitNumber(record.itemLength[slot]);
         Emit(",");
-        switch (record.itemType[slot]) {
-        case 1: Emit("number\n"); break;
-        case 2: Emit("time\n"); break;
-        case 3: Emit("phone\n"); break;
-        default: Emit("string\n"); break;
-        }
+        Emit(ItemTypeWord(record.itemType[slot]));
+        Emit("\n");
     }
 }
 
@@ -197,7 +194,7 @@ void EmitPasswordOptionsSection(const CZEPHOnlineINI& record)
     EmitHelpHref(record);
     Emit("#PasswdOption\">Help</a>)</h2>\n<p> \n");
     Emit("    <input type=\"checkbox\" name=\"UsePasswd\" value=\"1\"");
-    EmitChecked((record.passwordFlags & 0x01) != 0);
+    EmitChecked((record.passwordFlags & CZEPHOnlineINI::UsePassword) != 0);
     Emit("> Use Password to Protect Your Database? (Passwords should be shorter than the length you designated for password item!!)<br>\n");
     Emit("    Password for searching database: \n");
     Emit("    <input type=\"text\" name=\"SearchPasswd\" size=\"20\" value =\"");
@@ -212,10 +209,10 @@ void EmitPasswordOptionsSection(const CZEPHOnlineINI& record)
     EmitHtml(record.addPassword);
     Emit("\">\n<br>\n");
     Emit("    <input type=\"checkbox\" name=\"CaseSensitivity\" value=\"1\"");
-    EmitChecked((record.passwordFlags & 0x10) != 0);
+    EmitChecked((record.passwordFlags & CZEPHOnlineINI::CaseSensitivePasswords) != 0);
     Emit("> Password is case sensitive?<br>\n");
     Emit("    <input type=\"checkbox\" name=\"OwnPasswd\" value=\"1\"");
-    EmitChecked((record.passwordFlags & 0x20) != 0);
+    EmitChecked((record.passwordFlags & CZEPHOnlineINI::OwnPasswords) != 0);
     Emit("> User set his/her own password? <br>\n");
     Emit("    Master password (overrides user-defined password) \n");
     Emit("    <input type=\"text\" name=\"MasterPasswd\" size=\"20\" value =\"");

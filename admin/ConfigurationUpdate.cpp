@@ -105,6 +105,10 @@ void UpdateConfiguration(CCgiForm& form, CZEPHOnlineINI& record)
     // Both lists are checked first so that a refused form changes nothing.
     if (!form.HasField("iteminfo") || !form.HasField("previtem"))
         ShowErrorPage(ErrBadFormData, record);
+    // A database holds at most MaxItems items: a longer list would lose its tail.
+    if (CountItemLines(form.Field("iteminfo")) > CZEPHOnlineINI::MaxItems ||
+        CountItemLines(form.Field("previtem")) > CZEPHOnlineINI::MaxItems)
+        ShowErrorPage(ErrBadFormData, record);
 
     // The confirmation speaks of the settings as they were before this update.
     const bool mailReporting = record.errorReport || record.statReport;

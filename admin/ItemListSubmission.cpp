@@ -20,7 +20,7 @@ public:
     explicit JoinedList(size_t room) : text(new char[room + 1]), end(text.get()) { *end = '\0'; }
     void Add(std::string_view field)
     {
-        if (end != text.get())
+        if (count++ > 0)
             *end++ = ',';
         std::memcpy(end, field.data(), field.size());
         end += field.size();
@@ -31,6 +31,7 @@ public:
 private:
     std::unique_ptr<char[]> text;
     char* end;
+    int count = 0;
 };
 
 // A browser ends text-area lines with CR LF; cutting at LF leaves the CR on the
@@ -43,6 +44,22 @@ std::string_view DropLineEnd(std::string_view field)
 }
 
 }  // namespace
+
+int CountItemLines(const std::string& text)
+{
+    int count = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string_view line(text.data() + start, end - start);
+        if (!line.empty() && line != "\r")
+            ++count;
+        start = end + 1;
+    }
+    return count;
+}
 
 void WriteItemList(const std::string& text, ItemLayout layout, CZEPHOnlineINI& record)
 {
@@ -57,23 +74,28 @@ void WriteItemList(const std::string& text, ItemLayout layout, CZEPHOnlineINI& r
     int itemCount = 0;
 
     // Lines end at LF, fields at commas: name, storage length, data type;
-    // fields beyond the third are ignored and missing ones are empty. An
-    // empty line (or the end of the text) ends the list.
+    // fields beyond the third are ignored and missing ones are empty. A
+    // blank line (empty, or the lone CR of a browser's CR LF) is no item.
     std::string_view fields[3];
     size_t field = 0;
     const char* lineStart = begin;
     const char* fieldStart = begin;
-    // False once the list has ended.
+    // False once the list has ended: at the end of the text, or with the
+    // most items a list may hold.
     const auto delimiter = [&](const char* at) {
         if (field < 3)
             fields[field++] = std::string_view(fieldStart, static_cast<size_t>(at - fieldStart));
         fieldStart = at + 1;
         if (at != end && *at == ',')
             return true;
-        if (at == lineStart)
-            return false;
-        while (field < 3)
-            fields[field++] = std::string_view();
+        const std::string_view line(lineStart, static_cast<size_t>(at - lineStart));
+        lineStart = fieldStart;
+        const size_t filled = field;
+        field = 0;
+        if (line.empty() || line == "\r")
+            return at != end;
+        for (size_t missing = filled; missing < 3; ++missing)
+            fields[missing] = std::string_view();
         if (current) {
             types.Add(DropLineEnd(fields[2]));
             lengths.Add(fields[1]);
@@ -81,9 +103,7 @@ void WriteItemList(const std::string& text, ItemLayout layout, CZEPHOnlineINI& r
             lengths.Add(DropLineEnd(fields[1]));
         }
         names.Add(fields[0]);
-        field = 0;
-        lineStart = fieldStart;
-        return ++itemCount < CZEPHOnlineINI::MaxItems;
+        return ++itemCount < CZEPHOnlineINI::MaxItems && at != end;
     };
 
     // The delimiters are found sixteen bytes a step: a list of 512 items is

@@ -12,7 +12,12 @@ class CZEPHOnlineINI;
 // the previous name and storage length keys.
 enum class ItemLayout { CurrentItems, PreviousItems };
 
-// Splits `text` into lines at LF (an empty line ends the list, at most
-// MaxItems lines are taken), each line into its fields at commas, and writes
-// the fields of all lines joined by commas, one key per field.
+// The item lines of a text area: its lines cut at LF, without the blank ones
+// (empty, or a lone CR as a browser sends an empty line). A blank line makes
+// no item and does not end the list; the list ends with the text.
+int CountItemLines(const std::string& text);
+
+// Splits `text` into item lines (at most MaxItems are taken; a form with more
+// is refused before anything is written), each line into its fields at
+// commas, and writes the fields of all lines joined by commas, one key per field.
 void WriteItemList(const std::string& text, ItemLayout layout, CZEPHOnlineINI& record);

@@ -3,33 +3,22 @@
 #include "Cases.h"
 
 #include "Databases.h"
+#include "support/Fixture.h"
+#include "support/Form.h"
+#include "support/Launch.h"
+#include "support/TempDir.h"
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <stdexcept>
 #include <sys/stat.h>
 
 namespace {
 
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    if (!file.flush())
-        throw std::runtime_error("cannot write " + path);
-}
-
 void MakeDir(const std::string& path)
 {
     if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST)
         throw std::runtime_error("cannot create " + path + ": " + std::strerror(errno));
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 // What a web server puts in the environment of every CGI program it starts.
@@ -70,36 +59,59 @@ BenchCase PostCase(const std::string& siteDir, const std::string& name, const st
 }
 
 // The database's folder beside the program, with its initialisation file.
-void InstallDatabase(const std::string& siteDir, const Database& db, BenchCase& bench)
+void InstallDatabase(const std::string& siteDir, const std::string& dbName, const std::string& ini,
+                     BenchCase& bench)
 {
-    MakeDir(siteDir + "/" + db.name);
-    bench.databaseFile = siteDir + "/" + db.name + "/" + db.name + ".ini";
-    bench.pristineText = IniText(db);
+    MakeDir(siteDir + "/" + dbName);
+    bench.databaseFile = siteDir + "/" + dbName + "/" + dbName + ".ini";
+    bench.pristineText = ini;
     RestoreDatabase(bench);
 }
 
-BenchCase EntranceCase(const std::string& siteDir, const std::string& name, const Database& db)
+std::string EntranceBody(const std::string& dbName)
 {
-    BenchCase bench = PostCase(siteDir, name,
-                               "DBName=" + db.name + "&act=entrance&password=" + AdminPassword);
+    return "DBName=" + dbName + "&act=entrance&password=" + UrlEncode(FixturePassword());
+}
+
+BenchCase EntranceCase(const std::string& siteDir, const std::string& name, const std::string& dbName,
+                       const std::string& ini)
+{
+    BenchCase bench = PostCase(siteDir, name, EntranceBody(dbName));
     bench.expect = "Administration Page</font></h1>";
-    const EntryItem& last = db.items.back();
-    bench.expectWhole = "\n" + last.name + "," + std::to_string(last.length) + "," + last.type +
-                        "\n</textarea>";
-    InstallDatabase(siteDir, db, bench);
+    bench.expectWhole = "\n" + LastItemLine(ini) + "\n</textarea>";
+    InstallDatabase(siteDir, dbName, ini, bench);
     return bench;
 }
 
-BenchCase ConfigureCase(const std::string& siteDir, const std::string& name, const Database& db)
+// The administration form the program serves for the database.
+std::vector<FormControl> ServedForm(const std::string& siteDir, const std::string& dbName,
+                                    const std::string& ini)
 {
-    Database submitted = db;
-    // The owner changed two settings.
-    submitted.smtpServer = "mail.example.net";
-    submitted.entriesPerPage = 25;
-    BenchCase bench = PostCase(siteDir, name, ConfigureBody(submitted, AdminPassword));
+    BenchCase installed;
+    InstallDatabase(siteDir, dbName, ini, installed);
+    const std::string program = siteDir + "/zephconf";
+    Launch launch(program, {program}, CgiEnvironment(siteDir, "GET", EntranceBody(dbName), 0));
+    ProgramAnswer page;
+    launch.Run(page);
+    std::vector<FormControl> controls = FormControls(page.output);
+    if (page.status != 0 || controls.empty())
+        throw std::runtime_error("no administration form for " + dbName + ":\n" + page.output.substr(0, 600));
+    return controls;
+}
+
+// The form the program serves, submitted with two settings changed by the owner.
+BenchCase ConfigureCase(const std::string& siteDir, const std::string& name, const std::string& dbName,
+                        const std::string& ini)
+{
+    std::vector<FormControl> controls = ServedForm(siteDir, dbName, ini);
+    const std::string smtpServer = "mail.example.net";
+    ControlNamed(controls, "SMTP").value = smtpServer;
+    ControlNamed(controls, "MaxNumber").value = "25";
+    ControlNamed(controls, "password").value = FixturePassword();
+    BenchCase bench = PostCase(siteDir, name, FormBody(SubmittedFields(controls)));
     bench.expect = "has been updated";
-    bench.writtenLine = "\nSMTP server=" + submitted.smtpServer + "\n";
-    InstallDatabase(siteDir, db, bench);
+    bench.writtenLine = "\nSMTP server=" + smtpServer + "\n";
+    InstallDatabase(siteDir, dbName, ini, bench);
     return bench;
 }
 
@@ -108,8 +120,8 @@ BenchCase ConfigureCase(const std::string& siteDir, const std::string& name, con
 std::vector<BenchCase> PrepareCases(const std::string& siteDir)
 {
     MakeDir(siteDir + "/../requests");
-    Database small = SmallDatabase();
-    Database wide = WideDatabase();
+    const std::string small = SmallDatabaseIni();
+    const std::string wide = WideDatabaseIni();
 
     BenchCase version;
     version.name = "version";
@@ -118,10 +130,10 @@ std::vector<BenchCase> PrepareCases(const std::string& siteDir)
 
     std::vector<BenchCase> cases = {
         version,
-        EntranceCase(siteDir, "entrance small", small),
-        EntranceCase(siteDir, "entrance 512 items", wide),
-        ConfigureCase(siteDir, "Configure small", small),
-        ConfigureCase(siteDir, "Configure 512 items", wide),
+        EntranceCase(siteDir, "entrance small", FixtureName, small),
+        EntranceCase(siteDir, "entrance 512 items", "catalog", wide),
+        ConfigureCase(siteDir, "Configure small", FixtureName, small),
+        ConfigureCase(siteDir, "Configure 512 items", "catalog", wide),
     };
     const double targets[] = {1.1, 1.3, 1.6, 1.6, 2.5};
     for (size_t i = 0; i < cases.size(); ++i)

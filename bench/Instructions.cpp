@@ -2,10 +2,11 @@
 // executed instructions (Ir) from the profile it writes.
 #include "Instructions.h"
 
-#include "Launch.h"
+#include "support/Launch.h"
 
 #include <cstdlib>
 #include <fstream>
+#include <utility>
 
 InstructionCount CountInstructions(const std::string& valgrind, const std::string& program,
                                    const std::vector<std::string>& environment,
@@ -13,9 +14,14 @@ InstructionCount CountInstructions(const std::string& valgrind, const std::strin
 {
     Launch launch(valgrind,
                   {valgrind, "--tool=callgrind", "-q", "--callgrind-out-file=" + outFile, program},
-                  environment, bodyFile);
+                  environment);
+    if (!bodyFile.empty())
+        launch.SetInputFile(bodyFile);
+    ProgramAnswer answer;
+    launch.Run(answer);
     InstructionCount count;
-    count.status = launch.Run(count.answer).status;
+    count.answer = std::move(answer.output);
+    count.status = answer.status;
 
     std::ifstream profile(outFile);
     std::string line;

@@ -10,7 +10,7 @@
 // where the time goes.
 #include "Cases.h"
 #include "Instructions.h"
-#include "Launch.h"
+#include "support/Launch.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -94,11 +94,11 @@ double PairedRatio(const std::vector<double>& runs, const std::vector<double>& f
 
 struct Samples {
     std::vector<double> wall, cpu, faults;
-    void Add(const Launch::Result& result)
+    void Add(const Launch::Cost& cost)
     {
-        wall.push_back(result.microseconds);
-        cpu.push_back(result.cpuMicroseconds);
-        faults.push_back(static_cast<double>(result.minorFaults));
+        wall.push_back(cost.microseconds);
+        cpu.push_back(cost.cpuMicroseconds);
+        faults.push_back(static_cast<double>(cost.minorFaults));
     }
 };
 
@@ -112,39 +112,49 @@ struct Measured {
     long long instructions = -1;
 };
 
-// One run of the case; records what is wrong with its answer.
-Launch::Result RunChecked(Measured& m)
+// The file started for the case the way a web server starts a CGI program:
+// by its absolute path, the body (if any) on standard input.
+std::unique_ptr<Launch> LaunchFor(const std::string& file, const BenchCase& bench)
 {
-    static std::string answer;
-    RestoreDatabase(m.bench);
-    Launch::Result result = m.program->Run(answer);
-    if (m.wrong.empty()) {
-        m.wrong = WrongAnswer(m.bench, answer, result.status);
-        if (!m.wrong.empty()) {
-            std::fprintf(stderr, "%s: %s; the answer begins:\n%.600s\n", m.bench.name.c_str(),
-                         m.wrong.c_str(), answer.c_str());
-        }
-        if (!m.bench.expectWhole.empty() && answer.find(m.bench.expectWhole) == std::string::npos)
-            m.incomplete = true;
-    }
-    return result;
+    auto launch = std::make_unique<Launch>(file, std::vector<std::string>{file}, bench.environment);
+    if (!bench.bodyFile.empty())
+        launch->SetInputFile(bench.bodyFile);
+    return launch;
 }
 
-Launch::Result RunFloor(Measured& m)
+// One run of the case; records what is wrong with its answer.
+Launch::Cost RunChecked(Measured& m)
 {
-    static std::string answer;
-    Launch::Result result = m.floor->Run(answer);
-    if (result.status != 0 || answer != "Content-type: text/html\n\n") {
-        std::fprintf(stderr, "the floor program answered wrongly (status %d)\n", result.status);
+    static ProgramAnswer answer;
+    RestoreDatabase(m.bench);
+    Launch::Cost cost = m.program->Run(answer);
+    if (m.wrong.empty()) {
+        m.wrong = WrongAnswer(m.bench, answer.output, answer.status);
+        if (!m.wrong.empty()) {
+            std::fprintf(stderr, "%s: %s; the answer begins:\n%.600s\n", m.bench.name.c_str(),
+                         m.wrong.c_str(), answer.output.c_str());
+        }
+        if (!m.bench.expectWhole.empty() && answer.output.find(m.bench.expectWhole) == std::string::npos)
+            m.incomplete = true;
+    }
+    return cost;
+}
+
+Launch::Cost RunFloor(Measured& m)
+{
+    static ProgramAnswer answer;
+    Launch::Cost cost = m.floor->Run(answer);
+    if (answer.status != 0 || answer.output != "Content-type: text/html\n\n") {
+        std::fprintf(stderr, "the floor program answered wrongly (status %d)\n", answer.status);
         std::exit(1);
     }
-    return result;
+    return cost;
 }
 
 // The largest peak resident size of a few runs.
 long PeakRss(const Launch& launch, const BenchCase* bench)
 {
-    std::string answer;
+    ProgramAnswer answer;
     long peak = 0;
     for (int i = 0; i < 5; ++i) {
         if (bench != nullptr)
@@ -214,10 +224,8 @@ int main(int argc, char** argv)
             continue;
         Measured m;
         m.bench = bench;
-        m.program = std::make_unique<Launch>(program, std::vector<std::string>{program},
-                                             bench.environment, bench.bodyFile);
-        m.floor = std::make_unique<Launch>(options.floor, std::vector<std::string>{options.floor},
-                                           bench.environment, bench.bodyFile);
+        m.program = LaunchFor(program, bench);
+        m.floor = LaunchFor(options.floor, bench);
         all.push_back(std::move(m));
     }
 
@@ -234,18 +242,18 @@ int main(int argc, char** argv)
                 continue;
             // Alternate which of the two goes first, so that whatever the
             // first run of a pair pays falls on both alike.
-            Launch::Result floorResult, result;
+            Launch::Cost floorCost, cost;
             if (round % 2 == 0) {
-                floorResult = RunFloor(m);
-                result = RunChecked(m);
+                floorCost = RunFloor(m);
+                cost = RunChecked(m);
             } else {
-                result = RunChecked(m);
-                floorResult = RunFloor(m);
+                cost = RunChecked(m);
+                floorCost = RunFloor(m);
             }
             if (round >= 0) {
-                m.floorRuns.Add(floorResult);
-                m.runs.Add(result);
-                floorRuns.Add(floorResult);
+                m.floorRuns.Add(floorCost);
+                m.runs.Add(cost);
+                floorRuns.Add(floorCost);
             }
         }
     }

@@ -117,20 +117,27 @@ void EmitNumber(long long value)
     cursor = std::to_chars(cursor, cursor + Longest, value).ptr;
 }
 
-void FlushOutput()
+bool WriteFully(int fd, std::string_view bytes)
 {
-    const char* data = begin;
-    size_t left = static_cast<size_t>(cursor - begin);
+    const char* data = bytes.data();
+    size_t left = bytes.size();
     while (left > 0) {
-        ssize_t written = ::write(STDOUT_FILENO, data, left);
+        ssize_t written = ::write(fd, data, left);
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            break;  // the web server has gone; nothing else can be told
+            return false;
         }
         data += written;
         left -= static_cast<size_t>(written);
     }
+    return true;
+}
+
+void FlushOutput()
+{
+    // A failure means the web server has gone; nothing else can be told.
+    WriteFully(STDOUT_FILENO, std::string_view(begin, static_cast<size_t>(cursor - begin)));
     cursor = begin;
 }
 

@@ -35,6 +35,9 @@ void EmitHtml(std::string_view value);
 void EmitNumber(long long value);
 // Writes everything collected so far to standard output.
 void FlushOutput();
+// Writes all of `bytes` to the descriptor `fd`, going on after a partial or
+// interrupted write; false when the descriptor refuses them.
+bool WriteFully(int fd, std::string_view bytes);
 // Hands back what was collected and not yet written, and forgets it (for tests).
 std::string TakeOutput();
 // Flushes the answer and ends the process with the given status.

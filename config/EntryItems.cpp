@@ -10,37 +10,40 @@ namespace {
 constexpr unsigned short SlotZeroLength = 15;
 constexpr unsigned short MissingLength = 20;
 
+// The length of each word of ItemTypeWords.
+struct TypeWordLengths {
+    size_t length[ItemTypeCount] = {};
+    constexpr TypeWordLengths()
+    {
+        for (short code = 0; code < ItemTypeCount; ++code)
+            length[code] = std::char_traits<char>::length(ItemTypeWords[code]);
+    }
+};
+constexpr TypeWordLengths TypeWords;
+
 // The code of a data type word of `length` bytes in any letter case (as
 // strcasecmp compares in the C locale: A to Z match a to z); -1 for any other
 // word. Most lists hold the words as the form writes them, in small letters.
 short TypeCode(const char* word, size_t length)
 {
-    struct TypeWord {
-        const char* text;
-        size_t length;
-    };
-    static const TypeWord typeWords[] = {{"string", 6}, {"number", 6}, {"time", 4}, {"phone", 5}};
-    short code;
-    switch (word[0] | 0x20) {
-    case 's': code = 0; break;
-    case 'n': code = 1; break;
-    case 't': code = 2; break;
-    case 'p': code = 3; break;
-    default: return -1;
+    for (short code = 0; code < ItemTypeCount; ++code) {
+        const char* expected = ItemTypeWords[code];
+        if (length != TypeWords.length[code] || (word[0] | 0x20) != expected[0])
+            continue;
+        if (std::memcmp(word, expected, length) == 0)
+            return code;
+        size_t i = 0;
+        for (; i < length; ++i) {
+            char c = word[i];
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c + ('a' - 'A'));
+            if (c != expected[i])
+                break;
+        }
+        if (i == length)
+            return code;
     }
-    const TypeWord& expected = typeWords[code];
-    if (length != expected.length)
-        return -1;
-    if (std::memcmp(word, expected.text, length) == 0)
-        return code;
-    for (size_t i = 0; i < length; ++i) {
-        char c = word[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-        if (c != expected.text[i])
-            return -1;
-    }
-    return code;
+    return -1;
 }
 
 }  // namespace

@@ -10,6 +10,17 @@ using ItemNames = std::string[CZEPHOnlineINI::ItemSlots];
 using ItemFlags = short[CZEPHOnlineINI::ItemSlots];
 using ItemLengths = unsigned short[CZEPHOnlineINI::ItemSlots];
 
+// The data type words of "entry item data type", by type code: the code an
+// item's slot holds is the word's place here.
+inline constexpr const char* ItemTypeWords[] = {"string", "number", "time", "phone"};
+inline constexpr short ItemTypeCount = 4;
+
+// The word of a type code; "string" for a code that names no type.
+inline const char* ItemTypeWord(short code)
+{
+    return code > 0 && code < ItemTypeCount ? ItemTypeWords[code] : ItemTypeWords[0];
+}
+
 // Item names from a comma list (consumed): slot 0 gets `slotZeroName`, the
 // names fill slots 1 to at most MaxItems, a leading "*" sets the slot's star
 // and is removed. Returns the slot count (names + 1).
@@ -19,6 +30,6 @@ int ParseItemNames(std::string& list, const char* slotZeroName, ItemNames& names
 // length get 20.
 void ParseItemLengths(std::string& list, int slotCount, ItemLengths& lengths);
 
-// Data type codes of slots 1 to slotCount - 1 from the words string, number,
-// time, phone (any letter case); slots without a known word keep their code.
+// Data type codes of slots 1 to slotCount - 1 from the ItemTypeWords (any
+// letter case); slots without a known word keep their code.
 void ParseItemTypes(std::string& list, int slotCount, ItemFlags& types);

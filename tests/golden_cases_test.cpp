@@ -8,9 +8,11 @@
 //   site/     the files the run starts with (copied to a fresh folder, @SITE@)
 //   answer    the expected standard output (@SITE@ stands for that folder)
 //   status    the expected exit status (0 when absent)
+//   stderr    the expected standard error (empty when absent); @TIME@ stands
+//             for a time YYYY-MM-DDTHH:MM:SSZ at the start of a line
 //   result/   the expected files afterwards; when absent, site/ must be unchanged
 //
-// ZEPH_UPDATE_GOLDEN=1 rewrites answer, status and result/ from the actual run;
+// ZEPH_UPDATE_GOLDEN=1 rewrites answer, status, stderr and result/ from the actual run;
 // read the diff before committing it.
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
@@ -18,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +36,26 @@ std::string Replace(std::string text, const std::string& from, const std::string
     for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
     return text;
+}
+
+// `text` with every time stamp that starts a line (YYYY-MM-DDTHH:MM:SSZ)
+// replaced by @TIME@: the run's own time is never the expected one.
+std::string MaskLineTimes(const std::string& text)
+{
+    const std::string shape = "dddd-dd-ddTdd:dd:ddZ";
+    std::string masked;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        std::string line = text.substr(start, end - start);
+        bool stamped = line.size() >= shape.size();
+        for (size_t i = 0; stamped && i < shape.size(); ++i)
+            stamped = shape[i] == 'd' ? std::isdigit(static_cast<unsigned char>(line[i])) != 0
+                                      : line[i] == shape[i];
+        masked += stamped ? "@TIME@" + line.substr(shape.size()) : line;
+        start = end;
+    }
+    return masked;
 }
 
 // Relative path -> bytes of every regular file under `root`.
@@ -122,6 +145,7 @@ TEST_P(GoldenCase, AnswerAndFilesMatch)
     ProgramRun run = ParseRequest(ReadFile(dir / "request"), site);
     ProgramAnswer answer = RunZephconf(run);
     std::string answerText = Replace(answer.output, site, "@SITE@");
+    std::string errorText = MaskLineTimes(Replace(answer.errors, site, "@SITE@"));
     auto after = ReadTree(site);
 
     if (std::getenv("ZEPH_UPDATE_GOLDEN") != nullptr) {
@@ -130,6 +154,10 @@ TEST_P(GoldenCase, AnswerAndFilesMatch)
             WriteFile(dir / "status", std::to_string(answer.status) + "\n");
         else
             fs::remove(dir / "status");
+        if (!errorText.empty())
+            WriteFile(dir / "stderr", errorText);
+        else
+            fs::remove(dir / "stderr");
         if (after != ReadTree(dir / "site"))
             WriteTree(dir / "result", after);
         else
@@ -140,6 +168,7 @@ TEST_P(GoldenCase, AnswerAndFilesMatch)
     int expectedStatus = fs::exists(dir / "status") ? std::stoi(ReadFile(dir / "status")) : 0;
     EXPECT_EQ(ReadFile(dir / "answer"), answerText);
     EXPECT_EQ(expectedStatus, answer.status);
+    EXPECT_EQ(fs::exists(dir / "stderr") ? ReadFile(dir / "stderr") : "", errorText);
     const fs::path expectedTree = fs::exists(dir / "result") ? dir / "result" : dir / "site";
     auto expected = ReadTree(expectedTree);
     EXPECT_EQ(expected.size(), after.size()) << "files were added or removed";

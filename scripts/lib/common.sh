@@ -6,12 +6,14 @@ die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 
 _apt_updated=0
 # need_packages PKG...: installs those of the packages that are not installed yet.
+# With ZEPH_NO_INSTALL=1 a missing package is an error instead (no root, no network).
 need_packages() {
   local missing=() pkg
   for pkg in "$@"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing+=("$pkg")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
+  [ "${ZEPH_NO_INSTALL:-0}" = 1 ] && die "missing packages: ${missing[*]} (scripts/build installs them)"
   if [ "$(id -u)" -ne 0 ]; then
     command -v sudo >/dev/null || die "missing packages: ${missing[*]} (run as root or install them)"
     SUDO=sudo
@@ -31,3 +33,16 @@ need_packages() {
 project_root() { cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd; }
 
 build_tools() { need_packages cmake g++ make libgtest-dev; }
+
+# stop_process PID: ends a background process this script started (TERM, then
+# KILL after 5 s) and waits for it. Nothing happens for one already gone.
+stop_process() {
+  local pid=$1 waited
+  kill -TERM "$pid" 2>/dev/null || return 0
+  for waited in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -KILL "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}

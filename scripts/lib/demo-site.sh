@@ -1,6 +1,6 @@
 # demo-site.sh: lays out the demo site (program, demo database, pages, lighttpd
 # configuration) in one folder and starts and stops its lighttpd on 127.0.0.1.
-# Used by scripts/serve and scripts/test-e2e; needs common.sh sourced first.
+# Used by scripts/serve and scripts/lib/test-site.sh; needs common.sh sourced first.
 
 DEMO_MARKER=.zeph-demo-site
 DEMO_SERVER_PID=
@@ -68,14 +68,8 @@ start_demo_server() {
 # stop_demo_server: stops the lighttpd that start_demo_server started (TERM, then
 # KILL after 5 s) and waits for it. Safe to call more than once.
 stop_demo_server() {
-  local pid=$DEMO_SERVER_PID waited
+  local pid=$DEMO_SERVER_PID
   [ -n "$pid" ] || return 0
   DEMO_SERVER_PID=
-  kill -TERM "$pid" 2>/dev/null || return 0
-  for waited in $(seq 1 50); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -KILL "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
+  stop_process "$pid"
 }

@@ -2,81 +2,18 @@
 // a file that loads to the same settings and shows the same form again.
 #include "config/ZEPHOnlineINI.h"
 #include "files/SFile.h"
+#include "support/Form.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-using Fields = std::vector<std::pair<std::string, std::string>>;
-
-std::string Unescape(std::string text)
-{
-    const std::pair<const char*, const char*> entities[] = {
-        {"&quot;", "\""}, {"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}};
-    for (const auto& [entity, character] : entities)
-        for (size_t at = text.find(entity); at != std::string::npos; at = text.find(entity, at + 1))
-            text.replace(at, std::strlen(entity), character);
-    return text;
-}
-
-// What a browser submits for the page's form: every text and hidden field, the
-// ticked checkboxes, and the text areas with CR LF line ends.
-Fields SubmittedFields(const std::string& page, const std::string& password)
-{
-    Fields fields;
-    const std::regex control(
-        "<textarea name=\"([^\"]*)\"[^>]*>([^<]*)</textarea>"
-        "|<input type=\"(text|hidden|checkbox)\"[^>]*? name=\"([^\"]*)\"[^>]*?value ?= ?\"([^\"]*)\"( checked|[^>]*checked )?[^>]*>"
-        "|<input type=\"password\" name=\"([^\"]*)\"");
-    for (std::sregex_iterator it(page.begin(), page.end(), control), end; it != end; ++it) {
-        const std::smatch& m = *it;
-        if (m[1].matched) {
-            fields.emplace_back(m[1], std::regex_replace(Unescape(m[2]), std::regex("\n"), "\r\n"));
-        } else if (m[4].matched) {
-            if (m[3] != "checkbox" || m[6].matched)
-                fields.emplace_back(m[4], Unescape(m[5]));
-        } else {
-            fields.emplace_back(m[7], password);
-        }
-    }
-    return fields;
-}
-
-std::string UrlEncode(const Fields& fields)
-{
-    std::string body;
-    for (const auto& [name, value] : fields) {
-        if (!body.empty())
-            body += '&';
-        for (const std::string* part : {&name, &value}) {
-            for (unsigned char c : *part) {
-                if (std::isalnum(c) || std::strchr("*-._", c) != nullptr)
-                    body += static_cast<char>(c);
-                else if (c == ' ')
-                    body += '+';
-                else {
-                    char hex[4];
-                    std::snprintf(hex, sizeof hex, "%%%02X", c);
-                    body += hex;
-                }
-            }
-            if (part == &name)
-                body += '=';
-        }
-    }
-    return body;
-}
 
 // Every setting of a loaded record as text, to compare two loads.
 std::string Settings(const std::string& path)
@@ -140,7 +77,10 @@ TEST(AdministrationForm, SubmittedUnchangedGivesTheSameSettings)
     ASSERT_EQ(0, page.status) << page.output;
 
     ProgramRun configure;
-    const std::string body = UrlEncode(SubmittedFields(page.output, "p&ss"));
+    // What a browser submits for the page's form, the password typed in.
+    std::vector<FormControl> controls = FormControls(page.output);
+    ControlNamed(controls, "password").value = "p&ss";
+    const std::string body = FormBody(SubmittedFields(controls));
     configure.environment = {{"REQUEST_METHOD", "POST"}, {"CONTENT_LENGTH", std::to_string(body.size())}};
     configure.body = body;
     configure.argv0 = entrance.argv0;

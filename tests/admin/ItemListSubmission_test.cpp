@@ -50,9 +50,14 @@ TEST(WriteItemList, CurrentItemLines)
         {"no final line end", "Name,20,string\r\nAge,3,number", "2", "Name,Age", "string,number", "20,3"},
         {"bare LF lines, star kept", "*Name,20,string\nAge,3,phone\n", "2", "*Name,Age", "string,phone", "20,3"},
         {"empty text", "", "0", "", "", ""},
-        {"leading bare LF ends the list", "\nName,20,string\r\n", "0", "", "", ""},
-        {"empty bare-LF line ends the list", "a,1,string\n\nb,2,time\n", "1", "a", "string", "1"},
-        {"lone CR line is an item", "a,1,string\r\n\r\nb,2,time", "3", "a,\r,b", "string,,time", "1,,2"},
+        {"leading bare LF is no item", "\nName,20,string\r\n", "1", "Name", "string", "20"},
+        {"empty bare-LF line is no item", "a,1,string\n\nb,2,time\n", "2", "a,b", "string,time", "1,2"},
+        {"blank CR LF line is no item", "Name,40,string\r\n\r\nCity,30,string", "2", "Name,City",
+         "string,string", "40,30"},
+        {"trailing blank lines", "Name,40,string\r\n\r\n\r\n", "1", "Name", "string", "40"},
+        {"only blank lines", "\r\n\n\r\n\r", "0", "", "", ""},
+        {"a line of blanks is an item", " \r\nb,2,time\r\n", "2", " \r,b", ",time", ",2"},
+        {"two CRs are an item", "\r\r\n", "1", "\r\r", "", ""},
         {"short line keeps its CR", "Phone,12\r\n", "1", "Phone", "", "12\r"},
         {"blanks kept", "a , 5 ,string\r\n", "1", "a ", "string", " 5 "},
         {"empty places kept", "a,1,x\r\n,2,y\r\nc,3,z\r\n", "3", "a,,c", "x,y,z", "1,2,3"},
@@ -71,6 +76,7 @@ TEST(WriteItemList, PreviousItemLines)
     const Case cases[] = {
         {"type text ignored, CR dropped", "Old,8,string\r\n*Key,4\r\n", "Old,*Key", "8,4"},
         {"CR dropped from the length", "Old,8\r", "Old", "8"},
+        {"blank lines are no items", "\r\nOld,8\r\n\r\n\nNew,4\r\n\r\n", "Old,New", "8,4"},
         {"empty text", "", "", ""},
     };
     for (const Case& c : cases)
@@ -95,6 +101,18 @@ TEST(WriteItemList, MissingKeysAreAddedInWritingOrder)
               "previous entry item DB storage length=8\n"
               "\n",
               Submit("", "Old,8\r\n", ItemLayout::PreviousItems));
+}
+
+TEST(CountItemLines, CountsLinesThatAreNotBlank)
+{
+    struct Case { const char* text; int count; };
+    const Case cases[] = {
+        {"", 0}, {"\n", 0}, {"\r", 0}, {"\r\n\r\n\n", 0},
+        {"a", 1}, {"a\r\n", 1}, {" ", 1}, {"\r\r", 1}, {",", 1},
+        {"a\r\n\r\nb", 2}, {"\na\n\n\nb\n", 2}, {"a\r\n \r\nb\r\n\r\n", 3},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.count, CountItemLines(c.text)) << testing::PrintToString(std::string(c.text));
 }
 
 TEST(WriteItemList, TakesAtMost512Lines)

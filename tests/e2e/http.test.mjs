@@ -1,11 +1,13 @@
 // http.test.mjs: requests to the program through lighttpd over HTTP, each compared
 // with what the program answers when it is run alone with the same request.
 import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
 import { beforeEach, describe, test } from 'node:test';
 
 import {
   adminPassword, demoIni, formBody, freshDatabase, httpRequest, iniValue, readIni,
-  runProgramAlone,
+  runProgramAlone, siteDir,
 } from './lib/site.mjs';
 
 const DB = 'httpcheck';
@@ -21,6 +23,21 @@ async function compareWithProgram(request) {
   assert.equal(served.contentType, 'text/html');
   assert.equal(served.body, alone.body);
   return { alone, served };
+}
+
+// lighttpd's server.breakagelog: the program's standard error, copied raw.
+const breakageLog = path.join(siteDir, 'log', 'breakage.log');
+
+function logSize() {
+  return fs.existsSync(breakageLog) ? fs.statSync(breakageLog).size : 0;
+}
+
+// What the server logged from `from` on; waits up to a second for a line, which
+// the server may copy only after it has sent the answer.
+async function loggedSince(from, expectLine) {
+  for (let waited = 0; expectLine && logSize() === from && waited < 1000; waited += 50)
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  return fs.existsSync(breakageLog) ? fs.readFileSync(breakageLog, 'latin1').slice(from) : '';
 }
 
 let dbFile;
@@ -81,10 +98,17 @@ describe('through lighttpd', () => {
   ];
   for (const { name, fields, heading } of errorCases) {
     test(`error page: ${name}, file unchanged`, async () => {
+      const logStart = logSize();
       const { alone, served } = await compareWithProgram({ method: 'POST', body: formBody(fields) });
       assert.equal(alone.status, 1);
       assert.match(served.body, new RegExp(`<font color="#ff0000">${heading.replace(/[.()]/g, '\\$&')}`));
       assert.equal(readIni(dbFile), demoIni);
+      // Only a refused password leaves a line in the server's log, with the client's address.
+      const logged = await loggedSince(logStart, heading === 'Bad password.');
+      if (heading === 'Bad password.')
+        assert.match(logged, new RegExp(`^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ zephconf: authentication failure for database "${DB}" from 127\\.0\\.0\\.1\\n$`));
+      else
+        assert.equal(logged, '');
     });
   }
 

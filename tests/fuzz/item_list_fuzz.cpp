@@ -2,8 +2,9 @@
 // area content (as the form decodes it: no NUL) for either layout, written into
 // an empty or a complete database file: the file changes exactly by the
 // item keys' writes, each key holding the fields of the text's lines joined
-// as the item model says (at most 512 items, the last field without its line
-// end), and the file still loads into a record that keeps its invariants.
+// as the item model says (blank lines skipped, at most 512 items, the last
+// field without its line end), the item line count agrees with the model, and
+// the file still loads into a record that keeps its invariants.
 #include "admin/ItemListSubmission.h"
 #include "config/ZEPHOnlineINI.h"
 #include "support/IniModel.h"
@@ -30,19 +31,32 @@ const char* const CompleteFile =
     "[time stamp]\ntime stamp items=Name\nmode=3\n\n"
     "[report]\nhit count=1\nhit counting item=Phone\n\n";
 
-// The key writes the text gives: lines cut at LF until an empty one, fields
-// cut at commas, the last field of the layout without a final CR or LF.
-std::vector<std::pair<std::string, std::string>> ExpectedWrites(const std::string& text, bool current)
+// The text's lines cut at LF, without the blank ones (empty or a lone CR).
+std::vector<std::string> ItemLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (line != "" && line != "\r")
+            lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The key writes the item lines give (the first 512): fields cut at commas,
+// the last field of the layout without a final CR or LF.
+std::vector<std::pair<std::string, std::string>> ExpectedWrites(const std::vector<std::string>& lines, bool current)
 {
     std::string names, lengths, types;
     int count = 0;
-    size_t start = 0;
-    while (count < 512) {
-        size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (line.empty())
+    for (const std::string& line : lines) {
+        if (count == 512)
             break;
-        start = end == std::string::npos ? text.size() : end + 1;
 
         std::string fields[3];
         size_t from = 0;
@@ -84,10 +98,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto record = std::make_unique<CZEPHOnlineINI>();
     if (!record->OpenFile(ScratchPath().c_str(), OpenReadWrite))
         std::abort();
+    const std::vector<std::string> lines = ItemLines(text);
+    if (CountItemLines(text) != static_cast<int>(lines.size()))
+        std::abort();
     WriteItemList(text, current ? ItemLayout::CurrentItems : ItemLayout::PreviousItems, *record);
 
     std::string expected = start;
-    for (const auto& [key, value] : ExpectedWrites(text, current)) {
+    for (const auto& [key, value] : ExpectedWrites(lines, current)) {
         expected = ModelWrite(expected, Section, key, value);
         // A value ending in CR loses that one CR when read back.
         std::string readBack = value;

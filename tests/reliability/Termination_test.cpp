@@ -3,19 +3,14 @@
 // is as it was, or rewritten to line feeds, or holds the whole update: never a
 // rewrite cut part-way, and no temporary file is left behind.
 #include "reliability/Configuration.h"
-#include "reliability/Site.h"
 #include "reliability/Tools.h"
-#include "support/RunProgram.h"
-#include "support/TempDir.h"
+#include "support/Site.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 
-namespace fs = std::filesystem;
 using namespace reliability;
 
 namespace {
@@ -30,25 +25,17 @@ struct Outcome {
 // (never, when delay is 0).
 Outcome RunUpdate(const std::string& start, const std::string& body, double delay)
 {
-    TempDir dir;
-    fs::create_directory(dir.path() / "shop");
-    WriteFile(dir / "shop/shop.ini", start);
-    fs::copy_file(ZephconfPath(), dir / "zephconf");
-
-    ProgramRun run;
-    run.environment = {{"REQUEST_METHOD", "POST"}, {"CONTENT_LENGTH", std::to_string(body.size())}};
-    run.body = body;
-    run.argv0 = dir / "zephconf";
+    Site site(start);
+    std::vector<std::string> wrapper;
     if (delay > 0) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.6f", delay);
-        run.wrapper = {ToolPath("timeout"), "-s", "TERM", seconds};
+        wrapper = {ToolPath("timeout"), "-s", "TERM", seconds};
     }
     Outcome outcome;
-    outcome.status = RunZephconf(run).status;
-    outcome.file = ReadFile(dir / "shop/shop.ini");
-    for (const auto& entry : fs::directory_iterator(dir.path() / "shop"))
-        outcome.entries.push_back(entry.path().filename().string());
+    outcome.status = site.Post(body, wrapper).status;
+    outcome.file = ReadFile(site.ini);
+    outcome.entries = site.FolderEntries();
     return outcome;
 }
 
@@ -60,7 +47,8 @@ TEST(Termination, UpdateEndedBySigtermIsWholeOrNotBegun)
 
     for (const std::string& start : {StartingFile(), WithCrLf(StartingFile())}) {
         const std::string lineFeeds = StartingFile();
-        const std::string updated = UpdatedFile(lineFeeds, submission.writes);
+        const std::string updated = UpdatedFile(lineFeeds, body);
+        ASSERT_EQ("", MissingValue(updated, submission)) << updated;
 
         // The signal times are spread over one run's whole length, so that
         // many of them fall inside the rewrites.

@@ -1,15 +1,13 @@
 // The administration request against files that other processes hold, and
 // what the line-ending rewrite keeps of the original file.
 #include "support/RunProgram.h"
-#include "support/TempDir.h"
+#include "support/Site.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
+#include <filesystem>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -22,45 +20,11 @@ const char* const NotPresent =
 const char* const NoTemporaryFile =
     "<H1><font color=\"#ff0000\">Problem in creating temporary file!  Operation aborted.</font></H1>\n";
 
-std::string WithCrLf(std::string text)
-{
-    std::string out;
-    for (char c : text) {
-        if (c == '\n')
-            out += '\r';
-        out += c;
-    }
-    return out;
-}
-
-// A database "shop" beside a program in a fresh folder.
-struct Site {
-    TempDir dir;
-    std::string ini;
-    explicit Site(const std::string& content)
-    {
-        std::filesystem::create_directory(dir.path() / "shop");
-        ini = dir / "shop/shop.ini";
-        WriteFile(ini, content);
-    }
-    ProgramAnswer Request(const std::string& query) { return RunGet(query, dir / "zephconf"); }
-};
-
-// Holds an exclusive whole-file lock the way another request would.
-struct HeldLock {
-    int fd;
-    explicit HeldLock(const std::string& path) : fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644))
-    {
-        EXPECT_EQ(0, ::flock(fd, LOCK_EX | LOCK_NB));
-    }
-    ~HeldLock() { ::close(fd); }
-};
-
 TEST(AdminRequest, LockedFileIsRefusedAndLeftAlone)
 {
     Site site(WithCrLf(Settings));
     HeldLock lock(site.ini);
-    ProgramAnswer answer = site.Request("DBName=shop&act=list&password=Secret");
+    ProgramAnswer answer = site.Get("DBName=shop&act=list&password=Secret");
     EXPECT_EQ(1, answer.status);
     EXPECT_NE(std::string::npos, answer.output.find(NotPresent)) << answer.output;
     EXPECT_EQ(WithCrLf(Settings), ReadFile(site.ini));
@@ -71,7 +35,7 @@ TEST(AdminRequest, LockedTemporaryFileLeavesOriginalAsItWas)
     Site site(WithCrLf(Settings));
     WriteFile(site.ini + "tmp", "another request's copy\n");
     HeldLock lock(site.ini + "tmp");
-    ProgramAnswer answer = site.Request("DBName=shop&act=list&password=Secret");
+    ProgramAnswer answer = site.Get("DBName=shop&act=list&password=Secret");
     EXPECT_EQ(1, answer.status);
     EXPECT_TRUE(answer.output.size() >= std::strlen(NoTemporaryFile) &&
                 answer.output.compare(answer.output.size() - std::strlen(NoTemporaryFile),
@@ -86,7 +50,7 @@ TEST(AdminRequest, RewriteKeepsPermissionBitsAndLeavesNoTemporaryFile)
 {
     Site site(WithCrLf(Settings));
     ASSERT_EQ(0, ::chmod(site.ini.c_str(), 0600));
-    ProgramAnswer answer = site.Request("DBName=shop&act=list&password=Secret");
+    ProgramAnswer answer = site.Get("DBName=shop&act=list&password=Secret");
     EXPECT_EQ(0, answer.status) << answer.output;
     EXPECT_EQ(Settings, ReadFile(site.ini));
     struct stat after;
@@ -101,7 +65,7 @@ TEST(AdminRequest, FileWithLineFeedsIsNotRewritten)
         Site site(content);
         struct stat before, after;
         ASSERT_EQ(0, ::stat(site.ini.c_str(), &before));
-        site.Request("DBName=shop&act=list&password=Secret");
+        site.Get("DBName=shop&act=list&password=Secret");
         ASSERT_EQ(0, ::stat(site.ini.c_str(), &after));
         EXPECT_EQ(before.st_ino, after.st_ino) << content;
         EXPECT_EQ(content, ReadFile(site.ini));

@@ -1,7 +1,10 @@
 // RunProgram.h: starts the built zephconf the way a web server does: a clean
 // environment holding only the CGI variables given, the body on standard input,
-// a chosen argv[0], and the answer and exit status collected.
+// a chosen argv[0], and the answer, what it wrote to standard error and its
+// exit status collected.
 #pragma once
+
+#include "support/Launch.h"
 
 #include <string>
 #include <utility>
@@ -16,14 +19,12 @@ struct ProgramRun {
     std::vector<std::string> wrapper;  // optional command put in front (e.g. setpriv ...)
 };
 
-struct ProgramAnswer {
-    std::string output;  // everything written to standard output
-    int status = -1;     // exit status; 128 + signal number when killed by a signal
-};
-
 // The path of the zephconf executable under test.
 std::string ZephconfPath();
 
+// Runs the program once. What it writes to standard error is in `errors`; a
+// run ended by a signal (a sanitizer's report ends it with SIGABRT) also
+// passes it on to the test's own standard error, into the test log.
 ProgramAnswer RunZephconf(const ProgramRun& run);
 
 // Shorthands for the two request methods.

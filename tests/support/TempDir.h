@@ -18,5 +18,7 @@ private:
     std::filesystem::path root;
 };
 
+// The file's bytes; empty when it cannot be read.
 std::string ReadFile(const std::filesystem::path& file);
+// Writes the file anew; throws std::runtime_error when that fails.
 void WriteFile(const std::filesystem::path& file, const std::string& bytes);

@@ -3,13 +3,14 @@
 // installed program directly, the way a web server starts it.
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
+import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 
 function requireEnv(name) {
   const value = process.env[name];
-  if (!value) throw new Error(`${name} is not set: run the end-to-end tests with scripts/test-e2e`);
+  if (!value) throw new Error(`${name} is not set: run the tests with scripts/test-e2e or scripts/test-load`);
   return value;
 }
 
@@ -21,6 +22,10 @@ export const programPath = path.join(siteDir, 'cgi-bin', 'zephconf');
 export const demoIniPath = path.join(projectRoot, 'demo', 'members', 'members.ini');
 export const demoIni = fs.readFileSync(demoIniPath, 'latin1');
 export const adminPassword = /^Administration password=(.*)$/m.exec(demoIni)[1];
+// The tests' shared fixture database (the C++ tests and the benchmark start from it
+// too): a small shop's complete initialisation file, to lay out with freshDatabase.
+export const fixtureIniPath = path.join(projectRoot, 'tests', 'support', 'fixture', 'shop.ini');
+export const fixtureIni = fs.readFileSync(fixtureIniPath, 'latin1');
 
 const RequestTimeoutMs = 10000;
 
@@ -47,24 +52,42 @@ export function formBody(fields) {
 }
 
 // Sends a request to lighttpd: { method, query, body } -> { status, contentType, body }.
-// The body is kept as latin1 text so that every byte compares one to one.
-export async function httpRequest({ method = 'GET', urlPath = '/cgi-bin/zephconf', query = '', body }) {
+// The body is kept as latin1 text so that every byte compares one to one. Each
+// request has a connection of its own, as from a client of its own: a kept-alive
+// connection that the server closed while this process was busy would fail a
+// POST. A client that gives up after timeoutMs rejects with a TimeoutError.
+export function httpRequest({
+  method = 'GET', urlPath = '/cgi-bin/zephconf', query = '', body, timeoutMs = RequestTimeoutMs,
+}) {
   const url = baseUrl + urlPath + (query ? `?${query}` : '');
-  const init = { method, signal: AbortSignal.timeout(RequestTimeoutMs), redirect: 'manual' };
-  if (body !== undefined) {
-    init.body = body;
-    init.headers = { 'content-type': 'application/x-www-form-urlencoded' };
-  }
-  const answer = await fetch(url, init);
-  const bytes = Buffer.from(await answer.arrayBuffer());
-  return { status: answer.status, contentType: answer.headers.get('content-type'), body: bytes.toString('latin1') };
+  const signal = AbortSignal.timeout(timeoutMs);
+  const content = body === undefined ? undefined : Buffer.from(body);
+  const headers = content === undefined ? {}
+    : { 'content-type': 'application/x-www-form-urlencoded', 'content-length': content.length };
+  return new Promise((resolve, reject) => {
+    const fail = (error) => reject(signal.aborted ? signal.reason : error);
+    const request = http.request(url, { method, headers, agent: false, signal }, (answer) => {
+      const chunks = [];
+      answer.on('data', (chunk) => chunks.push(chunk));
+      answer.on('end', () => resolve({
+        status: answer.statusCode,
+        contentType: answer.headers['content-type'] ?? null,
+        body: Buffer.concat(chunks).toString('latin1'),
+      }));
+      answer.on('error', fail);
+      answer.on('close', () => { if (!answer.complete) fail(new Error('the answer was cut off')); });
+    });
+    request.on('error', fail);
+    request.end(content);
+  });
 }
 
 // Runs the installed program alone on a copy of the database in a scratch folder
 // laid out like the site (program in cgi-bin/, database beside it), started by its
-// absolute path from its own folder, as lighttpd does. Returns the CGI header, the
-// body, the exit status and the database file afterwards.
-export function runProgramAlone({ method = 'GET', query = '', body = '', dbName, ini }) {
+// absolute path from its own folder, as lighttpd does. With iniLocked, another
+// process holds the database file's lock while the program runs. Returns the CGI
+// header, the body, the exit status and the database file afterwards.
+export function runProgramAlone({ method = 'GET', query = '', body = '', dbName, ini, iniLocked = false }) {
   const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'zeph-e2e-'));
   try {
     const cgiBin = path.join(scratch, 'cgi-bin');
@@ -88,7 +111,12 @@ export function runProgramAlone({ method = 'GET', query = '', body = '', dbName,
       env.CONTENT_LENGTH = String(Buffer.byteLength(body, 'latin1'));
       env.CONTENT_TYPE = 'application/x-www-form-urlencoded';
     }
-    const run = spawnSync(program, [], {
+    // flock(1) takes the lock on a descriptor of its own and keeps it until the
+    // program it starts has ended.
+    const [command, args] = iniLocked
+      ? ['flock', ['--exclusive', '--nonblock', '--close', iniPathOf(dbName, cgiBin), program]]
+      : [program, []];
+    const run = spawnSync(command, args, {
       cwd: cgiBin, env, input: Buffer.from(body, 'latin1'), timeout: RequestTimeoutMs,
     });
     if (run.error) throw run.error;

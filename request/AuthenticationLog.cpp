@@ -1,0 +1,45 @@
+// AuthenticationLog.cpp: the failed sign-in line on standard error.
+#include "request/AuthenticationLog.h"
+
+#include "cgi/Output.h"
+
+#include <cstdlib>
+#include <unistd.h>
+
+std::string EscapeForLog(std::string_view text)
+{
+    static const char Hex[] = "0123456789abcdef";
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (unsigned char byte : text) {
+        if (byte >= 0x20 && byte < 0x7f && byte != '"' && byte != '\\') {
+            escaped += static_cast<char>(byte);
+        } else {
+            escaped += "\\x";
+            escaped += Hex[byte >> 4];
+            escaped += Hex[byte & 0x0f];
+        }
+    }
+    return escaped;
+}
+
+std::string AuthenticationFailureLine(std::time_t now, std::string_view dbName, const char* remoteAddr)
+{
+    struct tm utc {};
+    gmtime_r(&now, &utc);
+    char when[32];
+    std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    const bool addressKnown = remoteAddr != nullptr && remoteAddr[0] != '\0';
+    return std::string(when) + " zephconf: authentication failure for database \"" + EscapeForLog(dbName) +
+           "\" from " + (addressKnown ? EscapeForLog(remoteAddr) : std::string("unknown")) + "\n";
+}
+
+void LogAuthenticationFailure(const std::string& dbName)
+{
+    const std::string line = AuthenticationFailureLine(std::time(nullptr), dbName, std::getenv("REMOTE_ADDR"));
+    // The whole line in one write, not through a buffered stream that could
+    // hand it over in pieces, between which the server could copy the lines
+    // of other requests into the same log. Without a log the refusal itself
+    // still goes out.
+    WriteFully(STDERR_FILENO, line);
+}

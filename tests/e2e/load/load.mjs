@@ -1,0 +1,327 @@
+// load.mjs: concurrent load through lighttpd on one database. Each round sends
+// Configure requests, each carrying a distinct complete configuration built from
+// the form the program serves, and entrance requests, all at once; some Configure
+// clients give up after a few milliseconds. Every other round starts from a CR LF
+// copy of the file, so the line-end rewrite runs under load too. Every answer must
+// be the page the request gets from the program alone or the locked-file page;
+// afterwards the file must be exactly what one of the submissions makes of the
+// round's starting file when the program runs alone, and no temporary file may be
+// left. Started by scripts/test-load; bounded by ZEPH_LOAD_ROUNDS (default 20)
+// rounds of ZEPH_LOAD_CONFIGURES (24) + ZEPH_LOAD_ABANDONED (4) Configure and
+// ZEPH_LOAD_ENTRANCES (8) entrance requests.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { after, before, test } from 'node:test';
+import { setTimeout as sleep } from 'node:timers/promises';
+
+import { formControls, submittedFields } from '../lib/form.mjs';
+import {
+  adminPassword, demoIni, formBody, freshDatabase, httpRequest, programPath, readIni, runProgramAlone, workDir,
+} from '../lib/site.mjs';
+
+// A request that finds the file locked by another one is refused at once with the
+// locked-file page, so under load that page is an acceptable answer. A program
+// that waited for the lock instead would be held to false: every answer its
+// success page.
+const refusalsAllowed = true;
+
+function knob(name, fallback) {
+  const value = Number(process.env[name] ?? fallback);
+  if (!Number.isInteger(value) || value < 0) throw new Error(`${name} must be a whole number`);
+  return value;
+}
+const Rounds = knob('ZEPH_LOAD_ROUNDS', 20);
+const Configures = knob('ZEPH_LOAD_CONFIGURES', 24);
+const Abandoned = knob('ZEPH_LOAD_ABANDONED', 4);
+const Entrances = knob('ZEPH_LOAD_ENTRANCES', 8);
+
+const DB = 'load';
+const AnswerTimeoutMs = 60000;
+// The requests of a round start within this time: overlapping enough that many
+// find the file locked, spread enough that many get through.
+const StartSpreadMs = 100;
+const ProgramsEndWithinMs = 20000;
+const ConfirmationHeading = '<h1>Your database configuration file has been updated!</h1>';
+const ConfirmationEnd = '">Go to the database main page to check it out.</A>\n</h2>\n';
+
+const entranceBody = formBody({ DBName: DB, password: adminPassword, act: 'entrance' });
+const totals = { requests: 0, confirmed: 0, shown: 0, refused: 0, givenUp: 0 };
+let dbFile;
+let formOfTheProgram;
+let lockedFilePage;
+let nextId = 1;
+
+// What an answer is: 'refused' when it is the locked-file page, 'success' when
+// isSuccessPage accepts it, and 'unexpected' otherwise.
+function classifyAnswer(page, isSuccessPage) {
+  if (page === lockedFilePage) return 'refused';
+  if (isSuccessPage(page)) return 'success';
+  return 'unexpected';
+}
+
+function isAcceptable(verdict) {
+  return verdict === 'success' || (verdict === 'refused' && refusalsAllowed);
+}
+
+// A text field's value for submission `id`: numbers stay numbers, and a length limit
+// is kept, as a browser keeps it; other texts carry the submission's mark "[id]",
+// every other one with the characters HTML gives a meaning to.
+function variedText({ value, maxLength }, id, index) {
+  const isNumber = /^\d+$/.test(value);
+  if (maxLength !== undefined) {
+    return isNumber ? String(id % 10 ** maxLength) : 'ABCDEFGHIJKLMNOPQRSTUVWXYZ'[id % 26].repeat(maxLength);
+  }
+  if (isNumber) return String(1 + (id * 7 + index) % 300);
+  return `${value} [${id}]${index % 2 ? ' & "<x>"' : ''}`;
+}
+
+// A list of comma-separated lines (the item lists) for submission `id`: the first
+// name renamed, the lengths changed, the last line dropped or a line added.
+function variedLines(text, id) {
+  const lines = text.split(/\r?\n/).filter((line) => line !== '').map((line, at) => {
+    const [name, ...rest] = line.split(',');
+    const values = rest.map((part) => (/^\d+$/.test(part) ? String(Number(part) + id % 9) : part));
+    return [at === 0 ? `${name}${id}` : name, ...values].join(',');
+  });
+  if (id % 2 && lines.length > 1) {
+    lines.pop();
+  } else if (lines.length > 0) {
+    lines.push([`Added${id}`, ...lines[0].split(',').slice(1)].join(','));
+  }
+  return lines.map((line) => `${line}\n`).join('');
+}
+
+// A complete configuration that no other submission carries: the served form with
+// every text field, checkbox and item list changed, as a browser submits it.
+function distinctSubmission() {
+  const id = nextId++;
+  let texts = 0;
+  let checkboxes = 0;
+  const controls = formOfTheProgram.map((control) => {
+    switch (control.kind) {
+      case 'text': return { ...control, value: variedText(control, id, texts++) };
+      case 'checkbox': return { ...control, checked: ((id >> checkboxes++) & 1) === 1 };
+      case 'textarea': return { ...control, value: variedLines(control.value, id) };
+      default: return control;
+    }
+  });
+  return { id, label: `Configure ${id}`, body: formBody(submittedFields(controls, adminPassword)) };
+}
+
+// Sends one request at a random moment of the round's first StartSpreadMs; a
+// client with givesUpAfterMs abandons it after that long.
+async function send(request) {
+  await sleep(Math.random() * StartSpreadMs);
+  try {
+    const answer = await httpRequest({
+      method: 'POST', body: request.body, timeoutMs: request.givesUpAfterMs ?? AnswerTimeoutMs,
+    });
+    return { request, answer, answeredAt: performance.now() };
+  } catch (error) {
+    if (request.givesUpAfterMs !== undefined && error.name === 'TimeoutError') return { request, gaveUp: true };
+    return { request, error };
+  }
+}
+
+// How many programs started by lighttpd run now.
+function programsRunning() {
+  const program = fs.realpathSync(programPath);
+  let running = 0;
+  for (const pid of fs.readdirSync('/proc')) {
+    if (!/^\d+$/.test(pid)) continue;
+    try {
+      if (fs.readlinkSync(`/proc/${pid}/exe`) === program) running++;
+    } catch {
+      // Ended meanwhile, or another user's process.
+    }
+  }
+  return running;
+}
+
+// Until no program of the round runs any more: one whose client gave up may
+// still be ending.
+async function programsEnded() {
+  for (const start = Date.now(); Date.now() - start < ProgramsEndWithinMs; await sleep(100)) {
+    if (programsRunning() === 0) return true;
+  }
+  return false;
+}
+
+// The program run alone: a submission's file made of `ini`, and the entrance page
+// shown for `ini`, each computed once.
+function oracle(start) {
+  const files = new Map();
+  const entrancePages = new Map();
+  return {
+    fileAfter(submission) {
+      if (!files.has(submission.id)) {
+        const alone = runProgramAlone({ method: 'POST', body: submission.body, dbName: DB, ini: start });
+        files.set(submission.id, alone.ini);
+      }
+      return files.get(submission.id);
+    },
+    entrancePage(ini) {
+      if (!entrancePages.has(ini)) {
+        entrancePages.set(ini, runProgramAlone({ method: 'POST', body: entranceBody, dbName: DB, ini }).body);
+      }
+      return entrancePages.get(ini);
+    },
+  };
+}
+
+function withLfLineEnds(text) {
+  return text.replace(/\r\n/g, '\n');
+}
+
+// The requests of a round: distinct submissions, entrances, and submissions whose
+// clients give up after 1 to 9 ms.
+function roundRequests(round) {
+  const requests = [];
+  for (let c = 0; c < Configures; c++) requests.push({ kind: 'Configure', ...distinctSubmission() });
+  for (let e = 1; e <= Entrances; e++) requests.push({ kind: 'entrance', label: `entrance ${e}`, body: entranceBody });
+  for (let a = 1; a <= Abandoned; a++) {
+    const submission = distinctSubmission();
+    const givesUpAfterMs = (round * 7 + a * 5) % 9 + 1;
+    const label = `${submission.label} (gives up after ${givesUpAfterMs} ms)`;
+    requests.push({ kind: 'Configure', ...submission, label, givesUpAfterMs });
+  }
+  return requests;
+}
+
+// The success pages of a round that started from `start`. A Configure's
+// confirmation shows settings of the file as it found it, which another
+// submission may have left, so it is known by its heading and end. An entrance
+// shows one state of the file whole: the start, or what one submission made of
+// it, told by the mark "[id]" its values carry.
+function successPages(start, submissions, alone) {
+  return {
+    Configure: (page) => page.includes(ConfirmationHeading) && page.endsWith(ConfirmationEnd),
+    entrance: (page) => {
+      const marked = [...new Set([...page.matchAll(/\[(\d+)\]/g)].map(([, id]) => Number(id)))]
+        .filter((id) => submissions.has(id));
+      const states = marked.length ? marked.map((id) => alone.fileAfter(submissions.get(id))) : [start];
+      return states.some((ini) => page === alone.entrancePage(ini));
+    },
+  };
+}
+
+// Judges every answer of a round: the problems, the unexpected answers, the
+// confirmed submissions (the one answered last first) and those given up.
+function judgeAnswers(results, isSuccessPage) {
+  const problems = [];
+  const unexpected = [];
+  const confirmed = [];
+  const givenUp = [];
+  for (const { request, answer, answeredAt, gaveUp, error } of results) {
+    totals.requests++;
+    if (gaveUp) {
+      totals.givenUp++;
+      givenUp.push(request);
+      continue;
+    }
+    if (error) {
+      problems.push(`${request.label}: no answer over HTTP: ${error.message}`);
+      continue;
+    }
+    const verdict = classifyAnswer(answer.body, isSuccessPage[request.kind]);
+    if (!isAcceptable(verdict) || answer.status !== 200) {
+      problems.push(`${request.label}: ${verdict} answer (HTTP ${answer.status})`);
+      unexpected.push([request.label, answer.body]);
+    }
+    if (verdict === 'refused') totals.refused++;
+    if (verdict === 'success' && request.kind === 'entrance') totals.shown++;
+    if (verdict === 'success' && request.kind === 'Configure') {
+      totals.confirmed++;
+      confirmed.push({ request, answeredAt });
+    }
+  }
+  confirmed.sort((a, b) => b.answeredAt - a.answeredAt);
+  return { problems, unexpected, confirmed: confirmed.map(({ request }) => request), givenUp };
+}
+
+// The submission whose result the file is: exactly what it makes of the start when
+// the program runs alone. With none confirmed, the file may also be the start, or
+// the start with its line ends rewritten ('none'). The submission answered last
+// most likely wrote last, unless one whose client gave up wrote after it: these
+// are tried first.
+function submissionBehind(ini, start, { confirmed, givenUp }, alone) {
+  if (confirmed.length === 0 && (ini === start || ini === withLfLineEnds(start))) return 'none';
+  const mayHaveWritten = [...confirmed.slice(0, 1), ...givenUp, ...confirmed.slice(1)];
+  return mayHaveWritten.find((submission) => alone.fileAfter(submission) === ini)?.label;
+}
+
+async function runRound(round) {
+  let start = readIni(dbFile);
+  if (round % 2 === 0) {
+    start = withLfLineEnds(start).replace(/\n/g, '\r\n');
+    fs.writeFileSync(dbFile, start, 'latin1');
+  }
+  const requests = roundRequests(round);
+  const results = await Promise.all(requests.map(send));
+  const ended = await programsEnded();
+
+  const alone = oracle(start);
+  const submissions = new Map(requests.filter(({ kind }) => kind === 'Configure').map((r) => [r.id, r]));
+  const judged = judgeAnswers(results, successPages(start, submissions, alone));
+  const { problems } = judged;
+  if (!ended) problems.push(`programs still running ${ProgramsEndWithinMs} ms after the round`);
+  const leftovers = fs.readdirSync(path.dirname(dbFile)).filter((name) => name !== path.basename(dbFile));
+  if (leftovers.length) problems.push(`files left beside the database: ${leftovers.join(', ')}`);
+  const ini = readIni(dbFile);
+  const from = submissionBehind(ini, start, judged, alone);
+  if (!from) problems.push('the file is not what any confirmed or abandoned submission makes of the start');
+
+  if (problems.length) keepForInspection(round, start, ini, judged.unexpected);
+  console.error(`    round ${round}: ${judged.confirmed.length} confirmed, file from ${from ?? 'no submission'}`);
+  return problems;
+}
+
+// The round's files and unexpected answers, left in the work folder.
+function keepForInspection(round, start, ini, answers) {
+  const folder = path.join(workDir, `round-${round}`);
+  fs.rmSync(folder, { recursive: true, force: true });
+  fs.mkdirSync(folder, { recursive: true });
+  fs.writeFileSync(path.join(folder, 'start.ini'), start, 'latin1');
+  fs.writeFileSync(path.join(folder, 'after.ini'), ini, 'latin1');
+  for (const [label, body] of answers) {
+    fs.writeFileSync(path.join(folder, `${label.replace(/\W+/g, '-')}.html`), body, 'latin1');
+  }
+}
+
+before(async () => {
+  for (const name of fs.readdirSync(workDir)) {
+    if (name.startsWith('round-')) fs.rmSync(path.join(workDir, name), { recursive: true });
+  }
+  dbFile = freshDatabase(DB);
+  const served = await httpRequest({ method: 'POST', body: entranceBody });
+  assert.equal(served.body, runProgramAlone({ method: 'POST', body: entranceBody, dbName: DB, ini: demoIni }).body);
+  formOfTheProgram = formControls(served.body);
+  assert.ok(formOfTheProgram.some(({ kind }) => kind === 'textarea'), 'the form has item lists');
+
+  // A submission built from the form is confirmed and changes the file; under
+  // the file's lock it is refused.
+  const submission = distinctSubmission();
+  const alone = runProgramAlone({ method: 'POST', body: submission.body, dbName: DB, ini: demoIni });
+  assert.ok(alone.body.includes(ConfirmationHeading), alone.body);
+  assert.notEqual(alone.ini, demoIni);
+  lockedFilePage = runProgramAlone({
+    method: 'POST', body: submission.body, dbName: DB, ini: demoIni, iniLocked: true,
+  }).body;
+  assert.match(lockedFilePage, /Database initiation file is not present/);
+});
+
+for (let round = 1; round <= Rounds; round++) {
+  const lineEnds = round % 2 === 0 ? 'CR LF' : 'LF';
+  test(`round ${round}: from ${lineEnds} line ends`, { timeout: 5 * AnswerTimeoutMs }, async () => {
+    const problems = await runRound(round);
+    if (problems.length) assert.fail(`round ${round} (files in ${workDir}/round-${round}):\n${problems.join('\n')}`);
+  });
+}
+
+after(() => {
+  console.error(`load test: ${totals.requests} requests in ${Rounds} rounds (${Configures} Configure + `
+    + `${Abandoned} giving up + ${Entrances} entrance each): ${totals.confirmed} updates confirmed, `
+    + `${totals.shown} forms shown, ${totals.refused} refused for a locked file, `
+    + `${totals.givenUp} given up by their client`);
+});

@@ -1,0 +1,75 @@
+// Site.cpp
+#include "support/Site.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <stdexcept>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+Site::Site(const std::optional<std::string>& content, const std::string& name)
+{
+    fs::permissions(dir.path(), fs::perms(0755));
+    program = dir / "zephconf";
+    fs::copy_file(ZephconfPath(), program);
+    fs::permissions(program, fs::perms(0755));
+    folder = dir / name;
+    fs::create_directory(folder);
+    fs::permissions(folder, fs::perms(0755));
+    ini = folder + "/" + name + ".ini";
+    if (content)
+        WriteFile(ini, *content);
+}
+
+ProgramAnswer Site::Get(const std::string& query,
+                        const std::vector<std::pair<std::string, std::string>>& extra) const
+{
+    ProgramRun run;
+    run.environment = {{"REQUEST_METHOD", "GET"}, {"QUERY_STRING", query}};
+    run.environment.insert(run.environment.end(), extra.begin(), extra.end());
+    run.argv0 = program;
+    return RunZephconf(run);
+}
+
+ProgramAnswer Site::Post(const std::string& body, const std::vector<std::string>& wrapper) const
+{
+    return RunPost(body, program, "", wrapper);
+}
+
+std::vector<std::string> Site::FolderEntries() const
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+HeldLock::HeldLock(const std::string& path) : fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644))
+{
+    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        throw std::runtime_error("cannot lock " + path + ": " + std::strerror(errno));
+}
+
+void HeldLock::Release()
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+std::string WithCrLf(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}

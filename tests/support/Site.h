@@ -1,0 +1,47 @@
+// Site.h: a database laid out beside a copy of the program the way a web
+// server's CGI folder holds it, another request's lock on a file, and a file
+// text with CR LF line ends.
+#pragma once
+
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// A fresh folder holding a copy of the program (zephconf) and the database
+// `name` beside it (name/name.ini). The folders may be entered by every user,
+// so that the program can also run as an unprivileged one.
+struct Site {
+    TempDir dir;
+    std::string program, folder, ini;
+
+    // `content`: the initialisation file's bytes; nullopt: no file.
+    explicit Site(const std::optional<std::string>& content, const std::string& name = "shop");
+
+    // The request to the program copy, started by its absolute path; `extra`
+    // CGI variables besides the method and query; a wrapper command (e.g.
+    // setpriv ...) goes in front.
+    ProgramAnswer Get(const std::string& query,
+                      const std::vector<std::pair<std::string, std::string>>& extra = {}) const;
+    ProgramAnswer Post(const std::string& body, const std::vector<std::string>& wrapper = {}) const;
+
+    // The names in the database's folder, sorted.
+    std::vector<std::string> FolderEntries() const;
+};
+
+// Holds an exclusive whole-file lock the way another request does, creating
+// the file when it is missing.
+struct HeldLock {
+    int fd;
+    explicit HeldLock(const std::string& path);
+    ~HeldLock() { Release(); }
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+    // Lets go of the lock before the end of the scope (idempotent).
+    void Release();
+};
+
+// The text with every line feed preceded by a carriage return.
+std::string WithCrLf(const std::string& text);
