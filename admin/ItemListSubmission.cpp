@@ -48,16 +48,27 @@ std::string_view DropLineEnd(std::string_view field)
 int CountItemLines(const std::string& text)
 {
     int count = 0;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string_view line(text.data() + start, end - start);
-        if (!line.empty() && line != "\r")
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* lineStart = begin;
+    const auto lineEnd = [&](const char* at) {
+        const size_t length = static_cast<size_t>(at - lineStart);
+        if (length > 1 || (length == 1 && *lineStart != '\r'))
             ++count;
-        start = end + 1;
+        lineStart = at + 1;
+    };
+    // Sixteen bytes a step, as WriteItemList reads the lines.
+    const char* next = begin;
+    for (; end - next >= 16; next += 16) {
+        for (unsigned found = MatchesInSixteen(next, '\n', '\n'); found != 0; found &= found - 1)
+            lineEnd(next + __builtin_ctz(found));
     }
+    for (; next < end; ++next) {
+        if (*next == '\n')
+            lineEnd(next);
+    }
+    if (lineStart < end)
+        lineEnd(end);
     return count;
 }
 

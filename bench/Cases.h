@@ -7,6 +7,8 @@
 struct BenchCase {
     std::string name;
     double targetRatio = 0;                // highest acceptable ratio to the floor
+    long long targetInstructions = 0;      // most instructions a request may take; 0: no target
+    bool durable = false;                  // timed against the durable-update floor
     std::vector<std::string> environment;  // the CGI variables, "NAME=value"
     std::string bodyFile;                  // the POST body; empty for GET
     std::string expect;                    // text the answer must hold

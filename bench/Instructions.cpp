@@ -8,13 +8,13 @@
 #include <fstream>
 #include <utility>
 
-InstructionCount CountInstructions(const std::string& valgrind, const std::string& program,
+InstructionCount CountInstructions(const std::string& valgrind, const std::vector<std::string>& command,
                                    const std::vector<std::string>& environment,
                                    const std::string& bodyFile, const std::string& outFile)
 {
-    Launch launch(valgrind,
-                  {valgrind, "--tool=callgrind", "-q", "--callgrind-out-file=" + outFile, program},
-                  environment);
+    std::vector<std::string> argv = {valgrind, "--tool=callgrind", "-q", "--callgrind-out-file=" + outFile};
+    argv.insert(argv.end(), command.begin(), command.end());
+    Launch launch(valgrind, argv, environment);
     if (!bodyFile.empty())
         launch.SetInputFile(bodyFile);
     ProgramAnswer answer;

@@ -11,8 +11,9 @@ struct InstructionCount {
     int status = -1;
 };
 
-// Runs `program` under valgrind with argv[0] = program, the given environment
-// and body; outFile receives callgrind's profile (kept for callgrind_annotate).
-InstructionCount CountInstructions(const std::string& valgrind, const std::string& program,
+// Runs `command` (the program, then its arguments) under valgrind with the
+// given environment and body; outFile receives callgrind's profile (kept for
+// callgrind_annotate).
+InstructionCount CountInstructions(const std::string& valgrind, const std::vector<std::string>& command,
                                    const std::vector<std::string>& environment,
                                    const std::string& bodyFile, const std::string& outFile);

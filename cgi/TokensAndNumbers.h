@@ -56,17 +56,15 @@ public:
 
 private:
     // The first delimiter or NUL from `from` on; `end` (a NUL) at the latest.
-    // Eight bytes a step: the tokens of a long list are short, and a library
-    // call per token would cost more than the search.
+    // Several bytes a step: the tokens of a long list are short, and a
+    // library call per token would cost more than the search.
     char* FindStop(char* from) const
     {
-        const auto stopByte = static_cast<unsigned char>(delimiter);
-        while (end - from >= 8) {
-            const uint64_t word = LoadWord(from);
-            const uint64_t found = HoldsByte(word, stopByte) | HoldsByte(word, 0);
-            if (found != 0)
-                return from + FirstFound(from, found, stopByte, 0);
-            from += 8;
+        while (static_cast<size_t>(end - from) >= ScanStep) {
+            const size_t offset = FirstOfTwo(from, delimiter, '\0');
+            if (offset < ScanStep)
+                return from + offset;
+            from += ScanStep;
         }
         while (*from != delimiter && *from != '\0')
             ++from;

@@ -10,27 +10,16 @@ namespace {
 constexpr unsigned short SlotZeroLength = 15;
 constexpr unsigned short MissingLength = 20;
 
-// The length of each word of ItemTypeWords.
-struct TypeWordLengths {
-    size_t length[ItemTypeCount] = {};
-    constexpr TypeWordLengths()
-    {
-        for (short code = 0; code < ItemTypeCount; ++code)
-            length[code] = std::char_traits<char>::length(ItemTypeWords[code]);
-    }
-};
-constexpr TypeWordLengths TypeWords;
-
 // The code of a data type word of `length` bytes in any letter case (as
 // strcasecmp compares in the C locale: A to Z match a to z); -1 for any other
 // word. Most lists hold the words as the form writes them, in small letters.
 short TypeCode(const char* word, size_t length)
 {
     for (short code = 0; code < ItemTypeCount; ++code) {
-        const char* expected = ItemTypeWords[code];
-        if (length != TypeWords.length[code] || (word[0] | 0x20) != expected[0])
+        const std::string_view expected = ItemTypeWords[code];
+        if (length != expected.size() || (word[0] | 0x20) != expected[0])
             continue;
-        if (std::memcmp(word, expected, length) == 0)
+        if (std::memcmp(word, expected.data(), length) == 0)
             return code;
         size_t i = 0;
         for (; i < length; ++i) {

@@ -5,6 +5,7 @@
 #include "config/ZEPHOnlineINI.h"
 
 #include <string>
+#include <string_view>
 
 using ItemNames = std::string[CZEPHOnlineINI::ItemSlots];
 using ItemFlags = short[CZEPHOnlineINI::ItemSlots];
@@ -12,11 +13,11 @@ using ItemLengths = unsigned short[CZEPHOnlineINI::ItemSlots];
 
 // The data type words of "entry item data type", by type code: the code an
 // item's slot holds is the word's place here.
-inline constexpr const char* ItemTypeWords[] = {"string", "number", "time", "phone"};
+inline constexpr std::string_view ItemTypeWords[] = {"string", "number", "time", "phone"};
 inline constexpr short ItemTypeCount = 4;
 
 // The word of a type code; "string" for a code that names no type.
-inline const char* ItemTypeWord(short code)
+inline std::string_view ItemTypeWord(short code)
 {
     return code > 0 && code < ItemTypeCount ? ItemTypeWords[code] : ItemTypeWords[0];
 }
