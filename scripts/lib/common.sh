@@ -32,7 +32,8 @@ need_packages() {
 # The project's root folder, whatever the caller's working directory.
 project_root() { cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd; }
 
-build_tools() { need_packages cmake g++ make libgtest-dev; }
+# strace: the reliability tests kill updates at chosen system calls with it.
+build_tools() { need_packages cmake g++ make libgtest-dev strace; }
 
 # stop_process PID: ends a background process this script started (TERM, then
 # KILL after 5 s) and waits for it. Nothing happens for one already gone.

@@ -1,0 +1,141 @@
+// Opens that wait a moment for another process's lock (and follow a file
+// renamed over the path meanwhile), and opens that take only a regular file.
+#include "files/IniFile.h"
+#include "files/SFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <chrono>
+#include <filesystem>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+double SecondsSince(std::chrono::steady_clock::time_point began)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+}
+
+// A child process that locks `path`, and after `seconds` renames `replacement`
+// (if any) over it, locks that and holds it `seconds` more. Returns once the
+// first lock is held.
+pid_t HoldInChild(const std::string& path, double seconds, const std::string& replacement = "")
+{
+    int ready[2];
+    EXPECT_EQ(0, ::pipe(ready));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int fd = ::open(path.c_str(), O_RDWR);
+        if (fd < 0 || ::flock(fd, LOCK_EX) != 0)
+            ::_exit(1);
+        (void)!::write(ready[1], "x", 1);
+        ::usleep(static_cast<useconds_t>(seconds * 1e6));
+        if (!replacement.empty()) {
+            const int next = ::open(replacement.c_str(), O_RDWR);
+            if (next < 0 || ::flock(next, LOCK_EX) != 0 || ::rename(replacement.c_str(), path.c_str()) != 0)
+                ::_exit(1);
+            ::close(fd);
+            ::usleep(static_cast<useconds_t>(seconds * 1e6));
+        }
+        ::_exit(0);
+    }
+    char byte;
+    EXPECT_EQ(1, ::read(ready[0], &byte, 1));
+    ::close(ready[0]);
+    ::close(ready[1]);
+    return child;
+}
+
+// Ends the holder, wherever it is.
+void Reap(pid_t child)
+{
+    ::kill(child, SIGKILL);
+    ASSERT_EQ(child, ::waitpid(child, nullptr, 0));
+}
+
+TEST(WaitingOpen, LockHeldElsewhereIsWaitedForUpToASecond)
+{
+    TempDir dir;
+    const std::string file = dir / "db.ini";
+    WriteFile(file, "old");
+    struct Case { double held; bool opens; };
+    for (const Case& c : {Case{0.3, true}, Case{2.0, false}}) {
+        const pid_t holder = HoldInChild(file, c.held);
+        const auto began = std::chrono::steady_clock::now();
+        CSFile f;
+        EXPECT_EQ(c.opens, f.Open(file.c_str(), OpenReadWrite | OpenWaitForLock)) << c.held;
+        const int error = errno;
+        const double waited = SecondsSince(began);
+        if (c.opens) {
+            EXPECT_GE(waited, 0.2);
+        } else {
+            EXPECT_EQ(EWOULDBLOCK, error);
+            EXPECT_GE(waited, 0.9);
+            EXPECT_LT(waited, 1.8);
+        }
+        f.Close();
+        Reap(holder);
+    }
+    // Without OpenWaitForLock the open never waits.
+    const pid_t holder = HoldInChild(file, 0.5);
+    const auto began = std::chrono::steady_clock::now();
+    CSFile f;
+    EXPECT_FALSE(f.Open(file.c_str(), OpenReadWrite));
+    EXPECT_LT(SecondsSince(began), 0.2);
+    Reap(holder);
+}
+
+// The holder renames a new file over the path and locks that one too: the
+// waiting open ends up with the new file, once the holder lets go of it.
+TEST(WaitingOpen, FileRenamedOverThePathIsOpenedInstead)
+{
+    TempDir dir;
+    const std::string file = dir / "db.ini";
+    const std::string replacement = dir / "db.initmp";
+    WriteFile(file, "old");
+    WriteFile(replacement, "new");
+    const pid_t holder = HoldInChild(file, 0.3, replacement);
+    CIniFile f;
+    ASSERT_TRUE(f.OpenFile(file.c_str(), OpenReadWrite | OpenWaitForLock));
+    EXPECT_EQ("new", f.Content());
+    Reap(holder);
+}
+
+TEST(WaitingOpen, OnlyARegularFileOpensWithoutWaitingOrReading)
+{
+    TempDir dir;
+    const std::string pipe = dir / "pipe";
+    ASSERT_EQ(0, ::mkfifo(pipe.c_str(), 0666));
+    const std::string socketPath = dir / "socket";
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(0, ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address));
+    ::close(fd);
+    const std::string linkToDevice = dir / "zero";
+    std::filesystem::create_symlink("/dev/zero", linkToDevice);
+
+    for (const std::string& path : {pipe, socketPath, linkToDevice, dir.path().string()}) {
+        for (int mode : {OpenRead, OpenReadWrite}) {
+            const auto began = std::chrono::steady_clock::now();
+            CIniFile f;
+            EXPECT_FALSE(f.OpenFile(path.c_str(), mode | OpenWaitForLock)) << path;
+            EXPECT_EQ(nullptr, f.GetStream());
+            EXPECT_LT(SecondsSince(began), 0.5) << path;
+        }
+    }
+    // The file object itself opens a pipe without waiting for a writer.
+    CSFile f;
+    EXPECT_TRUE(f.Open(pipe.c_str(), OpenRead));
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+// A database file that another process holds is waited for, a second at
+// most; simultaneous updates queue and each completes whole; and a path that
+// names anything but a regular file is answered at once as a missing file,
+// never blocked on or read without end.
+#include "reliability/Configuration.h"
+#include "reliability/Tools.h"
+#include "support/Site.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace reliability;
+
+namespace {
+
+const std::string NotPresent =
+    "<H1><font color=\"#ff0000\">Database initiation file is not present. Operation aborted.</font></H1>\n";
+const std::string Updated = "<h1>Your database configuration file has been updated!</h1>\n";
+
+double SecondsSince(std::chrono::steady_clock::time_point began)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+}
+
+TEST(BusyFile, LockHeldBrieflyIsWaitedFor)
+{
+    const std::string start = StartingFile();
+    const std::string body = FormBody(MakeSubmission(11).fields);
+    for (const std::string& content : {start, WithCrLf(start)}) {
+        Site site(content);
+        HeldLock lock(site.ini);
+        std::thread release([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            lock.Release();
+        });
+        const ProgramAnswer answer = site.Post(body);
+        release.join();
+        EXPECT_EQ(0, answer.status) << answer.output;
+        EXPECT_NE(std::string::npos, answer.output.find(Updated));
+        EXPECT_EQ(UpdatedFile(start, body), ReadFile(site.ini));
+    }
+}
+
+TEST(BusyFile, LockHeldLongGivesTheMissingFilePageAfterASecond)
+{
+    const std::string start = StartingFile();
+    Site site(start);
+    HeldLock lock(site.ini);  // held until the answer has come
+    const auto began = std::chrono::steady_clock::now();
+    const ProgramAnswer answer = site.Post(FormBody(MakeSubmission(12).fields));
+    const double waited = SecondsSince(began);
+    EXPECT_EQ(1, answer.status);
+    EXPECT_NE(std::string::npos, answer.output.find(NotPresent)) << answer.output;
+    EXPECT_GE(waited, 0.9);
+    EXPECT_LT(waited, 3.5);
+    EXPECT_EQ(start, ReadFile(site.ini));
+}
+
+TEST(BusyFile, SimultaneousUpdatesAllCompleteOneAfterTheOther)
+{
+    const std::string start = StartingFile();
+    constexpr int Updates = 12;
+    std::vector<std::string> bodies, results;
+    for (int i = 0; i < Updates; ++i) {
+        bodies.push_back(FormBody(MakeSubmission(20 + i).fields));
+        results.push_back(UpdatedFile(start, bodies.back()));
+    }
+    Site site(start);
+    std::vector<std::future<ProgramAnswer>> answers;
+    for (const std::string& body : bodies)
+        answers.push_back(std::async(std::launch::async, [&site, &body] { return site.Post(body); }));
+    for (auto& answer : answers) {
+        const ProgramAnswer got = answer.get();
+        EXPECT_EQ(0, got.status) << got.output;
+        EXPECT_NE(std::string::npos, got.output.find(Updated));
+    }
+    EXPECT_NE(results.end(), std::find(results.begin(), results.end(), ReadFile(site.ini)))
+        << "the file is none of the updates:\n" << ReadFile(site.ini);
+    EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
+}
+
+// A socket's name at `path`: it stays in the folder after the socket is closed.
+void MakeSocket(const std::string& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    EXPECT_EQ(0, ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address)) << path;
+    ::close(fd);
+}
+
+TEST(BusyFile, OnlyARegularFileIsUsed)
+{
+    const std::string timeout = ToolPath("timeout");
+    ASSERT_FALSE(timeout.empty()) << "the timeout command is missing";
+    struct Case {
+        const char* what;
+        void (*arrange)(Site& site);
+    };
+    const Case cases[] = {
+        {"a pipe", [](Site& site) { ASSERT_EQ(0, ::mkfifo(site.ini.c_str(), 0666)); }},
+        {"a link to a pipe",
+         [](Site& site) {
+             ASSERT_EQ(0, ::mkfifo((site.dir / "pipe").c_str(), 0666));
+             fs::create_symlink("../pipe", site.ini);
+         }},
+        {"a link to an endless device", [](Site& site) { fs::create_symlink("/dev/zero", site.ini); }},
+        {"a folder", [](Site& site) { fs::create_directory(site.ini); }},
+        {"a socket", [](Site& site) { MakeSocket(site.ini); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Site site(std::nullopt);
+        c.arrange(site);
+        const auto began = std::chrono::steady_clock::now();
+        for (const std::string& body : {FormBody(MakeSubmission(13).fields),
+                                        std::string("DBName=shop&act=entrance&password=x")}) {
+            const ProgramAnswer answer = site.Post(body, {timeout, "-s", "KILL", "10"});
+            EXPECT_EQ(1, answer.status) << answer.output;
+            EXPECT_NE(std::string::npos, answer.output.find(NotPresent)) << answer.output;
+        }
+        EXPECT_LT(SecondsSince(began), 2.0) << "an answer waited";
+        EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,245 @@
+// How an update reaches the disk: a new file beside the old one, synced
+// before it is renamed over it and the folder synced after; the original's
+// owner, group and permission bits; and a rewrite in place wherever a rename
+// would change what users see (a link, other hard links, an owner the new
+// file cannot get) or the temporary file cannot be had. Never a temporary
+// file left behind, and nothing written when nothing changed.
+#include "reliability/Configuration.h"
+#include "reliability/Tools.h"
+#include "support/Site.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace reliability;
+
+namespace {
+
+const std::string Updated = "<h1>Your database configuration file has been updated!</h1>\n";
+const std::string NoTemporaryFile =
+    "<H1><font color=\"#ff0000\">Problem in creating temporary file!  Operation aborted.</font></H1>\n";
+
+struct stat StatusOf(const std::string& path, bool followLink = true)
+{
+    struct stat status {};
+    EXPECT_EQ(0, followLink ? ::stat(path.c_str(), &status) : ::lstat(path.c_str(), &status)) << path;
+    return status;
+}
+
+// The line numbers (from 0) of the trace lines that contain `text`.
+std::vector<size_t> LinesWith(const std::vector<std::string>& lines, const std::string& text)
+{
+    std::vector<size_t> found;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].find(text) != std::string::npos)
+            found.push_back(i);
+    return found;
+}
+
+TEST(DurableUpdate, NewFileSyncedBeforeTheRenameAndTheFolderAfter)
+{
+    const std::string strace = ToolPath("strace");
+    ASSERT_FALSE(strace.empty()) << "strace is missing";
+    const std::string start = StartingFile();
+    const std::string body = FormBody(MakeSubmission(4).fields);
+    Site site(start);
+    TempDir scratch;
+    const std::string log = scratch / "calls";
+    const ProgramAnswer answer =
+        site.Post(body, {strace, "-qq", "-y", "-o", log, "-e", "trace=pwrite64,write,fsync,rename,renameat,renameat2"});
+    ASSERT_EQ(0, answer.status) << answer.output;
+    std::vector<std::string> lines;
+    std::ifstream trace(log);
+    for (std::string line; std::getline(trace, line);)
+        lines.push_back(line);
+
+    const std::string temporary = site.ini + "tmp>";
+    const std::vector<size_t> writes = LinesWith(lines, "write64(");
+    const std::vector<size_t> fileSyncs = LinesWith(lines, "fsync(");
+    const std::vector<size_t> renames = LinesWith(lines, "rename");
+    ASSERT_EQ(1u, renames.size()) << log;
+    ASSERT_EQ(2u, fileSyncs.size());
+    ASSERT_FALSE(writes.empty());
+    for (size_t write : writes)
+        EXPECT_NE(std::string::npos, lines[write].find(temporary)) << "only the new file is written: " << lines[write];
+    EXPECT_LT(writes.back(), fileSyncs[0]);
+    EXPECT_NE(std::string::npos, lines[fileSyncs[0]].find(temporary)) << lines[fileSyncs[0]];
+    EXPECT_LT(fileSyncs[0], renames[0]);
+    EXPECT_LT(renames[0], fileSyncs[1]);
+    EXPECT_NE(std::string::npos, lines[fileSyncs[1]].find("<" + site.folder + ">")) << lines[fileSyncs[1]];
+    EXPECT_EQ(UpdatedFile(start, body), ReadFile(site.ini));
+}
+
+TEST(DurableUpdate, OwnerGroupAndModeKept)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give the file to another user";
+    const passwd* nobody = ::getpwnam("nobody");
+    const group* nogroup = ::getgrnam("nogroup");
+    ASSERT_TRUE(nobody != nullptr && nogroup != nullptr);
+    const std::string start = StartingFile();
+    const std::string body = FormBody(MakeSubmission(6).fields);
+    for (const char* content : {"line feeds", "CR LF"}) {
+        Site site(content[0] == 'C' ? WithCrLf(start) : start);
+        ASSERT_EQ(0, ::chown(site.ini.c_str(), nobody->pw_uid, nogroup->gr_gid));
+        ASSERT_EQ(0, ::chmod(site.ini.c_str(), 0640));
+        // Held open, the old file keeps its inode number from being reused.
+        const int old = ::open(site.ini.c_str(), O_RDONLY | O_CLOEXEC);
+        const ProgramAnswer answer = site.Post(body);
+        ASSERT_EQ(0, answer.status) << answer.output;
+        const struct stat after = StatusOf(site.ini);
+        struct stat before {};
+        EXPECT_EQ(0, ::fstat(old, &before));
+        ::close(old);
+        EXPECT_NE(before.st_ino, after.st_ino) << content << ": the file was not replaced";
+        EXPECT_EQ(nobody->pw_uid, after.st_uid) << content;
+        EXPECT_EQ(nogroup->gr_gid, after.st_gid) << content;
+        EXPECT_EQ(0640u, after.st_mode & 07777) << content;
+        EXPECT_EQ(UpdatedFile(start, body), ReadFile(site.ini)) << content;
+        EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries()) << content;
+    }
+}
+
+// Where a rename cannot be used the file is rewritten in place: the same
+// file (inode), updated, and the things around it as they were.
+TEST(DurableUpdate, InPlaceWhereARenameWouldChangeWhatUsersSee)
+{
+    const std::string start = StartingFile();
+    const std::string body = FormBody(MakeSubmission(8).fields);
+    const std::string updated = UpdatedFile(start, body);
+    struct Case {
+        const char* what;
+        // Lays out the case; gives the path of the file that holds the content.
+        std::string (*arrange)(Site& site);
+        // The names the folder holds afterwards.
+        std::vector<std::string> entries;
+    };
+    const Case cases[] = {
+        {"a symbolic link to a file elsewhere",
+         [](Site& site) {
+             const std::string real = site.dir / "elsewhere.ini";
+             fs::rename(site.ini, real);
+             fs::create_symlink("../elsewhere.ini", site.ini);
+             return real;
+         },
+         {"shop.ini"}},
+        {"another hard link",
+         [](Site& site) {
+             fs::create_hard_link(site.ini, site.dir / "second-name.ini");
+             return site.ini;
+         },
+         {"shop.ini"}},
+        {"a folder at the temporary path",
+         [](Site& site) {
+             fs::create_directory(site.ini + "tmp");
+             return site.ini;
+         },
+         {"shop.ini", "shop.initmp"}},
+        {"a link at the temporary path",
+         [](Site& site) {
+             WriteFile(site.dir / "target", "outside\n");
+             fs::create_symlink("../target", site.ini + "tmp");
+             return site.ini;
+         },
+         {"shop.ini", "shop.initmp"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Site site(start);
+        const std::string file = c.arrange(site);
+        const struct stat before = StatusOf(file);
+        const ProgramAnswer answer = site.Post(body);
+        ASSERT_EQ(0, answer.status) << answer.output;
+        EXPECT_NE(std::string::npos, answer.output.find(Updated));
+        EXPECT_EQ(updated, ReadFile(site.ini));
+        EXPECT_EQ(before.st_ino, StatusOf(file).st_ino) << "the file was replaced";
+        EXPECT_EQ(c.entries, site.FolderEntries());
+        if (fs::is_symlink(site.ini)) {
+            EXPECT_EQ("../elsewhere.ini", fs::read_symlink(site.ini).string());
+        }
+        if (fs::exists(site.dir / "second-name.ini")) {
+            EXPECT_EQ(updated, ReadFile(site.dir / "second-name.ini"));
+        }
+        if (fs::exists(site.dir / "target")) {
+            EXPECT_EQ("outside\n", ReadFile(site.dir / "target"));
+        }
+        EXPECT_TRUE(!fs::exists(site.ini + "tmp") || fs::is_directory(site.ini + "tmp") ||
+                    fs::is_symlink(site.ini + "tmp"));
+    }
+
+    // A temporary file that another process holds is not taken either.
+    Site site(start);
+    WriteFile(site.ini + "tmp", "another request's copy\n");
+    HeldLock lock(site.ini + "tmp");
+    const ino_t before = StatusOf(site.ini).st_ino;
+    const ProgramAnswer answer = site.Post(body);
+    ASSERT_EQ(0, answer.status) << answer.output;
+    EXPECT_EQ(updated, ReadFile(site.ini));
+    EXPECT_EQ(before, StatusOf(site.ini).st_ino);
+    EXPECT_EQ("another request's copy\n", ReadFile(site.ini + "tmp"));
+}
+
+// The web server's user may write the file but not own it: the new file
+// could not get its owner, so the file is rewritten in place and keeps it.
+TEST(DurableUpdate, InPlaceWhenTheOwnerCannotBeKept)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to drop to an unprivileged user";
+    const std::string start = StartingFile();
+    const std::string body = FormBody(MakeSubmission(9).fields);
+    Site site(start);
+    ASSERT_EQ(0, ::chmod(site.ini.c_str(), 0666));
+    ASSERT_EQ(0, ::chmod(site.folder.c_str(), 0777));
+    const struct stat before = StatusOf(site.ini);
+    const ProgramAnswer answer =
+        site.Post(body, {ToolPath("setpriv"), "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+    ASSERT_EQ(0, answer.status) << answer.output;
+    const struct stat after = StatusOf(site.ini);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_EQ(0u, after.st_uid);
+    EXPECT_EQ(0666u, after.st_mode & 07777);
+    EXPECT_EQ(UpdatedFile(start, body), ReadFile(site.ini));
+    EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
+}
+
+// A link planted at the temporary path never receives the file (its
+// passwords included), not even from a request with a wrong password.
+TEST(DurableUpdate, LinkAtTheTemporaryPathReceivesNothing)
+{
+    Site site(WithCrLf(StartingFile()));
+    WriteFile(site.dir / "target", "outside\n");
+    fs::create_symlink("../target", site.ini + "tmp");
+    const ProgramAnswer answer = site.Get("DBName=shop&act=entrance&password=wrong");
+    EXPECT_EQ(1, answer.status);
+    EXPECT_NE(std::string::npos, answer.output.find(NoTemporaryFile)) << answer.output;
+    EXPECT_EQ("outside\n", ReadFile(site.dir / "target"));
+    EXPECT_EQ(WithCrLf(StartingFile()), ReadFile(site.ini));
+}
+
+TEST(DurableUpdate, NothingChangedNothingWritten)
+{
+    const std::string start = StartingFile();
+    Site site(start);
+    const std::string body = FormBody(MakeSubmission(2).fields);
+    ASSERT_EQ(0, site.Post(body).status);
+    const std::string once = ReadFile(site.ini);
+    const struct stat before = StatusOf(site.ini);
+    const ProgramAnswer again = site.Post(body);
+    ASSERT_EQ(0, again.status) << again.output;
+    EXPECT_NE(std::string::npos, again.output.find(Updated));
+    const struct stat after = StatusOf(site.ini);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_EQ(before.st_mtim.tv_sec, after.st_mtim.tv_sec);
+    EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
+    EXPECT_EQ(once, ReadFile(site.ini));
+}
+
+}  // namespace
