@@ -42,6 +42,9 @@ std::string ReadWhole(int descriptor)
             if (got == 0)
                 break;
             filled += static_cast<size_t>(got);
+            // A regular file reads whole up to its end: a short read is the end.
+            if (S_ISREG(status.st_mode) && filled < content.size())
+                break;
         }
         content.resize(filled);
     } catch (const std::bad_alloc&) {

@@ -11,13 +11,14 @@
 
 namespace {
 
-bool FirstLineEndsWithLineFeed(CIniFile& file)
+// The first line without its line end, and what follows it: a line feed,
+// or nothing at all, means the file needs no rewrite.
+bool FirstLineEndsWithLineFeed(const std::string& content)
 {
-    std::string firstLine;
-    file.ReadString(firstLine);
-    file.Seek(static_cast<long>(firstLine.size()), SEEK_SET);
-    char next = '\0';
-    return file.Read(&next, 1) == 0 || next == '\n';
+    const size_t lineFeed = content.find('\n');
+    const std::string_view firstLine(content.data(), lineFeed == std::string::npos ? content.size() : lineFeed + 1);
+    const size_t length = CSioFile::WithoutLineEnd(firstLine).size();
+    return length >= content.size() || content[length] == '\n';
 }
 
 // Every line whole, with a line feed after each.
@@ -62,12 +63,12 @@ void RewriteLockedFileInPlace(int locked, const std::string& path, const std::st
 
 bool NormaliseLineEndings(CIniFile& file, const std::string& iniPath)
 {
-    if (FirstLineEndsWithLineFeed(file)) {
+    const std::string old = file.Content();
+    if (FirstLineEndsWithLineFeed(old)) {
         file.Close();
         return true;
     }
 
-    const std::string old = file.Content();
     const std::string lineFeeds = WithLineFeeds(old);
     const int locked = ::fileno(file.GetStream());
     int renamed = -1;

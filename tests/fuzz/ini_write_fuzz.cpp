@@ -1,12 +1,13 @@
-// ini_write_fuzz.cpp: libFuzzer target for WriteValue. After writing any
-// section, key and value without line breaks into any file: the file is
-// byte for byte the file before with only the key's line replaced, or the key
-// line inserted before the empty line closing its section, or the key (and
-// its section) appended on lines of their own at the end; ReadValue gives the
-// value back (see below for the one exception); writing the same value again
-// changes nothing. Lookups of other sections may change where bodies overlap
-// (a header inside another body), so the bytes, not other lookups, are what is
-// held unchanged.
+// ini_write_fuzz.cpp: libFuzzer target for WriteValue and Commit. After
+// writing any section, key and value without line breaks into any file: the
+// content is byte for byte the content before with only the key's line
+// replaced, or the key line inserted before the empty line closing its
+// section, or the key (and its section) appended on lines of their own at the
+// end; ReadValue gives the value back (see below for the one exception);
+// writing the same value again changes nothing; and Commit puts exactly that
+// content into the file. Lookups of other sections may change where bodies
+// overlap (a header inside another body), so the bytes, not other lookups,
+// are what is held unchanged.
 #include "files/IniFile.h"
 #include "support/IniModel.h"
 #include "support/ScratchFile.h"
@@ -36,10 +37,9 @@ std::string OneLine(std::string text)
 void CheckWrite(CIniFile& ini, const std::string& section, const std::string& key,
                 const std::string& value)
 {
-    const std::string before = ReadScratch();
+    const std::string before = ini.Content();
     ini.WriteValue(section.c_str(), key.c_str(), value.c_str());
-    ini.Flush();
-    const std::string after = ReadScratch();
+    const std::string after = ini.Content();
     if (after != ModelWrite(before, section, key, value))
         std::abort();
 
@@ -56,8 +56,7 @@ void CheckWrite(CIniFile& ini, const std::string& section, const std::string& ke
         std::abort();
 
     ini.WriteValue(section.c_str(), key.c_str(), value.c_str());
-    ini.Flush();
-    if (ReadScratch() != after)
+    if (ini.Content() != after)
         std::abort();
 }
 
@@ -81,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // the file as the one before left it.
     std::vector<std::pair<std::string, std::string>> names;
     std::string current;
-    for (const IniLine& line : SplitLines(ReadScratch())) {
+    for (const IniLine& line : SplitLines(ini.Content())) {
         if (line.text.size() >= 2 && line.text[0] == '[')
             current = line.text.substr(1, line.text.size() - 2);
         size_t equals = line.text.find('=');
@@ -90,5 +89,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     for (const auto& [s, k] : names)
         CheckWrite(ini, s, k, value);
+
+    // The file gets the content in one step.
+    const std::string content = ini.Content();
+    ini.Commit();
+    if (ReadScratch() != content || ini.Content() != content)
+        std::abort();
     return 0;
 }
