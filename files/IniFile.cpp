@@ -18,42 +18,6 @@ bool IsKeyLine(std::string_view line, const std::string& key)
         && std::memcmp(line.data(), key.data(), key.size()) == 0;
 }
 
-// The whole file from its start, however long it has grown since its size
-// was asked. The stream is not used: its position stays where it was.
-std::string ReadWhole(int descriptor)
-{
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0)
-        ThrowFileError("File length: ");
-    std::string content;
-    try {
-        // One byte more than the file holds, so that the end shows at once.
-        content.resize(static_cast<size_t>(status.st_size) + 1);
-        size_t filled = 0;
-        for (;;) {
-            if (filled == content.size())
-                content.resize(content.size() * 2);
-            const ssize_t got = ::pread(descriptor, content.data() + filled, content.size() - filled,
-                                        static_cast<off_t>(filled));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                ThrowFileError("File read: ");
-            if (got == 0)
-                break;
-            filled += static_cast<size_t>(got);
-            // A regular file reads whole up to its end: a short read is the end.
-            if (S_ISREG(status.st_mode) && filled < content.size())
-                break;
-        }
-        content.resize(filled);
-    } catch (const std::bad_alloc&) {
-        errno = ENOMEM;
-        ThrowFileError("File read: ");
-    }
-    return content;
-}
-
 }  // namespace
 
 bool CIniFile::OpenFile(const char* newPath, int mode)
@@ -68,7 +32,9 @@ void CIniFile::Load()
     // Output the stream still holds is part of the file.
     if (lastTransfer == 2)
         Flush();
-    original = ReadWhole(::fileno(stream));
+    readBytes = ReadWholeFile(::fileno(stream));
+    committedBytes.clear();
+    original = readBytes.View();
     SplitLines();
     loaded = true;
     loadedAt = Changes();

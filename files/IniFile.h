@@ -3,6 +3,7 @@
 #pragma once
 
 #include "files/SioFile.h"
+#include "files/WholeFile.h"
 
 #include <deque>
 #include <string>
@@ -62,12 +63,17 @@ private:
     // put in place of `count` lines at `at`.
     void ReplaceLines(size_t at, size_t count, std::string text);
     std::string Joined() const;
+    // The content just committed becomes the file's content.
+    void TakeCommitted(std::string content);
     // The line of the first header of `section`; lines.size() when none.
     size_t HeaderLine(const std::string& section);
     void IndexHeaders();
 
-    // The file's content as read or last committed.
-    std::string original;
+    // The file's content as read or last committed: a view of the bytes
+    // read, or of the text committed last.
+    std::string_view original;
+    FileBytes readBytes;
+    std::string committedBytes;
     // The content line by line, line ends included: views into `original`
     // or into `written`, which holds the lines that writes made.
     std::vector<std::string_view> lines;

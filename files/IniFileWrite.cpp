@@ -107,8 +107,7 @@ void CIniFile::Commit()
                 // Renamed, but the folder could not be synced: the file holds
                 // the new content, and the error is still reported.
                 adopt(renamed);
-                original = std::move(content);
-                SplitLines();
+                TakeCommitted(std::move(content));
             }
             throw;
         }
@@ -116,7 +115,16 @@ void CIniFile::Commit()
             adopt(renamed);
         else
             RewriteInPlace(descriptor, original, content);
-        original = std::move(content);
+        TakeCommitted(std::move(content));
+        return;
     }
+    SplitLines();
+}
+
+void CIniFile::TakeCommitted(std::string content)
+{
+    committedBytes = std::move(content);
+    original = committedBytes;
+    readBytes = FileBytes();
     SplitLines();
 }

@@ -3,6 +3,7 @@
 
 #include "files/FileReplacement.h"
 #include "files/IniFile.h"
+#include "files/WholeFile.h"
 
 #include <cstdio>
 #include <fcntl.h>
@@ -13,23 +14,23 @@ namespace {
 
 // The first line without its line end, and what follows it: a line feed,
 // or nothing at all, means the file needs no rewrite.
-bool FirstLineEndsWithLineFeed(const std::string& content)
+bool FirstLineEndsWithLineFeed(std::string_view content)
 {
     const size_t lineFeed = content.find('\n');
-    const std::string_view firstLine(content.data(), lineFeed == std::string::npos ? content.size() : lineFeed + 1);
+    const std::string_view firstLine = content.substr(0, lineFeed == std::string_view::npos ? content.size() : lineFeed + 1);
     const size_t length = CSioFile::WithoutLineEnd(firstLine).size();
     return length >= content.size() || content[length] == '\n';
 }
 
 // Every line whole, with a line feed after each.
-std::string WithLineFeeds(const std::string& content)
+std::string WithLineFeeds(std::string_view content)
 {
     std::string lineFeeds;
     lineFeeds.reserve(content.size());
     for (size_t start = 0; start < content.size();) {
         const size_t lineFeed = content.find('\n', start);
         const size_t after = lineFeed == std::string::npos ? content.size() : lineFeed + 1;
-        lineFeeds.append(CSioFile::WithoutLineEnd(std::string_view(content).substr(start, after - start)));
+        lineFeeds.append(CSioFile::WithoutLineEnd(content.substr(start, after - start)));
         lineFeeds += '\n';
         start = after;
     }
@@ -40,7 +41,7 @@ std::string WithLineFeeds(const std::string& content)
 // second descriptor on the same file (the lock held on the first covers it).
 // A file this program may not write is left as it is; the read-write open
 // that follows refuses it.
-void RewriteLockedFileInPlace(int locked, const std::string& path, const std::string& old,
+void RewriteLockedFileInPlace(int locked, const std::string& path, std::string_view old,
                               const std::string& content)
 {
     const int descriptor = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -63,14 +64,16 @@ void RewriteLockedFileInPlace(int locked, const std::string& path, const std::st
 
 bool NormaliseLineEndings(CIniFile& file, const std::string& iniPath)
 {
-    const std::string old = file.Content();
+    // Read once, raw: the check needs the first line, the rewrite all lines.
+    const int locked = ::fileno(file.GetStream());
+    const FileBytes bytes = ReadWholeFile(locked);
+    const std::string_view old = bytes.View();
     if (FirstLineEndsWithLineFeed(old)) {
         file.Close();
         return true;
     }
 
     const std::string lineFeeds = WithLineFeeds(old);
-    const int locked = ::fileno(file.GetStream());
     int renamed = -1;
     Replacement outcome;
     try {
