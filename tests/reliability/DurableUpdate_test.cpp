@@ -46,15 +46,14 @@ std::vector<size_t> LinesWith(const std::vector<std::string>& lines, const std::
 
 TEST(DurableUpdate, NewFileSyncedBeforeTheRenameAndTheFolderAfter)
 {
-    const std::string strace = ToolPath("strace");
-    ASSERT_FALSE(strace.empty()) << "strace is missing";
+    ASSERT_FALSE(ToolPath("strace").empty()) << "strace is missing";
     const std::string start = StartingFile();
     const std::string body = FormBody(MakeSubmission(4).fields);
     Site site(start);
     TempDir scratch;
     const std::string log = scratch / "calls";
     const ProgramAnswer answer =
-        site.Post(body, {strace, "-qq", "-y", "-o", log, "-e", "trace=pwrite64,write,fsync,rename,renameat,renameat2"});
+        site.Post(body, Strace({"-y", "-o", log, "-e", "trace=pwrite64,write,fsync,rename,renameat,renameat2"}));
     ASSERT_EQ(0, answer.status) << answer.output;
     std::vector<std::string> lines;
     std::ifstream trace(log);

@@ -1,9 +1,10 @@
 // Tools.h: locating the system commands that the reliability tests put in front
-// of the program (timeout, prlimit, setpriv, flock).
+// of the program (timeout, prlimit, setpriv, flock, strace).
 #pragma once
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 // The full path of a command found on PATH (the program is started with execve,
@@ -24,4 +25,14 @@ inline std::string ToolPath(const std::string& name)
         start = colon + 1;
     }
     return "";
+}
+
+// strace in front of the program, with `options` ("-e", "trace=...", ...).
+// The leak check of a sanitizer build cannot run under ptrace: it is switched
+// off for the traced program (no other build reads the variable).
+inline std::vector<std::string> Strace(const std::vector<std::string>& options)
+{
+    std::vector<std::string> command = {ToolPath("strace"), "-qq", "-E", "ASAN_OPTIONS=detect_leaks=0"};
+    command.insert(command.end(), options.begin(), options.end());
+    return command;
 }
