@@ -186,6 +186,34 @@ TEST(DurableUpdate, InPlaceWhereARenameWouldChangeWhatUsersSee)
     EXPECT_EQ("another request's copy\n", ReadFile(site.ini + "tmp"));
 }
 
+// The line-end rewrite of a file behind a link, or with another name, also
+// keeps the file and its names: rewritten in place, then updated in place.
+TEST(DurableUpdate, LineEndRewriteInPlaceForLinks)
+{
+    const std::string start = StartingFile();
+    const std::string body = FormBody(MakeSubmission(10).fields);
+    const std::string updated = UpdatedFile(start, body);
+    for (bool symbolic : {true, false}) {
+        SCOPED_TRACE(symbolic ? "symbolic link" : "hard link");
+        Site site(WithCrLf(start));
+        const std::string other = site.dir / "elsewhere.ini";
+        if (symbolic) {
+            fs::rename(site.ini, other);
+            fs::create_symlink("../elsewhere.ini", site.ini);
+        } else {
+            fs::create_hard_link(site.ini, other);
+        }
+        const ino_t before = StatusOf(other).st_ino;
+        const ProgramAnswer answer = site.Post(body);
+        ASSERT_EQ(0, answer.status) << answer.output;
+        EXPECT_EQ(updated, ReadFile(other));
+        EXPECT_EQ(before, StatusOf(other).st_ino);
+        EXPECT_EQ(before, StatusOf(site.ini).st_ino);
+        EXPECT_EQ(symbolic, fs::is_symlink(site.ini));
+        EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
+    }
+}
+
 // The web server's user may write the file but not own it: the new file
 // could not get its owner, so the file is rewritten in place and keeps it.
 TEST(DurableUpdate, InPlaceWhenTheOwnerCannotBeKept)
