@@ -8,7 +8,7 @@
 #include <emmintrin.h>
 #endif
 
-// The eight bytes at `bytes`, in memory order within the word's own order.
+// The eight bytes at `bytes` as one word (no alignment needed).
 inline uint64_t LoadWord(const char* bytes)
 {
     uint64_t word;
@@ -44,6 +44,20 @@ inline size_t FirstFound(const char* bytes, uint64_t found, unsigned char byte, 
 #endif
 }
 
+// Bit i set when byte i of the sixteen at `bytes` (all readable) is `a` or `b`.
+inline unsigned MatchesInSixteen(const char* bytes, char a, char b)
+{
+#if defined(__SSE2__)
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    return static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(a)), _mm_cmpeq_epi8(block, _mm_set1_epi8(b)))));
+#else
+    unsigned found = 0;
+    for (unsigned i = 0; i < 16; ++i)
+        found |= (bytes[i] == a || bytes[i] == b ? 1u : 0u) << i;
+    return found;
+#endif
+}
 
 // How many bytes FirstOfTwo looks at in one step.
 #if defined(__SSE2__)
@@ -57,30 +71,13 @@ constexpr size_t ScanStep = 8;
 inline size_t FirstOfTwo(const char* bytes, char a, char b)
 {
 #if defined(__SSE2__)
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-    const int found = _mm_movemask_epi8(
-        _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(a)), _mm_cmpeq_epi8(block, _mm_set1_epi8(b))));
-    return found == 0 ? ScanStep : static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(found)));
+    const unsigned found = MatchesInSixteen(bytes, a, b);
+    return found == 0 ? ScanStep : static_cast<size_t>(__builtin_ctz(found));
 #else
     const uint64_t word = LoadWord(bytes);
     const auto first = static_cast<unsigned char>(a);
     const auto second = static_cast<unsigned char>(b);
     const uint64_t found = HoldsByte(word, first) | HoldsByte(word, second);
     return found == 0 ? ScanStep : FirstFound(bytes, found, first, second);
-#endif
-}
-
-// Bit i set when byte i of the sixteen at `bytes` (all readable) is `a` or `b`.
-inline unsigned MatchesInSixteen(const char* bytes, char a, char b)
-{
-#if defined(__SSE2__)
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-    return static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(a)), _mm_cmpeq_epi8(block, _mm_set1_epi8(b)))));
-#else
-    unsigned found = 0;
-    for (unsigned i = 0; i < 16; ++i)
-        found |= (bytes[i] == a || bytes[i] == b ? 1u : 0u) << i;
-    return found;
 #endif
 }

@@ -5,7 +5,6 @@
 #include "files/IniFile.h"
 #include "files/WholeFile.h"
 
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,7 +16,8 @@ namespace {
 bool FirstLineEndsWithLineFeed(std::string_view content)
 {
     const size_t lineFeed = content.find('\n');
-    const std::string_view firstLine = content.substr(0, lineFeed == std::string_view::npos ? content.size() : lineFeed + 1);
+    const std::string_view firstLine =
+        content.substr(0, lineFeed == std::string_view::npos ? content.size() : lineFeed + 1);
     const size_t length = CSioFile::WithoutLineEnd(firstLine).size();
     return length >= content.size() || content[length] == '\n';
 }
