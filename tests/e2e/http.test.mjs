@@ -5,8 +5,9 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { beforeEach, describe, test } from 'node:test';
 
+import { formControls, submittedFields } from './lib/form.mjs';
 import {
-  adminPassword, demoIni, formBody, freshDatabase, httpRequest, iniValue, readIni,
+  adminPassword, demoIni, fixtureIni, formBody, freshDatabase, httpRequest, iniValue, readIni,
   runProgramAlone, siteDir,
 } from './lib/site.mjs';
 
@@ -111,6 +112,25 @@ describe('through lighttpd', () => {
         assert.equal(logged, '');
     });
   }
+
+  test('the shared shop fixture: its form, filled in and posted back, as the program alone answers', async () => {
+    const shop = 'shop';
+    const shopFile = freshDatabase(shop, fixtureIni);
+    const password = iniValue(fixtureIni, 'Administration', 'Administration password');
+    const entrance = formBody({ DBName: shop, password, act: 'entrance' });
+    const served = await httpRequest({ method: 'POST', body: entrance });
+    assert.equal(served.body, runProgramAlone({ method: 'POST', body: entrance, dbName: shop, ini: fixtureIni }).body);
+
+    const fields = submittedFields(formControls(served.body), password)
+      .map(([name, value]) => [name, name === 'SMTP' ? 'mail.shop.example.org' : value]);
+    const body = formBody(fields);
+    const alone = runProgramAlone({ method: 'POST', body, dbName: shop, ini: fixtureIni });
+    const configured = await httpRequest({ method: 'POST', body });
+    assert.equal(configured.body, alone.body);
+    assert.match(configured.body, /Your database configuration file has been updated!/);
+    assert.equal(readIni(shopFile), alone.ini);
+    assert.equal(iniValue(alone.ini, 'report', 'SMTP server'), 'mail.shop.example.org');
+  });
 
   test('the database folder beside the program is not served', async () => {
     for (const urlPath of [`/cgi-bin/${DB}/${DB}.ini`, '/cgi-bin/members/members.ini', '/cgi-bin/']) {
