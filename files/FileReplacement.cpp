@@ -61,9 +61,11 @@ public:
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-    // Creates or takes over the file: never through a link, only a regular
-    // file, and only when no other process holds its lock (only the holder
-    // of the original uses it, so a held lock means it is not ours to take).
+    // Creates or takes over the file: never through a link, symbolic or
+    // hard (a file with another name would be written, and would keep that
+    // name after the rename), only a regular file, and only when no other
+    // process holds its lock (only the holder of the original uses it, so a
+    // held lock means it is not ours to take).
     bool Open(struct stat& status)
     {
         const int opened = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
@@ -71,7 +73,8 @@ public:
         if (opened < 0)
             return false;
         struct stat named {};
-        if (::fstat(opened, &status) != 0 || !S_ISREG(status.st_mode) || ::flock(opened, LOCK_EX | LOCK_NB) != 0
+        if (::fstat(opened, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1
+            || ::flock(opened, LOCK_EX | LOCK_NB) != 0
             || ::lstat(path.c_str(), &named) != 0 || !SameFile(status, named)) {
             ::close(opened);
             return false;

@@ -12,7 +12,7 @@ enum class Replacement {
 };
 
 // Replaces the file `path`, open and locked as `current`, by a new file with
-// `content`: path + "tmp" is created (never through a link, only as a regular
+// `content`: path + "tmp" is created (never through a link, symbolic or hard, only as a regular
 // file, its lock never waited for), given the original's owner, group and
 // permission bits, filled and synced, renamed over `path` while both are open
 // and locked, and the folder is synced. `renamed` then holds the new file's

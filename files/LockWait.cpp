@@ -57,11 +57,18 @@ bool LockFile(int descriptor, int operation, const timespec* deadline)
         const long long left = NanosecondsUntil(*deadline);
         if (left <= 0)
             break;
+        // Rounded up to whole microseconds and carried into the seconds: a
+        // timer of a million microseconds is refused, and without a timer
+        // the wait would last as long as the other lock.
+        const long long microseconds = (left + 999) / 1000;
         itimerval timer {};
-        timer.it_value.tv_sec = static_cast<time_t>(left / 1000000000);
-        timer.it_value.tv_usec = static_cast<suseconds_t>(left % 1000000000 / 1000 + 1);
+        timer.it_value.tv_sec = static_cast<time_t>(microseconds / 1000000);
+        timer.it_value.tv_usec = static_cast<suseconds_t>(microseconds % 1000000);
         timer.it_interval.tv_usec = RepeatMicroseconds;
-        ::setitimer(ITIMER_REAL, &timer, nullptr);
+        if (::setitimer(ITIMER_REAL, &timer, nullptr) != 0) {
+            error = errno;
+            break;
+        }
         if (::flock(descriptor, operation) == 0) {
             locked = true;
             break;

@@ -1,6 +1,7 @@
 // Opens that wait a moment for another process's lock (and follow a file
 // renamed over the path meanwhile), and opens that take only a regular file.
 #include "files/IniFile.h"
+#include "files/LockWait.h"
 #include "files/SFile.h"
 #include "support/TempDir.h"
 
@@ -136,6 +137,48 @@ TEST(WaitingOpen, OnlyARegularFileOpensWithoutWaitingOrReading)
     // The file object itself opens a pipe without waiting for a writer.
     CSFile f;
     EXPECT_TRUE(f.Open(pipe.c_str(), OpenRead));
+}
+
+// A deadline whose remainder lies in the last microsecond of a second: the
+// wait still ends there (a timer rounded up to a million microseconds would be
+// refused, and the wait would last as long as the other lock). The moment
+// LockFile measures from drifts by the time its own calls take, so a few
+// offsets are tried after a warm-up; a child makes a wait without end a failure, not a hang.
+TEST(WaitingOpen, WaitEndsAtADeadlineInTheLastMicrosecondOfASecond)
+{
+    TempDir dir;
+    const std::string file = dir / "db.ini";
+    WriteFile(file, "old");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int holder = ::open(file.c_str(), O_RDWR);
+        const int waiter = ::open(file.c_str(), O_RDWR);
+        if (holder < 0 || waiter < 0 || ::flock(holder, LOCK_EX) != 0)
+            ::_exit(2);
+        for (long offset = 0; offset <= 2000; offset += 500) {
+            // A call whose deadline has passed makes the path warm, and so
+            // the drift short and steady.
+            timespec passed {};
+            ::clock_gettime(CLOCK_MONOTONIC, &passed);
+            (void)LockFile(waiter, LOCK_EX, &passed);
+            timespec deadline {};
+            ::clock_gettime(CLOCK_MONOTONIC, &deadline);
+            deadline.tv_sec += 1;
+            deadline.tv_nsec += offset;
+            if (LockFile(waiter, LOCK_EX, &deadline) || errno != EWOULDBLOCK)
+                ::_exit(3);
+        }
+        ::_exit(0);
+    }
+    const auto began = std::chrono::steady_clock::now();
+    int status = -1;
+    while (::waitpid(child, &status, WNOHANG) == 0 && SecondsSince(began) < 15)
+        ::usleep(20000);
+    if (SecondsSince(began) >= 15) {
+        Reap(child);
+        FAIL() << "a wait did not end at its deadline";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 }  // namespace

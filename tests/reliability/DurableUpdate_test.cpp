@@ -237,18 +237,37 @@ TEST(DurableUpdate, InPlaceWhenTheOwnerCannotBeKept)
     EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
 }
 
-// A link planted at the temporary path never receives the file (its
-// passwords included), not even from a request with a wrong password.
+// A link planted at the temporary path, symbolic or hard, never receives the
+// file (its passwords included), not even from a request with a wrong
+// password; nor does an update write through it.
 TEST(DurableUpdate, LinkAtTheTemporaryPathReceivesNothing)
 {
-    Site site(WithCrLf(StartingFile()));
-    WriteFile(site.dir / "target", "outside\n");
-    fs::create_symlink("../target", site.ini + "tmp");
-    const ProgramAnswer answer = site.Get("DBName=shop&act=entrance&password=wrong");
-    EXPECT_EQ(1, answer.status);
-    EXPECT_NE(std::string::npos, answer.output.find(NoTemporaryFile)) << answer.output;
-    EXPECT_EQ("outside\n", ReadFile(site.dir / "target"));
-    EXPECT_EQ(WithCrLf(StartingFile()), ReadFile(site.ini));
+    const std::string start = StartingFile();
+    const std::string body = FormBody(MakeSubmission(12).fields);
+    for (bool symbolic : {true, false}) {
+        SCOPED_TRACE(symbolic ? "symbolic link" : "hard link");
+        Site site(WithCrLf(start));
+        WriteFile(site.dir / "target", "outside\n");
+        ASSERT_EQ(0, ::chmod((site.dir / "target").c_str(), 0644));
+        if (symbolic)
+            fs::create_symlink("../target", site.ini + "tmp");
+        else
+            fs::create_hard_link(site.dir / "target", site.ini + "tmp");
+        const ProgramAnswer answer = site.Get("DBName=shop&act=entrance&password=wrong");
+        EXPECT_EQ(1, answer.status);
+        EXPECT_NE(std::string::npos, answer.output.find(NoTemporaryFile)) << answer.output;
+        EXPECT_EQ("outside\n", ReadFile(site.dir / "target"));
+        EXPECT_EQ(0644u, StatusOf(site.dir / "target").st_mode & 07777);
+        EXPECT_EQ(WithCrLf(start), ReadFile(site.ini));
+
+        ::unlink(site.ini.c_str());
+        WriteFile(site.ini, start);
+        const ProgramAnswer update = site.Post(body);
+        ASSERT_EQ(0, update.status) << update.output;
+        EXPECT_EQ(UpdatedFile(start, body), ReadFile(site.ini));
+        EXPECT_EQ(1u, StatusOf(site.ini).st_nlink);
+        EXPECT_EQ("outside\n", ReadFile(site.dir / "target"));
+    }
 }
 
 TEST(DurableUpdate, NothingChangedNothingWritten)
