@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // The database this request works on (the form field DBName, unchanged). Set
 // once by the request before any administration page is written.
@@ -24,3 +25,7 @@ void EmitHtmlHead();
 void EmitTemporaryFileHeading();
 // The red heading carrying a file error's text, the answer to a failed read or write.
 void EmitFileErrorHeading(const char* errorText);
+// The red heading of a request that ran out of memory; a fixed text, so that
+// it can go out when nothing more can be allocated.
+constexpr std::string_view OutOfMemoryHeading =
+    "<H1><font color=\"#ff0000\">Cannot allocate memory</font></H1>\n";

@@ -32,6 +32,13 @@ long ContentLength()
     return length;
 }
 
+// The answer to a request that brought no form: a GET without a query, or a
+// POST whose body ended early.
+void EmitNothingToRead()
+{
+    Emit("<H1><font color=\"#ff0000\">You need to input something!</font></H1><hr>\n");
+}
+
 // Reads up to `length` bytes of the body; fewer when the input ends first.
 size_t ReadBody(char* body, size_t length)
 {
@@ -60,7 +67,7 @@ bool CCgiForm::ReadRequest()
     if (std::strcmp(method, "GET") == 0) {
         rawText = std::getenv("QUERY_STRING");
         if (rawText == nullptr) {
-            Emit("<H1><font color=\"#ff0000\">You need to input something!</font></H1><hr>\n");
+            EmitNothingToRead();
             return false;
         }
         return true;
@@ -74,7 +81,15 @@ bool CCgiForm::ReadRequest()
         if (length < 0)
             length = 0;
         postBody.reset(new char[static_cast<size_t>(length) + 1]);
-        postBody[ReadBody(postBody.get(), static_cast<size_t>(length))] = '\0';
+        const size_t got = ReadBody(postBody.get(), static_cast<size_t>(length));
+        postBody[got] = '\0';
+        // A body cut short (the client went away mid-upload) is half a form:
+        // applied, it would reset every setting of the missing half.
+        if (got < static_cast<size_t>(length)) {
+            postBody.reset();
+            EmitNothingToRead();
+            return false;
+        }
         rawText = postBody.get();
         return true;
     }

@@ -2,12 +2,15 @@
 // rewrite that stands in for them where a rename cannot be used.
 #include "files/FileReplacement.h"
 
+#include "files/FileAttributes.h"
+#include "files/FileIdentity.h"
 #include "files/SFile.h"
+#include "files/TemporaryFile.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,63 +44,27 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool SameFile(const struct stat& a, const struct stat& b)
+// The path of the file itself: `path`, or for a symbolic link (or a chain of
+// them) the path of the file it names. Empty when that is not the file open
+// as `original`, or cannot be told.
+std::string FileBehind(const std::string& path, const struct stat& original, bool& linked)
 {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    struct stat named {};
+    if (::lstat(path.c_str(), &named) != 0)
+        return "";
+    linked = S_ISLNK(named.st_mode);
+    if (!linked)
+        return SameFile(named, original) ? path : "";
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr)
+        return "";
+    std::string target = resolved;
+    std::free(resolved);
+    struct stat behind {};
+    if (::lstat(target.c_str(), &behind) != 0 || !SameFile(behind, original))
+        return "";
+    return target;
 }
-
-// The temporary file, once it is ours: open, locked, still under its name.
-// Removed again unless the rename gave it the file's name.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::string path) : path(std::move(path)) {}
-    ~TemporaryFile()
-    {
-        if (descriptor >= 0) {
-            ::unlink(path.c_str());
-            ::close(descriptor);
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    // Creates or takes over the file: never through a link, symbolic or
-    // hard (a file with another name would be written, and would keep that
-    // name after the rename), only a regular file, and only when no other
-    // process holds its lock (only the holder of the original uses it, so a
-    // held lock means it is not ours to take).
-    bool Open(struct stat& status)
-    {
-        const int opened = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
-                                  0600);
-        if (opened < 0)
-            return false;
-        struct stat named {};
-        if (::fstat(opened, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1
-            || ::flock(opened, LOCK_EX | LOCK_NB) != 0
-            || ::lstat(path.c_str(), &named) != 0 || !SameFile(status, named)) {
-            ::close(opened);
-            return false;
-        }
-        descriptor = opened;
-        return true;
-    }
-
-    int Descriptor() const { return descriptor; }
-    const std::string& Path() const { return path; }
-
-    // The rename gave the file another name: nothing to remove any more.
-    int Release()
-    {
-        const int released = descriptor;
-        descriptor = -1;
-        return released;
-    }
-
-private:
-    std::string path;
-    int descriptor = -1;
-};
 
 class Folder {
 public:
@@ -117,51 +84,76 @@ private:
     int descriptor;
 };
 
+// Raises the file error for `error`, the errno of the failed call, saved
+// before the calls that cleaned up after it.
+[[noreturn]] void FailAfter(const char* context, int error)
+{
+    errno = error;
+    ThrowFileError(context);
+}
+
 }  // namespace
 
-Replacement ReplaceThroughTemporaryFile(int current, const std::string& path, std::string_view content,
-                                        int& renamed)
+Replacement ReplaceThroughTemporaryFile(int current, const std::string& path, std::string_view content)
 {
-    renamed = -1;
-    struct stat original {}, named {};
+    struct stat original {};
     if (::fstat(current, &original) != 0)
         ThrowFileError("File length: ");
-    // A rename would turn a link into a plain file, or part the file from
-    // its other names.
-    if (::lstat(path.c_str(), &named) != 0 || S_ISLNK(named.st_mode) || original.st_nlink > 1)
+    // A rename would part the file from its other names.
+    if (original.st_nlink > 1)
         return Replacement::InPlace;
+    bool linked = false;
+    const std::string file = FileBehind(path, original, linked);
+    if (file.empty())
+        return Replacement::InPlace;
+    // Behind a link the file may lie in a folder this program may not
+    // write; the link's own folder could not take the file's place.
+    const Replacement without = linked ? Replacement::InPlace : Replacement::NoTemporaryFile;
 
     // Without the folder the rename cannot be made durable.
-    Folder folder(FolderOf(path));
+    Folder folder(FolderOf(file));
     if (!folder.IsOpen())
-        return Replacement::NoTemporaryFile;
-    TemporaryFile temporary(path + "tmp");
+        return without;
+    CTemporaryFile temporary(file + "tmp");
     struct stat status {};
-    if (!temporary.Open(status))
-        return Replacement::NoTemporaryFile;
+    if (!temporary.Create(status))
+        return without;
     const int descriptor = temporary.Descriptor();
 
-    // Owner and group first (a change of owner clears the set-id bits), then
-    // the permission bits, all before the first byte goes in: the file holds
-    // passwords, and a 0600 file must never have a readable copy.
-    if ((status.st_uid != original.st_uid || status.st_gid != original.st_gid)
-        && ::fchown(descriptor, original.st_uid, original.st_gid) != 0)
+    // Everything an administrator set, before the first byte goes in: the
+    // file holds passwords, and a 0600 file must never have a readable copy.
+    if (!CopyAttributes(current, original, descriptor, status))
         return Replacement::InPlace;
-    if ((status.st_mode & 07777) != (original.st_mode & 07777)
-        && ::fchmod(descriptor, original.st_mode & 07777) != 0)
-        return Replacement::InPlace;
-
-    if (status.st_size > 0 && ::ftruncate(descriptor, 0) != 0)
-        ThrowFileError("File write: ");
     if (!WriteAllAt(descriptor, content.data(), content.size(), 0))
         ThrowFileError("File write: ");
     if (::fsync(descriptor) != 0)
         ThrowFileError("File flush: ");
-    if (::rename(temporary.Path().c_str(), path.c_str()) != 0)
-        ThrowFileError("File rename: ");
-    renamed = temporary.Release();
-    if (!folder.Sync())
-        ThrowFileError("File flush: ");
+
+    // The descriptor number of `current` takes the new file before the
+    // rename, while a second descriptor keeps the old file and its lock:
+    // after the rename nothing is left that can fail but the folder's sync.
+    const int old = ::fcntl(current, F_DUPFD_CLOEXEC, 0);
+    if (old < 0)
+        ThrowFileError("File open: ");
+    if (::dup2(descriptor, current) < 0) {
+        const int error = errno;
+        ::close(old);
+        FailAfter("File open: ", error);
+    }
+    if (::rename(temporary.Path().c_str(), file.c_str()) != 0) {
+        const int error = errno;
+        ::dup2(old, current);
+        ::close(old);
+        FailAfter("File rename: ", error);
+    }
+    ::close(temporary.Release());
+    const bool synced = folder.Sync();
+    const int error = errno;
+    // The old file, which has lost its name, and its lock go last, once the
+    // new name is on disk.
+    ::close(old);
+    if (!synced)
+        FailAfter("File flush: ", error);
     return Replacement::Renamed;
 }
 
@@ -184,6 +176,5 @@ void RewriteInPlace(int descriptor, std::string_view old, std::string_view conte
     (void)WriteAllAt(descriptor, old.data() + first, old.size() - first, static_cast<off_t>(first));
     (void)::ftruncate(descriptor, static_cast<off_t>(old.size()));
     (void)::fsync(descriptor);
-    errno = error;
-    ThrowFileError(failed);
+    FailAfter(failed, error);
 }

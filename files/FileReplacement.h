@@ -7,28 +7,31 @@
 
 enum class Replacement {
     Renamed,          // the new content has the file's name, on disk
-    InPlace,          // a rename would change what users see: write in place
+    InPlace,          // a rename would lose what users see or set: write in place
     NoTemporaryFile,  // the temporary file cannot be had; nothing changed
 };
 
-// Replaces the file `path`, open and locked as `current`, by a new file with
-// `content`: path + "tmp" is created (never through a link, symbolic or hard, only as a regular
-// file, its lock never waited for), given the original's owner, group and
-// permission bits, filled and synced, renamed over `path` while both are open
-// and locked, and the folder is synced. `renamed` then holds the new file's
-// descriptor, open and locked; the caller owns it (and `current` still holds
-// the old file, which has lost its name).
+// Replaces the file `path`, open and locked as the descriptor `current`, by a
+// new file with `content`. A symbolic link is followed to the file it names,
+// which is replaced; the link stays as it is. The temporary file is that
+// file's name + "tmp", created anew (see CTemporaryFile), given the
+// original's owner, group, permission bits and extended attributes before
+// its first byte, filled and synced, and renamed over the file while both
+// are open and locked; then the folder is synced.
 //
-// InPlace when `path` is a symbolic link, the file has other hard links, or
-// the new file cannot get the original's owner and group; NoTemporaryFile
-// when the temporary file or the folder cannot be had. Neither changes
-// anything or leaves a temporary file.
+// Renamed: `current` now holds the new file, open and locked (the old file
+// and its lock are let go). Every step that can fail on the way there comes
+// before the rename, so a failure leaves the original as it was and no
+// temporary file; only the folder's sync comes after, and when it fails the
+// file error is raised although `current` holds the new file.
 //
-// A failure to write, sync or rename raises the file error; the temporary
-// file is removed and the original is as it was. A failure to sync the folder
-// after the rename raises it too, with `renamed` already set.
-Replacement ReplaceThroughTemporaryFile(int current, const std::string& path, std::string_view content,
-                                        int& renamed);
+// InPlace when the file has other hard links, the new file cannot get the
+// original's owner or attributes, or the file is behind a link and its
+// folder cannot take the temporary file; NoTemporaryFile when the temporary
+// file or the folder cannot be had otherwise. Neither changes anything.
+//
+// A failure to write, sync or rename raises the file error.
+Replacement ReplaceThroughTemporaryFile(int current, const std::string& path, std::string_view content);
 
 // Rewrites the file open as `descriptor` (holding `old`) to hold `content`:
 // one pass from the first byte where they differ, the file cut to its new

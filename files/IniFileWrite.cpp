@@ -86,34 +86,11 @@ void CIniFile::Commit()
             errno = EBADF;
             ThrowFileError("File write: ");
         }
-        // From the rename on the object holds the new file (and its lock);
-        // the old one goes, and its lock with it.
-        const auto adopt = [&](int renamed) {
-            const bool moved = ::dup2(renamed, descriptor) >= 0;
-            const int error = errno;
-            ::close(renamed);
-            if (!moved) {
-                errno = error;
-                ThrowFileError("File open: ");
-            }
-            std::fseek(stream, 0, SEEK_SET);
-        };
-        int renamed = -1;
-        Replacement outcome;
-        try {
-            outcome = ReplaceThroughTemporaryFile(descriptor, path, content, renamed);
-        } catch (const std::runtime_error&) {
-            if (renamed >= 0) {
-                // Renamed, but the folder could not be synced: the file holds
-                // the new content, and the error is still reported.
-                adopt(renamed);
-                TakeCommitted(std::move(content));
-            }
-            throw;
-        }
-        if (outcome == Replacement::Renamed)
-            adopt(renamed);
-        else
+        // Buffered input belongs to the old file: dropped before the
+        // descriptor may come to hold the new one.
+        Seek(0, SEEK_SET);
+        const Replacement outcome = ReplaceThroughTemporaryFile(descriptor, path, content);
+        if (outcome != Replacement::Renamed)
             RewriteInPlace(descriptor, original, content);
         TakeCommitted(std::move(content));
         return;

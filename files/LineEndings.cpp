@@ -1,11 +1,13 @@
 // LineEndings.cpp: the one-time rewrite of a file written with CR LF line ends.
 #include "files/LineEndings.h"
 
+#include "files/FileIdentity.h"
 #include "files/FileReplacement.h"
 #include "files/IniFile.h"
 #include "files/WholeFile.h"
 
 #include <fcntl.h>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,8 +50,8 @@ void RewriteLockedFileInPlace(int locked, const std::string& path, std::string_v
     if (descriptor < 0)
         return;
     struct stat lockedFile {}, opened {};
-    const bool same = ::fstat(locked, &lockedFile) == 0 && ::fstat(descriptor, &opened) == 0
-                      && lockedFile.st_dev == opened.st_dev && lockedFile.st_ino == opened.st_ino;
+    const bool same =
+        ::fstat(locked, &lockedFile) == 0 && ::fstat(descriptor, &opened) == 0 && SameFile(lockedFile, opened);
     try {
         if (same)
             RewriteInPlace(descriptor, old, content);
@@ -74,21 +76,19 @@ bool NormaliseLineEndings(CIniFile& file, const std::string& iniPath)
     }
 
     const std::string lineFeeds = WithLineFeeds(old);
-    int renamed = -1;
-    Replacement outcome;
-    try {
-        outcome = ReplaceThroughTemporaryFile(locked, iniPath, lineFeeds, renamed);
-        if (outcome == Replacement::InPlace)
-            RewriteLockedFileInPlace(locked, iniPath, old, lineFeeds);
-    } catch (...) {
-        if (renamed >= 0)
-            ::close(renamed);
-        throw;
+    const Replacement outcome = ReplaceThroughTemporaryFile(locked, iniPath, lineFeeds);
+    if (outcome == Replacement::InPlace)
+        RewriteLockedFileInPlace(locked, iniPath, old, lineFeeds);
+    if (outcome == Replacement::Renamed) {
+        // The stream now reads the new file, which has the name; it is only
+        // read, so a failure to close it loses nothing and is no failure of
+        // the rewrite, which is complete.
+        try {
+            file.Close();
+        } catch (const std::runtime_error&) {
+        }
+        return true;
     }
-    // The new file was renamed over the original while both were open and
-    // locked; both locks go now.
-    if (renamed >= 0)
-        ::close(renamed);
     file.Close();
     return outcome != Replacement::NoTemporaryFile;
 }

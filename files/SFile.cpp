@@ -2,6 +2,7 @@
 // positioning, length, names, range locks, rename and removal.
 #include "files/SFile.h"
 
+#include "files/FileIdentity.h"
 #include "files/LockWait.h"
 
 #include <cerrno>
@@ -167,8 +168,7 @@ int CSFile::TryOpenAndLock(int mode, const timespec* deadline)
         // A file replaced by rename after we opened it would be locked and
         // edited after it lost its name.
         struct stat named {};
-        if (::stat(path.c_str(), &named) != 0 || opened.st_dev != named.st_dev
-            || opened.st_ino != named.st_ino)
+        if (::stat(path.c_str(), &named) != 0 || !SameFile(opened, named))
             result = 0;
     }
     // Devices and pipes have no content to empty.

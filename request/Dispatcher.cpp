@@ -6,6 +6,7 @@
 #include "request/AdminRequest.h"
 
 #include <algorithm>
+#include <new>
 #include <stdexcept>
 #include <strings.h>
 
@@ -25,9 +26,10 @@ std::string IniPathFor(const std::string& programDir, const std::string& dbName)
     return programDir + dbName + "/" + dbName + ".ini";
 }
 
-int RunRequest(const char* programPath)
+namespace {
+
+int Serve(const char* programPath)
 {
-    EmitHttpHeader();
     ProgramLocation program = LocateProgram(programPath != nullptr ? programPath : "");
 
     CCgiForm form;
@@ -45,13 +47,22 @@ int RunRequest(const char* programPath)
     CurrentDBName = form.Field("DBName");
     std::string iniPath = IniPathFor(program.dir, CurrentDBName);
     EmitHtmlHead();
+    RunAdminRequest(form, iniPath, program.fileName);
+    return 0;
+}
 
+}  // namespace
+
+int RunRequest(const char* programPath)
+{
+    EmitHttpHeader();
     try {
-        RunAdminRequest(form, iniPath, program.fileName);
+        return Serve(programPath);
+    } catch (const std::bad_alloc&) {
+        throw;  // the last resort of main, which needs no memory
     } catch (const std::exception& error) {
         // A file error that nothing below handled: say what failed, never a success page.
         EmitFileErrorHeading(error.what());
         return 1;
     }
-    return 0;
 }

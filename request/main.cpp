@@ -1,11 +1,13 @@
 // main.cpp: zephconf, the web administration program of a Zephyr Ledger Desk
 // database, started by a web server once per request.
+#include "admin/PageShell.h"
 #include "cgi/Output.h"
 #include "request/Dispatcher.h"
 
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <new>
 #include <unistd.h>
 
 namespace {
@@ -29,7 +31,16 @@ int main(int argc, char** argv)
     // layer answers by putting the file back, not kill the request part-way
     // through a rewrite (which leaves stray bytes at the end of the file).
     std::signal(SIGXFSZ, SIG_IGN);
-    int status = RunRequest(argc > 0 ? argv[0] : nullptr);
+    int status = 1;
+    try {
+        status = RunRequest(argc > 0 ? argv[0] : nullptr);
+    } catch (const std::bad_alloc&) {
+        // Out of memory, wherever it ran out: the answer so far, then a
+        // heading written without asking for memory again.
+        FlushOutput();
+        WriteFully(STDOUT_FILENO, OutOfMemoryHeading);
+        return 1;
+    }
     FlushOutput();
     return status;
 }

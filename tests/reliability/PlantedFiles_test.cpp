@@ -1,0 +1,289 @@
+// Whatever stands at the temporary path before a request (a killed run's
+// leftover, or something planted by whoever may write the folder) is removed,
+// never written through and never taken over: the file, passwords included,
+// goes only into a file the request created itself. A database file behind a
+// symbolic link is replaced through the file the link names, and keeps its
+// extended attributes and ACLs.
+#include "reliability/Configuration.h"
+#include "reliability/Tools.h"
+#include "support/Site.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace reliability;
+
+namespace {
+
+const std::string Updated = "<h1>Your database configuration file has been updated!</h1>\n";
+const std::string BadPassword = "<H1><font color=\"#ff0000\">Bad password. Operation aborted.</font></H1>\n";
+
+struct stat StatusOf(const std::string& path)
+{
+    struct stat status {};
+    EXPECT_EQ(0, ::stat(path.c_str(), &status)) << path;
+    return status;
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0;
+}
+
+// What a planter leaves at the temporary path. `held` is a descriptor the
+// planter keeps open on it, or -1.
+struct Plant {
+    const char* what;
+    int (*plant)(const std::string& temporary, const std::string& outside);
+};
+
+const Plant Plants[] = {
+    {"a 0666 file held open",
+     [](const std::string& temporary, const std::string&) {
+         const int held = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+         EXPECT_GE(held, 0);
+         EXPECT_EQ(0, ::fchmod(held, 0666));
+         return held;
+     }},
+    {"a symbolic link to a file elsewhere",
+     [](const std::string& temporary, const std::string& outside) {
+         fs::create_symlink(outside, temporary);
+         return -1;
+     }},
+    {"a dangling symbolic link",
+     [](const std::string& temporary, const std::string& outside) {
+         fs::create_symlink(outside + ".missing", temporary);
+         return -1;
+     }},
+    {"a hard link to a file elsewhere",
+     [](const std::string& temporary, const std::string& outside) {
+         fs::create_hard_link(outside, temporary);
+         return -1;
+     }},
+    {"a FIFO",
+     [](const std::string& temporary, const std::string&) {
+         EXPECT_EQ(0, ::mkfifo(temporary.c_str(), 0666));
+         return -1;
+     }},
+};
+
+// A wrong-password request on a CR LF file (which rewrites its line ends)
+// and an update of a line-feed file, each with every plant.
+TEST(PlantedFiles, TemporaryPathIsClearedAndNeverReceivesTheFile)
+{
+    const std::string start = StartingFile();
+    const std::string body = FormBody(MakeSubmission(12).fields);
+    const std::string updated = UpdatedFile(start, body);
+    for (const Plant& plant : Plants) {
+        for (bool crLf : {true, false}) {
+            SCOPED_TRACE(std::string(plant.what) + (crLf ? ", CR LF wrong password" : ", update"));
+            Site site(crLf ? WithCrLf(start) : start);
+            ASSERT_EQ(0, ::chmod(site.folder.c_str(), 0777));
+            const std::string outside = site.dir / "outside";
+            WriteFile(outside, "outside\n");
+            ASSERT_EQ(0, ::chmod(outside.c_str(), 0644));
+            const std::string temporary = site.ini + "tmp";
+            const int held = plant.plant(temporary, outside);
+            const ino_t before = StatusOf(site.ini).st_ino;
+            const int old = ::open(site.ini.c_str(), O_RDONLY | O_CLOEXEC);  // keeps its inode number unused
+
+            const ProgramAnswer answer =
+                crLf ? site.Get("DBName=shop&act=entrance&password=wrong") : site.Post(body);
+            ::close(old);
+            if (crLf) {
+                EXPECT_EQ(1, answer.status);
+                EXPECT_NE(std::string::npos, answer.output.find(BadPassword)) << answer.output;
+                EXPECT_EQ(start, ReadFile(site.ini));
+            } else {
+                EXPECT_EQ(0, answer.status);
+                EXPECT_NE(std::string::npos, answer.output.find(Updated)) << answer.output;
+                EXPECT_EQ(updated, ReadFile(site.ini));
+            }
+            // Replaced through a rename, by a file of its own; nothing left
+            // at the temporary path, nothing outside touched.
+            EXPECT_NE(before, StatusOf(site.ini).st_ino);
+            EXPECT_EQ(1u, StatusOf(site.ini).st_nlink);
+            EXPECT_FALSE(Exists(temporary));
+            EXPECT_EQ("outside\n", ReadFile(outside));
+            EXPECT_EQ(0644u, StatusOf(outside).st_mode & 07777);
+            EXPECT_FALSE(Exists(outside + ".missing"));
+            if (held >= 0) {
+                // The planter's descriptor saw nothing, and what it writes
+                // now lands nowhere that matters.
+                struct stat planted {};
+                ASSERT_EQ(0, ::fstat(held, &planted));
+                EXPECT_EQ(0, planted.st_size);
+                EXPECT_NE(planted.st_ino, StatusOf(site.ini).st_ino);
+                const std::string after = ReadFile(site.ini);
+                EXPECT_EQ(4, ::pwrite(held, "evil", 4, 0));
+                EXPECT_EQ(after, ReadFile(site.ini));
+                ::close(held);
+            }
+        }
+    }
+}
+
+// The database file behind a symbolic link (or a chain of them) in another
+// folder: the file it names is replaced by rename, with its mode, and the
+// link stays as it was; nothing is left in either folder.
+TEST(LinkedFile, ReplacedThroughTheFileItNames)
+{
+    const std::string start = StartingFile();
+    const std::string body = FormBody(MakeSubmission(14).fields);
+    const std::string updated = UpdatedFile(start, body);
+    for (bool chain : {false, true}) {
+        for (bool crLf : {false, true}) {
+            SCOPED_TRACE(std::string(chain ? "a chain of links" : "one link") + (crLf ? ", CR LF" : ", line feeds"));
+            Site site(crLf ? WithCrLf(start) : start);
+            const std::string real = site.dir / "real";
+            fs::create_directory(real);
+            const std::string target = real + "/shop.ini";
+            fs::rename(site.ini, target);
+            ASSERT_EQ(0, ::chmod(target.c_str(), 0640));
+            if (chain) {
+                fs::create_symlink("real/shop.ini", site.dir / "middle.ini");
+                fs::create_symlink("../middle.ini", site.ini);
+            } else {
+                fs::create_symlink("../real/shop.ini", site.ini);
+            }
+            const std::string link = fs::read_symlink(site.ini).string();
+            const ino_t before = StatusOf(target).st_ino;
+            const int old = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);  // keeps its inode number unused
+
+            const ProgramAnswer answer = site.Post(body);
+            ::close(old);
+            ASSERT_EQ(0, answer.status) << answer.output;
+            EXPECT_NE(std::string::npos, answer.output.find(Updated));
+            EXPECT_EQ(updated, ReadFile(target));
+            EXPECT_NE(before, StatusOf(target).st_ino) << "not replaced";
+            EXPECT_EQ(0640u, StatusOf(target).st_mode & 07777);
+            EXPECT_TRUE(fs::is_symlink(site.ini));
+            EXPECT_EQ(link, fs::read_symlink(site.ini).string());
+            EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
+            EXPECT_FALSE(Exists(target + "tmp"));
+        }
+    }
+}
+
+// A linked file whose folder the program may not write (the file itself it
+// may) is rewritten in place, line ends and update alike, never refused.
+TEST(LinkedFile, InPlaceWhereItsFolderCannotTakeTheTemporaryFile)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to drop to an unprivileged user";
+    const std::string start = StartingFile();
+    const std::string body = FormBody(MakeSubmission(15).fields);
+    for (bool crLf : {false, true}) {
+        SCOPED_TRACE(crLf ? "CR LF" : "line feeds");
+        Site site(crLf ? WithCrLf(start) : start);
+        const std::string real = site.dir / "real";
+        fs::create_directory(real);
+        ASSERT_EQ(0, ::chmod(real.c_str(), 0755));
+        const std::string target = real + "/shop.ini";
+        fs::rename(site.ini, target);
+        ASSERT_EQ(0, ::chmod(target.c_str(), 0666));
+        fs::create_symlink("../real/shop.ini", site.ini);
+        ASSERT_EQ(0, ::chmod(site.folder.c_str(), 0777));
+        const ino_t before = StatusOf(target).st_ino;
+        const ProgramAnswer answer =
+            site.Post(body, {ToolPath("setpriv"), "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+        ASSERT_EQ(0, answer.status) << answer.output;
+        EXPECT_EQ(UpdatedFile(start, body), ReadFile(target));
+        EXPECT_EQ(before, StatusOf(target).st_ino);
+        EXPECT_TRUE(fs::is_symlink(site.ini));
+    }
+}
+
+// An access ACL: the owner rw, the user nobody r, the group r, the mask r,
+// others nothing, in the kernel's attribute format.
+std::string AclGivingNobodyRead()
+{
+    std::string acl;
+    const auto add32 = [&](uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            acl += static_cast<char>((value >> (8 * i)) & 0xff);
+    };
+    const auto entry = [&](uint16_t tag, uint16_t permissions, uint32_t id) {
+        acl += static_cast<char>(tag & 0xff);
+        acl += static_cast<char>(tag >> 8);
+        acl += static_cast<char>(permissions & 0xff);
+        acl += static_cast<char>(permissions >> 8);
+        add32(id);
+    };
+    const uint32_t undefined = 0xffffffffu;
+    add32(2);  // version
+    entry(0x01, 6, undefined);  // owner
+    entry(0x02, 4, 65534);      // user nobody
+    entry(0x04, 4, undefined);  // group
+    entry(0x10, 4, undefined);  // mask
+    entry(0x20, 0, undefined);  // others
+    return acl;
+}
+
+std::string Attribute(const std::string& path, const char* name)
+{
+    char value[512];
+    const ssize_t size = ::getxattr(path.c_str(), name, value, sizeof value);
+    return size < 0 ? std::string("(none)") : std::string(value, static_cast<size_t>(size));
+}
+
+TEST(Attributes, ExtendedAttributesAndAclSurviveAConfigure)
+{
+    const std::string start = StartingFile();
+    const std::string body = FormBody(MakeSubmission(16).fields);
+    const std::string acl = AclGivingNobodyRead();
+    for (bool crLf : {false, true}) {
+        SCOPED_TRACE(crLf ? "CR LF" : "line feeds");
+        Site site(crLf ? WithCrLf(start) : start);
+        if (::setxattr(site.ini.c_str(), "user.zeph-note", "kept", 4, 0) != 0
+            || ::setxattr(site.ini.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0)
+            GTEST_SKIP() << "the test folder's file system holds no extended attributes or ACLs: "
+                         << std::strerror(errno);
+        const std::string aclSet = Attribute(site.ini, "system.posix_acl_access");
+        const mode_t mode = StatusOf(site.ini).st_mode & 07777;
+        const ino_t before = StatusOf(site.ini).st_ino;
+        // Held open, the old file keeps its inode number from being reused.
+        const int old = ::open(site.ini.c_str(), O_RDONLY | O_CLOEXEC);
+        const ProgramAnswer answer = site.Post(body);
+        ::close(old);
+        ASSERT_EQ(0, answer.status) << answer.output;
+        EXPECT_EQ(UpdatedFile(start, body), ReadFile(site.ini));
+        EXPECT_NE(before, StatusOf(site.ini).st_ino) << "not replaced";
+        EXPECT_EQ("kept", Attribute(site.ini, "user.zeph-note"));
+        EXPECT_EQ(aclSet, Attribute(site.ini, "system.posix_acl_access"));
+        EXPECT_EQ(mode, StatusOf(site.ini).st_mode & 07777);
+        EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
+    }
+}
+
+// An attribute the new file cannot be given: the update goes in place, and
+// the file keeps every attribute.
+TEST(Attributes, InPlaceWhenOneCannotBeGiven)
+{
+    ASSERT_FALSE(ToolPath("strace").empty()) << "strace is missing";
+    const std::string start = StartingFile();
+    const std::string body = FormBody(MakeSubmission(17).fields);
+    Site site(start);
+    if (::setxattr(site.ini.c_str(), "user.zeph-note", "kept", 4, 0) != 0)
+        GTEST_SKIP() << "the test folder's file system holds no extended attributes: " << std::strerror(errno);
+    const ino_t before = StatusOf(site.ini).st_ino;
+    const ProgramAnswer answer =
+        site.Post(body, Strace({"-o", "/dev/null", "-e", "trace=fsetxattr", "-e", "inject=fsetxattr:error=EOPNOTSUPP"}));
+    ASSERT_EQ(0, answer.status) << answer.output;
+    EXPECT_EQ(UpdatedFile(start, body), ReadFile(site.ini));
+    EXPECT_EQ(before, StatusOf(site.ini).st_ino) << "replaced although an attribute could not be kept";
+    EXPECT_EQ("kept", Attribute(site.ini, "user.zeph-note"));
+    EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
+}
+
+}  // namespace
