@@ -4,6 +4,7 @@
 // update makes it, and the next request works and leaves no temporary file.
 // strace injects the signal at the Nth call of one kind, for every N the
 // update reaches.
+#include "reliability/CallTrace.h"
 #include "reliability/Configuration.h"
 #include "reliability/Tools.h"
 #include "support/Form.h"
@@ -11,45 +12,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <map>
+#include <filesystem>
 
 using namespace reliability;
 
 namespace {
-
-// The calls that create, change, rename or remove a file, or end its use.
-const char* const FileCalls[] = {"openat", "write", "pwrite64", "ftruncate", "fchown", "fchmod",
-                                 "fsync", "rename", "renameat", "renameat2", "unlink", "close"};
-
-std::string CallList()
-{
-    std::string list;
-    for (const char* call : FileCalls)
-        list += (list.empty() ? "" : ",") + std::string(call);
-    return list;
-}
-
-// How often an update of `start` makes each of the calls, from one run under strace.
-std::map<std::string, int> CallCounts(const std::string& start, const std::string& body)
-{
-    Site site(start);
-    TempDir scratch;
-    const std::string log = scratch / "calls";
-    const ProgramAnswer answer = site.Post(body, Strace({"-o", log, "-e", "trace=" + CallList()}));
-    EXPECT_EQ(0, answer.status) << answer.output;
-    // Each line reads "name(arguments) = result".
-    std::map<std::string, int> counts;
-    std::ifstream lines(log);
-    for (std::string line; std::getline(lines, line);) {
-        const size_t parenthesis = line.find('(');
-        const std::string name = line.substr(0, parenthesis);
-        if (parenthesis != std::string::npos && !name.empty()
-            && name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") == std::string::npos)
-            ++counts[name];
-    }
-    return counts;
-}
 
 // The form the program serves for `ini`, with two settings and the first
 // item's name changed, as a browser posts it.
@@ -92,7 +59,13 @@ struct Database {
     const char* name;
     std::string start;      // the file before the update
     std::string lineFeeds;  // the same with line feeds only, as the line-end rewrite leaves it
+    bool linked = false;    // the file lies elsewhere, behind a symbolic link
 };
+
+void BehindLink(Site& site)
+{
+    site.MoveBehindLink();
+}
 
 TEST(CrashPoints, UpdateKilledAtAnyFileCallIsWholeOrNotBegun)
 {
@@ -101,6 +74,7 @@ TEST(CrashPoints, UpdateKilledAtAnyFileCallIsWholeOrNotBegun)
         {"line feeds", StartingFile(), StartingFile()},
         {"CR LF", WithCrLf(StartingFile()), StartingFile()},
         {"512 items", WideFile(), ""},
+        {"CR LF behind a link", WithCrLf(StartingFile()), StartingFile(), true},
     };
     for (const Database& database : databases) {
         SCOPED_TRACE(database.name);
@@ -110,23 +84,32 @@ TEST(CrashPoints, UpdateKilledAtAnyFileCallIsWholeOrNotBegun)
         ASSERT_NE(lineFeeds, updated);
 
         int kills = 0;
-        for (const auto& [call, count] : CallCounts(database.start, body)) {
+        void (*const arrange)(Site&) = database.linked ? BehindLink : nullptr;
+        for (const auto& [call, count] : CallCounts(database.start, body, FileChangingCalls, arrange)) {
             for (int n = 1; n <= count; ++n) {
                 SCOPED_TRACE(call + " " + std::to_string(n) + " of " + std::to_string(count));
                 Site site(database.start);
+                const std::string file = database.linked ? site.MoveBehindLink() : site.ini;
                 const ProgramAnswer killed =
                     site.Post(body, Strace({"-o", "/dev/null", "-e", "trace=" + call, "-e",
                                             "inject=" + call + ":signal=KILL:when=" + std::to_string(n)}));
                 EXPECT_EQ(128 + 9, killed.status) << killed.output;
                 kills += killed.status == 128 + 9;
-                const std::string after = ReadFile(site.ini);
+                const std::string after = ReadFile(file);
                 EXPECT_TRUE(after == database.start || after == lineFeeds || after == updated)
                     << "the file is neither the old one nor the new one:\n" << after;
+                if (database.linked) {
+                    EXPECT_EQ("../real/" + FixtureName + ".ini", std::filesystem::read_symlink(site.ini).string());
+                }
 
                 const ProgramAnswer next = site.Post(body);
                 EXPECT_EQ(0, next.status) << next.output;
-                EXPECT_EQ(updated, ReadFile(site.ini));
+                EXPECT_EQ(updated, ReadFile(file));
                 EXPECT_EQ(std::vector<std::string>{FixtureName + ".ini"}, site.FolderEntries());
+                if (database.linked) {
+                    EXPECT_EQ(std::vector<std::string>{FixtureName + ".ini"},
+                              FolderEntriesOf(std::filesystem::path(file).parent_path()));
+                }
             }
         }
         EXPECT_GT(kills, 10) << "too few calls to kill the update at";

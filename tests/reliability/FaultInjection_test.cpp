@@ -1,8 +1,10 @@
-// Faults injected around a real request: a file-size limit that stops a write
-// part-way, missing, unreadable and locked files, a locked temporary file, and
-// a database folder the program may not write (run as an unprivileged user).
+// Faults injected around a real request: a failure of each system call that
+// touches a file, a file-size limit that stops a write part-way, missing,
+// unreadable and locked files, a locked temporary file, and a database folder
+// the program may not write (run as an unprivileged user).
 // Each gives its error page and exit status, and the file is as it was: never
 // cut, never half updated, and never a success page.
+#include "reliability/CallTrace.h"
 #include "reliability/Configuration.h"
 #include "reliability/Tools.h"
 #include "support/Site.h"
@@ -52,6 +54,48 @@ void GiveToNobody(const std::string& path)
     const group* nogroup = ::getgrnam("nogroup");
     ASSERT_TRUE(nobody != nullptr && nogroup != nullptr);
     ASSERT_EQ(0, ::chown(path.c_str(), nobody->pw_uid, nogroup->gr_gid));
+}
+
+// Every call of the update that touches a file fails in turn (EIO, at its
+// Nth use): the answer is an error page or the confirmation, the file is the
+// old one or the new one, the confirmation only with the new one, and no
+// temporary file is left. Only the folder's sync comes after the rename: when
+// it fails, the file is new and the answer says that it could not be synced.
+TEST(FaultInjection, EveryFailingFileCallLeavesTheOldFileOrTheNew)
+{
+    ASSERT_FALSE(ToolPath("strace").empty()) << "strace is missing";
+    const std::string lineFeeds = StartingFile();
+    const std::string body = FormBody(MakeSubmission(11).fields);
+    const std::string updated = UpdatedFile(lineFeeds, body);
+    for (const std::string& start : {lineFeeds, WithCrLf(lineFeeds)}) {
+        SCOPED_TRACE(start == lineFeeds ? "line feeds" : "CR LF");
+        int failures = 0;
+        for (const auto& [call, count] : CallCounts(start, body, FileCalls)) {
+            for (int n = 1; n <= count; ++n) {
+                SCOPED_TRACE(call + " " + std::to_string(n) + " of " + std::to_string(count));
+                Site site(start);
+                const ProgramAnswer answer =
+                    site.Post(body, Strace({"-o", "/dev/null", "-e", "trace=" + call, "-e",
+                                            "inject=" + call + ":error=EIO:when=" + std::to_string(n)}));
+                ASSERT_TRUE(answer.status == 0 || answer.status == 1) << answer.status << answer.errors;
+                failures += answer.status == 1;
+                const std::string after = ReadFile(site.ini);
+                EXPECT_TRUE(after == start || after == lineFeeds || after == updated)
+                    << "the file is neither the old one nor the new one:\n" << after;
+                if (answer.status == 0) {
+                    EXPECT_EQ(updated, after);
+                } else {
+                    EXPECT_EQ(std::string::npos, answer.output.find(Updated)) << answer.output;
+                    if (after == updated) {
+                        EXPECT_TRUE(EndsWith(answer.output, "File flush: Input/output error</font></H1>\n"))
+                            << "the file was updated, yet the answer is:\n" << answer.output;
+                    }
+                }
+                EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
+            }
+        }
+        EXPECT_GT(failures, 20) << "too few calls failed the update";
+    }
 }
 
 TEST(FaultInjection, UpdateStoppedByFileSizeLimitLeavesTheFileAsItWas)

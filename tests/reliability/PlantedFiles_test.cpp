@@ -145,16 +145,12 @@ TEST(LinkedFile, ReplacedThroughTheFileItNames)
         for (bool crLf : {false, true}) {
             SCOPED_TRACE(std::string(chain ? "a chain of links" : "one link") + (crLf ? ", CR LF" : ", line feeds"));
             Site site(crLf ? WithCrLf(start) : start);
-            const std::string real = site.dir / "real";
-            fs::create_directory(real);
-            const std::string target = real + "/shop.ini";
-            fs::rename(site.ini, target);
+            const std::string target = site.MoveBehindLink();
             ASSERT_EQ(0, ::chmod(target.c_str(), 0640));
             if (chain) {
                 fs::create_symlink("real/shop.ini", site.dir / "middle.ini");
+                fs::remove(site.ini);
                 fs::create_symlink("../middle.ini", site.ini);
-            } else {
-                fs::create_symlink("../real/shop.ini", site.ini);
             }
             const std::string link = fs::read_symlink(site.ini).string();
             const ino_t before = StatusOf(target).st_ino;
@@ -186,13 +182,9 @@ TEST(LinkedFile, InPlaceWhereItsFolderCannotTakeTheTemporaryFile)
     for (bool crLf : {false, true}) {
         SCOPED_TRACE(crLf ? "CR LF" : "line feeds");
         Site site(crLf ? WithCrLf(start) : start);
-        const std::string real = site.dir / "real";
-        fs::create_directory(real);
-        ASSERT_EQ(0, ::chmod(real.c_str(), 0755));
-        const std::string target = real + "/shop.ini";
-        fs::rename(site.ini, target);
+        const std::string target = site.MoveBehindLink();
+        ASSERT_EQ(0, ::chmod((site.dir / "real").c_str(), 0755));
         ASSERT_EQ(0, ::chmod(target.c_str(), 0666));
-        fs::create_symlink("../real/shop.ini", site.ini);
         ASSERT_EQ(0, ::chmod(site.folder.c_str(), 0777));
         const ino_t before = StatusOf(target).st_ino;
         const ProgramAnswer answer =

@@ -43,6 +43,11 @@ ProgramAnswer Site::Post(const std::string& body, const std::vector<std::string>
 
 std::vector<std::string> Site::FolderEntries() const
 {
+    return FolderEntriesOf(folder);
+}
+
+std::vector<std::string> FolderEntriesOf(const std::filesystem::path& folder)
+{
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
@@ -72,4 +77,14 @@ std::string WithCrLf(const std::string& text)
         out += c;
     }
     return out;
+}
+
+std::string Site::MoveBehindLink() const
+{
+    const fs::path real = dir.path() / "real";
+    fs::create_directories(real);
+    const fs::path file = real / fs::path(ini).filename();
+    fs::rename(ini, file);
+    fs::create_symlink(fs::path("../real") / file.filename(), ini);
+    return file.string();
 }

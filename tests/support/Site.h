@@ -6,6 +6,7 @@
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,7 +30,15 @@ struct Site {
 
     // The names in the database's folder, sorted.
     std::vector<std::string> FolderEntries() const;
+
+    // Moves the database's file into the folder "real" beside the database's
+    // folder and puts a symbolic link ("../real/NAME.ini") in its place.
+    // Gives the file's new path.
+    std::string MoveBehindLink() const;
 };
+
+// The names in a folder, sorted.
+std::vector<std::string> FolderEntriesOf(const std::filesystem::path& folder);
 
 // Holds an exclusive whole-file lock the way another request does, creating
 // the file when it is missing.
