@@ -3,23 +3,20 @@
 #pragma once
 
 #include "files/SioFile.h"
-#include "files/WholeFile.h"
 
-#include <deque>
 #include <string>
 #include <string_view>
-#include <vector>
 
-// The file is read once, at the first lookup after it was opened (or written
-// through the base class), and every lookup and write works on that content
-// in memory. WriteValue changes only the content in memory; Commit puts the
-// whole of it into the file in one step. Writes not committed when the file
-// is closed, reopened or destroyed are dropped.
+// The file is read once, at the first lookup after OpenFile, into one string;
+// every lookup scans that string and every write changes it in memory.
+// Commit puts the whole of it into the file in one step. Writes not
+// committed when the file is reopened or the object destroyed are dropped.
 class CIniFile : public CSioFile {
 public:
     using CSioFile::CSioFile;
 
-    // Open without raising; only a regular file opens.
+    // Open without raising; only a regular file opens. The content is read
+    // again at the first lookup after it.
     virtual bool OpenFile(const char* path, int mode);
 
     // Position of the key's line in the section; when the key is missing the
@@ -37,8 +34,8 @@ public:
     // Puts the content into the file when it differs from the file's; when
     // nothing changed nothing is written. The file gets the whole new content
     // or keeps the old: a new file written beside it (NAME + "tmp") and
-    // renamed over it, or, where a rename would change what users see (a
-    // link, other hard links, an owner the new file cannot get) or the
+    // renamed over it, or, where a rename would lose what users see or set (other
+    // hard links, an owner or attribute the new file cannot get) or the
     // temporary file cannot be had, a rewrite in place that puts the old
     // content back on failure. Either way the content is on disk when Commit
     // returns. Raises the file error on failure, the file unchanged; the file
@@ -50,44 +47,15 @@ public:
 
 private:
     struct KeySearch {
-        size_t line;  // the key's line, the empty line closing the body, or lines.size()
+        size_t position;  // the key's line, the empty line closing the body, or the end
         bool keyMissing;
         bool sectionMissing;
     };
     KeySearch Search(const std::string& section, const std::string& key);
-    // Reads the file into `original` unless the content is current.
+    // Reads the file unless its content is already held.
     void Load();
-    // Splits `original` into lines; the lines that writes made are dropped.
-    void SplitLines();
-    // The lines of `text` (each with its LF, the last one perhaps without)
-    // put in place of `count` lines at `at`.
-    void ReplaceLines(size_t at, size_t count, std::string text);
-    std::string Joined() const;
-    // The content just committed becomes the file's content.
-    void TakeCommitted(std::string content);
-    // The line of the first header of `section`; lines.size() when none.
-    size_t HeaderLine(const std::string& section);
-    void IndexHeaders();
 
-    // The file's content as read or last committed: a view of the bytes
-    // read, or of the text committed last.
-    std::string_view original;
-    FileBytes readBytes;
-    std::string committedBytes;
-    // The content line by line, line ends included: views into `original`
-    // or into `written`, which holds the lines that writes made.
-    std::vector<std::string_view> lines;
-    std::deque<std::string> written;
-    // Every header-like line's name (the text between its first and last
-    // character) with the line of its first header, in file order: a lookup
-    // goes straight to its section. Rebuilt when a write adds or removes a
-    // header-like line; kept, with its lines moved, for any other write.
-    struct Header {
-        std::string_view name;
-        size_t line;
-    };
-    std::vector<Header> headers;
-    bool headersCurrent = false;
+    std::string original;  // the file's content as read or last committed
+    std::string content;   // the same with the writes made since
     bool loaded = false;
-    unsigned long loadedAt = 0;  // Changes() when the content was read
 };

@@ -68,8 +68,7 @@ bool NormaliseLineEndings(CIniFile& file, const std::string& iniPath)
 {
     // Read once, raw: the check needs the first line, the rewrite all lines.
     const int locked = ::fileno(file.GetStream());
-    const FileBytes bytes = ReadWholeFile(locked);
-    const std::string_view old = bytes.View();
+    const std::string old = ReadWholeFile(locked);
     if (FirstLineEndsWithLineFeed(old)) {
         file.Close();
         return true;

@@ -24,11 +24,13 @@ constexpr long RepeatMicroseconds = 5000;
 
 }  // namespace
 
-timespec DeadlineAfter(int seconds)
+timespec DeadlineAfter(std::chrono::nanoseconds wait)
 {
     timespec deadline {};
     ::clock_gettime(CLOCK_MONOTONIC, &deadline);
-    deadline.tv_sec += seconds;
+    const long long nanoseconds = deadline.tv_nsec + wait.count() % 1000000000;
+    deadline.tv_sec += static_cast<time_t>(wait.count() / 1000000000 + nanoseconds / 1000000000);
+    deadline.tv_nsec = static_cast<long>(nanoseconds % 1000000000);
     return deadline;
 }
 

@@ -2,10 +2,16 @@
 // deadline.
 #pragma once
 
+#include <chrono>
 #include <ctime>
 
-// A moment `seconds` from now on the monotonic clock.
-timespec DeadlineAfter(int seconds);
+// How long an open with OpenWaitForLock waits for another process's lock:
+// far longer than a request holds the file, short enough that a holder that
+// hangs gives the waiting request its answer soon.
+constexpr std::chrono::milliseconds LockWait{1000};
+
+// The moment `wait` from now on the monotonic clock.
+timespec DeadlineAfter(std::chrono::nanoseconds wait);
 
 // flock(descriptor, operation) for LOCK_SH or LOCK_EX. Without a deadline it
 // never waits; with one it waits for a conflicting lock held elsewhere until

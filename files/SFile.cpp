@@ -14,8 +14,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-void (*BeforeOpenLock)(const char* path) = nullptr;
-
 namespace {
 
 // The C library open mode for an Open mode and, for the modes that need it,
@@ -83,7 +81,7 @@ bool CSFile::Open(const char* newPath, int mode, bool raiseOnFailure)
 }
 
 // Opens `path` in the stream mode the table gives, locks it and checks that
-// the path still names the locked file, again within the same second when
+// the path still names the locked file, again within the same lock wait when
 // the lock is waited for. A mode that empties the file does so only once the
 // lock is held, so an open that meets another holder's lock leaves that
 // holder's content alone. On failure no stream is left open and errno
@@ -93,15 +91,13 @@ bool CSFile::OpenAndLock(int mode)
     timespec deadline {};
     const timespec* until = nullptr;
     if ((mode & OpenWaitForLock) != 0) {
-        deadline = DeadlineAfter(LockWaitSeconds);
+        deadline = DeadlineAfter(LockWait);
         until = &deadline;
     }
     for (;;) {
         const int opened = TryOpenAndLock(mode, until);
-        if (opened > 0) {
-            ++changes;
+        if (opened > 0)
             return true;
-        }
         if (opened < 0)
             return false;
         // Another process renamed a new file over the path meanwhile: that
@@ -160,9 +156,6 @@ int CSFile::TryOpenAndLock(int mode, const timespec* deadline)
     // lock on every call.
     ::__fsetlocking(stream, FSETLOCKING_BYCALLER);
 
-    if (BeforeOpenLock != nullptr)
-        BeforeOpenLock(path.c_str());
-
     int result = LockFile(descriptor, (mode & OpenShared) ? LOCK_SH : LOCK_EX, deadline) ? 1 : -1;
     if (result > 0) {
         // A file replaced by rename after we opened it would be locked and
@@ -218,7 +211,6 @@ size_t CSFile::Read(void* buffer, size_t count)
 void CSFile::Write(const void* buffer, size_t count)
 {
     ChangeDirection(2);
-    ++changes;
     const size_t written = std::fwrite(buffer, 1, count, stream);
     if (written < count || std::ferror(stream))
         ThrowFileError("File write: ");
@@ -250,7 +242,6 @@ long CSFile::GetLength()
 
 void CSFile::SetLength(long length)
 {
-    ++changes;
     // A length text for truncation, on purpose: the page of this error has always read so.
     if (::ftruncate(::fileno(stream), length) != 0)
         ThrowFileError("Get file length: ");

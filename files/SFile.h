@@ -13,7 +13,7 @@ enum : int {
     OpenCreate = 4,     // with read-write access: create, emptying an existing file
     OpenKeep = 0x20,    // keep an existing file's content where it would be emptied
     OpenShared = 0x40,  // shared lock instead of an exclusive one
-    // Wait up to LockWaitSeconds for a lock that another process holds, and
+    // Wait up to LockWait (files/LockWait.h) for a lock that another process holds, and
     // open again when the path meanwhile came to name another file (a new
     // file renamed over it). Without it the lock never waits.
     OpenWaitForLock = 0x100,
@@ -23,22 +23,13 @@ enum : int {
     OpenRegularFile = 0x200
 };
 
-// How long an open with OpenWaitForLock waits for another process's lock.
-constexpr int LockWaitSeconds = 1;
-
 // Throws std::runtime_error whose text is `context` (null as empty) followed
 // by strerror(errno).
 [[noreturn]] void ThrowFileError(const char* context);
 
-// Called by Open between opening the file and locking it, with the path being
-// opened. Null in normal runs; tests set it to act on the file at that moment.
-extern void (*BeforeOpenLock)(const char* path);
-
-// Every open stream reads and writes through a 64 KiB buffer of the file
-// layer's own: a lookup reads the file from its start, and a buffer larger
-// than the file keeps such a pass from going back to the kernel per line (the
-// C library sizes a buffer of its own as it likes). The buffers are kept in
-// one table by stream, beside the objects, until fclose has used them.
+// One C library stream under a whole-file lock. A request uses Open, Close,
+// GetStream, Seek and Flush; the rest is the file layer's general interface,
+// kept and covered by tests/files/SFile_test.cpp.
 class CSFile {
 public:
     CSFile();
@@ -70,10 +61,6 @@ public:
     static void Remove(const char* path);
 
 protected:
-    // Counts the opens and the writes made through this object: content
-    // taken from the file earlier is current while the count is unchanged.
-    unsigned long Changes() const { return changes; }
-
     FILE* stream = nullptr;
     std::string path;
     int lastTransfer = 0;  // 0 none, 1 read, 2 write
@@ -84,6 +71,5 @@ private:
     // One attempt: -1 failed (errno set), 0 the path came to name another
     // file before the lock was ours, 1 open and locked.
     int TryOpenAndLock(int mode, const struct timespec* deadline);
-    unsigned long changes = 0;
     void RangeLock(long position, long count, int origin, short type);
 };

@@ -4,46 +4,34 @@
 #include <cerrno>
 #include <cstring>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <new>
 #include <stdio.h>
 
-bool CSioFile::ReadRawLine(std::string_view& line)
+bool CSioFile::ReadString(std::string& line)
 {
-    // getdelim finds the line end in the stream's buffer with one search
-    // instead of a library call per byte; lines of any length come back whole
-    // and bytes are taken as they are, NUL included. Its buffer is kept for
-    // the next line: a lookup reads the file line by line from its start.
-    static char* buffer = nullptr;
-    static size_t capacity = 0;
+    line.clear();
     // getdelim refuses a stream whose error flag an earlier operation left
     // set (that operation has raised its own error); reading goes on.
     clearerr_unlocked(stream);
+    // getdelim takes a line of any length whole, NUL bytes included.
+    char* buffer = nullptr;
+    size_t capacity = 0;
     const ssize_t length = ::getdelim(&buffer, &capacity, '\n', stream);
+    const std::unique_ptr<char, void (*)(void*)> owned(buffer, std::free);
     const bool complete = length > 0 && buffer[length - 1] == '\n';
     // Only the end of the file ends the reading. A read error, or a line too
     // long for the memory there is (which getdelim reports without setting
-    // the error flag), must not pass for the end: the line-end rewrite would
-    // then copy a cut file over the whole one.
+    // the error flag), must not pass for the end: a copy made line by line
+    // would be cut short.
     const bool failed = length < 0 ? !feof_unlocked(stream) : !complete && ferror_unlocked(stream);
     if (failed)
         ThrowFileError(errno == ENOMEM ? "Allocation in ReadString: " : "ReadString: ");
-    if (length <= 0) {
-        line = std::string_view();
+    if (length <= 0)
         return false;
-    }
-    line = std::string_view(buffer, static_cast<size_t>(length));
-    return true;
-}
-
-bool CSioFile::ReadString(std::string& line)
-{
-    std::string_view raw;
-    if (!ReadRawLine(raw)) {
-        line.clear();
-        return false;
-    }
     try {
-        line.assign(WithoutLineEnd(raw));
+        line.assign(WithoutLineEnd(std::string_view(buffer, static_cast<size_t>(length))));
     } catch (const std::bad_alloc&) {
         errno = ENOMEM;
         ThrowFileError("Allocation in ReadString: ");

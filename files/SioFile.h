@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+// Lines on top of the file object. A request uses only WithoutLineEnd; the
+// rest is the file layer's general interface, covered by
+// tests/files/SioFile_test.cpp.
 class CSioFile : public CSFile {
 public:
     using CSFile::CSFile;
@@ -29,12 +32,4 @@ public:
             return line;
         return line.substr(0, n >= 2 && line[n - 2] == '\r' ? n - 2 : n - 1);
     }
-
-protected:
-    // The next line as it stands in the file, line end included, without a
-    // copy. False at the end of the file. Every line file reads into one
-    // buffer shared by all of them (the program has one thread and reads a
-    // line at a time), so the line is valid only until the next read of any
-    // file.
-    bool ReadRawLine(std::string_view& line);
 };

@@ -139,30 +139,6 @@ TEST(CSFile, LockRefusesOtherProcess)
     EXPECT_EQ(0, WEXITSTATUS(status)) << "the other process got the lock";
 }
 
-// Replaces the file being opened by another one, as a rename over it would.
-std::string ReplacementSource;
-void ReplaceFileBeforeLock(const char* path)
-{
-    CSFile::Rename(ReplacementSource.c_str(), path);
-}
-
-TEST(CSFile, OpenFailsWhenFileIsReplacedBeforeLock)
-{
-    TempDir dir;
-    const std::string file = dir / "f.ini";
-    ReplacementSource = dir / "new.ini";
-    WriteFile(file, "old");
-    WriteFile(ReplacementSource, "new");
-    BeforeOpenLock = ReplaceFileBeforeLock;
-    CSFile f;
-    const std::string raised = RaisedText([&] { f.Open(file.c_str(), OpenReadWrite, true); });
-    BeforeOpenLock = nullptr;
-    EXPECT_EQ(ErrorText("File open: ", EWOULDBLOCK), raised);
-    EXPECT_EQ(nullptr, f.GetStream());
-    EXPECT_EQ("new", ReadFile(file));
-    EXPECT_TRUE(f.Open(file.c_str(), OpenReadWrite));  // without the race it opens
-}
-
 TEST(CSFile, TransfersPositionsAndLength)
 {
     TempDir dir;

@@ -62,13 +62,14 @@ void Reap(pid_t child)
     ASSERT_EQ(child, ::waitpid(child, nullptr, 0));
 }
 
-TEST(WaitingOpen, LockHeldElsewhereIsWaitedForUpToASecond)
+TEST(WaitingOpen, LockHeldElsewhereIsWaitedForUpToTheLockWait)
 {
     TempDir dir;
     const std::string file = dir / "db.ini";
     WriteFile(file, "old");
+    const double wait = std::chrono::duration<double>(LockWait).count();
     struct Case { double held; bool opens; };
-    for (const Case& c : {Case{0.3, true}, Case{2.0, false}}) {
+    for (const Case& c : {Case{0.3 * wait, true}, Case{2.0 * wait, false}}) {
         const pid_t holder = HoldInChild(file, c.held);
         const auto began = std::chrono::steady_clock::now();
         CSFile f;
@@ -76,21 +77,21 @@ TEST(WaitingOpen, LockHeldElsewhereIsWaitedForUpToASecond)
         const int error = errno;
         const double waited = SecondsSince(began);
         if (c.opens) {
-            EXPECT_GE(waited, 0.2);
+            EXPECT_GE(waited, 0.2 * wait);
         } else {
             EXPECT_EQ(EWOULDBLOCK, error);
-            EXPECT_GE(waited, 0.9);
-            EXPECT_LT(waited, 1.8);
+            EXPECT_GE(waited, 0.9 * wait);
+            EXPECT_LT(waited, 1.8 * wait);
         }
         f.Close();
         Reap(holder);
     }
     // Without OpenWaitForLock the open never waits.
-    const pid_t holder = HoldInChild(file, 0.5);
+    const pid_t holder = HoldInChild(file, 0.5 * wait);
     const auto began = std::chrono::steady_clock::now();
     CSFile f;
     EXPECT_FALSE(f.Open(file.c_str(), OpenReadWrite));
-    EXPECT_LT(SecondsSince(began), 0.2);
+    EXPECT_LT(SecondsSince(began), 0.2 * wait);
     Reap(holder);
 }
 
@@ -103,7 +104,7 @@ TEST(WaitingOpen, FileRenamedOverThePathIsOpenedInstead)
     const std::string replacement = dir / "db.initmp";
     WriteFile(file, "old");
     WriteFile(replacement, "new");
-    const pid_t holder = HoldInChild(file, 0.3, replacement);
+    const pid_t holder = HoldInChild(file, 0.3 * std::chrono::duration<double>(LockWait).count(), replacement);
     CIniFile f;
     ASSERT_TRUE(f.OpenFile(file.c_str(), OpenReadWrite | OpenWaitForLock));
     EXPECT_EQ("new", f.Content());
