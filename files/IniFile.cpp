@@ -55,19 +55,22 @@ CIniFile::KeySearch CIniFile::Search(const std::string& section, const std::stri
     Load();
     const std::string_view text = content;
     // The first header of the section anywhere in the file, inside other
-    // bodies too.
-    size_t at = 0;
-    while (at < text.size() && !IsHeaderOf(LineAt(text, at), section))
-        at += LineAt(text, at).size();
-    if (at == text.size())
-        return {at, true, true};
+    // bodies too: each "[section" at the start of a line is looked at.
+    const std::string opening = "[" + section;
+    size_t at = text.find(opening);
+    while (at != std::string_view::npos && !((at == 0 || text[at - 1] == '\n') && IsHeaderOf(LineAt(text, at), section)))
+        at = text.find(opening, at + 1);
+    if (at == std::string_view::npos)
+        return {text.size(), true, true};
     // The body runs to the first empty line; a later header does not end it.
-    for (at += LineAt(text, at).size(); at < text.size(); at += LineAt(text, at).size()) {
-        const std::string_view line = WithoutLineEnd(LineAt(text, at));
-        if (line.empty())
+    for (at += LineAt(text, at).size(); at < text.size();) {
+        const std::string_view line = LineAt(text, at);
+        const std::string_view withoutEnd = WithoutLineEnd(line);
+        if (withoutEnd.empty())
             return {at, true, false};
-        if (IsKeyLine(line, key))
+        if (IsKeyLine(withoutEnd, key))
             return {at, false, false};
+        at += line.size();
     }
     return {at, true, false};
 }
