@@ -7,6 +7,20 @@
 #include <vector>
 #include <unistd.h>
 
+// A sanitizer build: its runtime makes file calls of its own before main, and
+// reserves far more address space than a limit for the program would allow.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool SanitizerBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool SanitizerBuild = true;
+#else
+constexpr bool SanitizerBuild = false;
+#endif
+#else
+constexpr bool SanitizerBuild = false;
+#endif
+
 // The full path of a command found on PATH (the program is started with execve,
 // which does not search); empty when there is none.
 inline std::string ToolPath(const std::string& name)
