@@ -85,6 +85,11 @@ TEST(ZephconfAdmin, SetPasswordFromStandardInputOpensTheWebFormToItAlone)
     for (const Case& c : cases) {
         Site site(c.crlf ? WithCrLf(FixtureIni()) : FixtureIni());
         ASSERT_EQ(0, ::chmod(site.ini.c_str(), c.mode));
+        // Run as root, the tool must not hand the web server's file to root.
+        const bool root = ::geteuid() == 0;
+        if (root) {
+            ASSERT_EQ(0, ::chown(site.ini.c_str(), 65534, 65534));
+        }
         ProgramAnswer answer = RunTool({"set-password", c.byFile ? site.ini : site.folder}, c.input);
 
         EXPECT_EQ(0, answer.status) << c.what << "\n" << answer.errors;
@@ -95,6 +100,12 @@ TEST(ZephconfAdmin, SetPasswordFromStandardInputOpensTheWebFormToItAlone)
                   ReadFile(site.ini))
             << c.what;
         EXPECT_EQ(c.mode, ModeOf(site.ini)) << c.what;
+        struct stat owner {};
+        ASSERT_EQ(0, ::stat(site.ini.c_str(), &owner));
+        if (root) {
+            EXPECT_EQ(65534u, owner.st_uid) << c.what;
+            EXPECT_EQ(65534u, owner.st_gid) << c.what;
+        }
         EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries()) << c.what;
 
         ProgramAnswer newPassword = SignIn(site, c.password);
