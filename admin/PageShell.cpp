@@ -3,6 +3,7 @@
 #include "admin/PageShell.h"
 
 #include "cgi/Output.h"
+#include "cgi/Version.h"
 
 std::string CurrentDBName;
 std::string AdminURL;
@@ -15,7 +16,7 @@ void EmitHttpHeader()
 void EmitVersionPage()
 {
     Emit("<HTML><BODY BGCOLOR=\"#ffffff\">\n<H2>The version of ZEP on this server is ");
-    Emit("5.31");
+    Emit(ProgramVersion);
     Emit(".</H2><br>\n</BODY></HTML>\n");
 }
 

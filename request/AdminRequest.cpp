@@ -8,21 +8,15 @@
 #include "admin/PageShell.h"
 #include "cgi/CgiForm.h"
 #include "cgi/Output.h"
+#include "config/DatabaseOpen.h"
 #include "config/ZEPHOnlineINI.h"
-#include "files/LineEndings.h"
-#include "request/AuthenticationLog.h"
-#include "request/DeferTermination.h"
+#include "files/DeferTermination.h"
 #include "request/PasswordCheck.h"
+#include "request/RequestLog.h"
 
 #include <strings.h>
 
 namespace {
-
-// OpenRead plus a bit that has no effect on opening; the file is read once
-// for its line ends and then opened again for reading and writing. Both opens
-// wait a moment for another request that holds the file.
-constexpr int FirstOpenMode = 0x81 | OpenWaitForLock;
-constexpr int SecondOpenMode = OpenReadWrite | OpenWaitForLock;
 
 // A database name names a folder beside the program, never a path elsewhere.
 bool IsDatabaseName(const std::string& name)
@@ -47,23 +41,15 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
 
     if (!IsDatabaseName(CurrentDBName))
         ShowErrorPage(ErrNoIniFile, record);
-    if (!record.OpenFile(iniPath.c_str(), FirstOpenMode))
+    switch (OpenAndLoadDatabase(record, iniPath)) {
+    case DatabaseOpen::Loaded:
+        break;
+    case DatabaseOpen::NotPresent:
         ShowErrorPage(ErrNoIniFile, record);
-    bool normalised;
-    {
-        // A web server's SIGTERM waits until the rewrite is complete or undone.
-        CDeferTermination deferred;
-        normalised = NormaliseLineEndings(record, iniPath);
-    }
-    if (!normalised) {
+    case DatabaseOpen::NoTemporaryFile:
         EmitTemporaryFileHeading();
         ExitRequest(1);
     }
-    // Between the two opens another request may have taken the file; nothing
-    // is loaded from a file that is not ours.
-    if (!record.OpenFile(iniPath.c_str(), SecondOpenMode))
-        ShowErrorPage(ErrNoIniFile, record);
-    record.LoadSettings();
     AdminURL = AdminUrlFor(record, programFileName);
 
     if (!form.HasField("act"))
@@ -75,7 +61,7 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
     if (!record.remoteAdmin)
         ShowErrorPage(ErrNoRemoteAdmin, record);
     if (!PasswordMatches(password, record.adminPassword)) {
-        LogAuthenticationFailure(CurrentDBName);
+        LogRequestEvent(RequestEvent::AuthenticationFailure, CurrentDBName);
         ShowErrorPage(ErrBadPassword, record);
     }
 
@@ -84,8 +70,11 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
     else if (strcasecmp(action.c_str(), "Configure") == 0) {
         // A SIGTERM that arrives during the update ends the process only once
         // the file holds the whole update (or, after a file error, the old
-        // content).
+        // content), and an update made is logged.
         CDeferTermination deferred;
         UpdateConfiguration(form, record);
+        // Reached only with the confirmation page: a refused form or a file
+        // error never returns here.
+        LogRequestEvent(RequestEvent::ConfigurationUpdated, CurrentDBName);
     }
 }

@@ -2,35 +2,15 @@
 // database, started by a web server once per request.
 #include "admin/PageShell.h"
 #include "cgi/Output.h"
+#include "cgi/ProcessSetup.h"
 #include "request/Dispatcher.h"
 
-#include <cerrno>
-#include <csignal>
-#include <fcntl.h>
 #include <new>
 #include <unistd.h>
 
-namespace {
-
-// The database's files are opened after the standard streams. A stream that
-// the starter left closed would hand its number to one of them, and what is
-// meant for the answer or the server's log would land in the database's file.
-void OpenMissingStandardStreams()
-{
-    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
-        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF)
-            ::open("/dev/null", O_RDWR);  // the lowest free number: this one
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
-    OpenMissingStandardStreams();
-    // A write beyond the file-size limit must fail with an error that the file
-    // layer answers by putting the file back, not kill the request part-way
-    // through a rewrite (which leaves stray bytes at the end of the file).
-    std::signal(SIGXFSZ, SIG_IGN);
+    PrepareProcess();
     int status = 1;
     try {
         status = RunRequest(argc > 0 ? argv[0] : nullptr);

@@ -77,9 +77,13 @@ describe('through lighttpd', () => {
   test('a Configure POST rewrites the file exactly as the program alone does', async () => {
     const fields = configureFields();
     const body = formBody(fields);
+    const logStart = logSize();
     const { alone, served } = await compareWithProgram({ method: 'POST', body });
     assert.equal(alone.status, 0);
     assert.match(served.body, /Your database configuration file has been updated!/);
+    // The update leaves one line in the server's log, with the client's address.
+    assert.match(await loggedSince(logStart, true),
+      new RegExp(`^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ zephconf: configuration updated for database "${DB}" from 127\\.0\\.0\\.1\\n$`));
     const after = readIni(dbFile);
     assert.equal(after, alone.ini);
     assert.notEqual(after, demoIni);

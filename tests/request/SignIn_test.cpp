@@ -1,6 +1,6 @@
 // Who gets past the administration password, and the one line that a refused
 // password leaves in the web server's error log.
-#include "request/AuthenticationLog.h"
+#include "request/RequestLog.h"
 #include "request/PasswordCheck.h"
 #include "support/RunProgram.h"
 #include "support/Site.h"
@@ -59,7 +59,7 @@ TEST(SignIn, EmptyOrMissingStoredPasswordLetsNobodyIn)
     }
 }
 
-TEST(AuthenticationLog, EscapesEveryByteThatCouldForgeALine)
+TEST(RequestLog, EscapesEveryByteThatCouldForgeALine)
 {
     struct Case { std::string text, escaped; };
     const Case cases[] = {
@@ -76,25 +76,31 @@ TEST(AuthenticationLog, EscapesEveryByteThatCouldForgeALine)
         EXPECT_EQ(c.escaped, EscapeForLog(c.text)) << testing::PrintToString(c.text);
 }
 
-TEST(AuthenticationLog, LineNamesTimeDatabaseAndAddress)
+TEST(RequestLog, LineNamesTimeEventDatabaseAndAddress)
 {
     const std::time_t when = 1796906209;  // 2026-12-10 12:36:49 UTC
-    struct Case { std::string name; const char* address; std::string line; };
+    const RequestEvent failure = RequestEvent::AuthenticationFailure;
+    const RequestEvent update = RequestEvent::ConfigurationUpdated;
+    struct Case { RequestEvent event; std::string name; const char* address; std::string line; };
     const Case cases[] = {
-        {"shop", "192.0.2.7",
+        {failure, "shop", "192.0.2.7",
          "2026-12-10T12:36:49Z zephconf: authentication failure for database \"shop\" from 192.0.2.7\n"},
-        {"sh\"op\t", "2001:db8::1",
+        {failure, "sh\"op\t", "2001:db8::1",
          "2026-12-10T12:36:49Z zephconf: authentication failure for database \"sh\\x22op\\x09\" from 2001:db8::1\n"},
-        {"shop", nullptr,
+        {failure, "shop", nullptr,
          "2026-12-10T12:36:49Z zephconf: authentication failure for database \"shop\" from unknown\n"},
-        {"shop", "", "2026-12-10T12:36:49Z zephconf: authentication failure for database \"shop\" from unknown\n"},
-        {"a\nb", "192.0.2.7\n2026",
+        {failure, "shop", "", "2026-12-10T12:36:49Z zephconf: authentication failure for database \"shop\" from unknown\n"},
+        {failure, "a\nb", "192.0.2.7\n2026",
          "2026-12-10T12:36:49Z zephconf: authentication failure for database \"a\\x0ab\" from 192.0.2.7\\x0a2026\n"},
+        {update, "shop", "192.0.2.7",
+         "2026-12-10T12:36:49Z zephconf: configuration updated for database \"shop\" from 192.0.2.7\n"},
+        {update, "a\nb\"", "",
+         "2026-12-10T12:36:49Z zephconf: configuration updated for database \"a\\x0ab\\x22\" from unknown\n"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.line, AuthenticationFailureLine(when, c.name, c.address));
+        EXPECT_EQ(c.line, RequestLogLine(when, c.event, c.name, c.address));
     EXPECT_EQ("1970-01-01T00:00:00Z zephconf: authentication failure for database \"\" from unknown\n",
-              AuthenticationFailureLine(0, "", nullptr));
+              RequestLogLine(0, failure, "", nullptr));
 }
 
 // The seconds since 1970 of a line's leading YYYY-MM-DDTHH:MM:SSZ, or -1.

@@ -1,5 +1,5 @@
 // DeferTermination.cpp: blocking the termination signals around a file change.
-#include "request/DeferTermination.h"
+#include "files/DeferTermination.h"
 
 #include <initializer_list>
 

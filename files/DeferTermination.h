@@ -1,5 +1,5 @@
-// DeferTermination.h: holds back the signals with which a web server ends a CGI
-// program (the browser went away, the request took too long) while the
+// DeferTermination.h: holds back the signals that end a process (a web server
+// ending a CGI program whose browser went away, Ctrl-C at a terminal) while the
 // database's file is being changed, so that no change is cut off part-way.
 #pragma once
 

@@ -1,5 +1,6 @@
-// AuthenticationLog.cpp: the failed sign-in line on standard error.
-#include "request/AuthenticationLog.h"
+// RequestLog.cpp: the refused sign-in and changed configuration lines on
+// standard error.
+#include "request/RequestLog.h"
 
 #include "cgi/Output.h"
 
@@ -23,23 +24,26 @@ std::string EscapeForLog(std::string_view text)
     return escaped;
 }
 
-std::string AuthenticationFailureLine(std::time_t now, std::string_view dbName, const char* remoteAddr)
+std::string RequestLogLine(std::time_t now, RequestEvent event, std::string_view dbName,
+                           const char* remoteAddr)
 {
     struct tm utc {};
     gmtime_r(&now, &utc);
     char when[32];
     std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    const char* what = event == RequestEvent::AuthenticationFailure ? "authentication failure"
+                                                                    : "configuration updated";
     const bool addressKnown = remoteAddr != nullptr && remoteAddr[0] != '\0';
-    return std::string(when) + " zephconf: authentication failure for database \"" + EscapeForLog(dbName) +
+    return std::string(when) + " zephconf: " + what + " for database \"" + EscapeForLog(dbName) +
            "\" from " + (addressKnown ? EscapeForLog(remoteAddr) : std::string("unknown")) + "\n";
 }
 
-void LogAuthenticationFailure(const std::string& dbName)
+void LogRequestEvent(RequestEvent event, const std::string& dbName)
 {
-    const std::string line = AuthenticationFailureLine(std::time(nullptr), dbName, std::getenv("REMOTE_ADDR"));
+    const std::string line = RequestLogLine(std::time(nullptr), event, dbName, std::getenv("REMOTE_ADDR"));
     // The whole line in one write, not through a buffered stream that could
     // hand it over in pieces, between which the server could copy the lines
-    // of other requests into the same log. Without a log the refusal itself
+    // of other requests into the same log. Without a log the answer itself
     // still goes out.
     WriteFully(STDERR_FILENO, line);
 }

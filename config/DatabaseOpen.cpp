@@ -1,0 +1,36 @@
+// DatabaseOpen.cpp: open, normalise, reopen and load a database's file.
+#include "config/DatabaseOpen.h"
+
+#include "config/ZEPHOnlineINI.h"
+#include "files/DeferTermination.h"
+#include "files/LineEndings.h"
+
+namespace {
+
+// OpenRead plus a bit that has no effect on opening; the file is read once
+// for its line ends and then opened again for reading and writing. Both opens
+// wait a moment for another process that holds the file.
+constexpr int FirstOpenMode = 0x81 | OpenWaitForLock;
+constexpr int SecondOpenMode = OpenReadWrite | OpenWaitForLock;
+
+}  // namespace
+
+DatabaseOpen OpenAndLoadDatabase(CZEPHOnlineINI& record, const std::string& iniPath)
+{
+    if (!record.OpenFile(iniPath.c_str(), FirstOpenMode))
+        return DatabaseOpen::NotPresent;
+    bool normalised;
+    {
+        // A SIGTERM waits until the rewrite is complete or undone.
+        CDeferTermination deferred;
+        normalised = NormaliseLineEndings(record, iniPath);
+    }
+    if (!normalised)
+        return DatabaseOpen::NoTemporaryFile;
+    // Between the two opens another process may have taken the file; nothing
+    // is loaded from a file that is not ours.
+    if (!record.OpenFile(iniPath.c_str(), SecondOpenMode))
+        return DatabaseOpen::NotPresent;
+    record.LoadSettings();
+    return DatabaseOpen::Loaded;
+}

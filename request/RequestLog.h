@@ -1,0 +1,30 @@
+// RequestLog.h: the lines a request leaves on standard error, which web servers
+// keep in their error log: a refused password, so that tools watching that log
+// can ban an address that keeps guessing, and a changed configuration, so that
+// the administrator can tell when and from where the configuration changed.
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <string_view>
+
+enum class RequestEvent {
+    AuthenticationFailure,  // "authentication failure"
+    ConfigurationUpdated,   // "configuration updated"
+};
+
+// `text` with every byte outside printable ASCII, and every '"' and '\', written
+// as \xHH (lower-case hex): a logged value can neither end its line nor close
+// its quotes, so no request can forge a line of the log.
+std::string EscapeForLog(std::string_view text);
+
+// "TIME zephconf: EVENT for database "NAME" from ADDR\n", TIME being `now` in
+// UTC as YYYY-MM-DDTHH:MM:SSZ and ADDR `remoteAddr`, or "unknown" when that is
+// missing or empty. The server may copy the line into its log without a time
+// of its own, so the line carries one. No password ever goes into it.
+std::string RequestLogLine(std::time_t now, RequestEvent event, std::string_view dbName,
+                           const char* remoteAddr);
+
+// Writes the event's line for `dbName`, the current time and REMOTE_ADDR to
+// standard error in one write.
+void LogRequestEvent(RequestEvent event, const std::string& dbName);
