@@ -13,7 +13,8 @@ import { after, afterEach, beforeEach, describe, test } from 'node:test';
 import { formControls, submittedFields } from '../e2e/lib/form.mjs';
 import { acceptsGzip, assertProtected, protectiveHeaderLines } from '../e2e/lib/headers.mjs';
 import {
-  formBody, freshDatabase, httpRequest, iniPathOf, readIni, runProgramAlone, siteDir, withIniValue, workDir,
+  adminPassword as demoPassword, formBody, freshDatabase, httpRequest, iniPathOf, readIni, runProgramAlone, siteDir,
+  withIniValue, workDir,
 } from '../e2e/lib/site.mjs';
 
 const cgiBin = path.join(siteDir, 'cgi-bin');
@@ -111,7 +112,7 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withCg
     const example = 'pkgexample';
     layOutDatabase(example, exampleIni);
     try {
-      for (const password of [undefined, '', 'demo-admin']) {
+      for (const password of [undefined, '', demoPassword]) {
         const withPassword = password === undefined ? {} : { password };
         for (const fields of [
           { DBName: example, ...withPassword, act: 'entrance' },
