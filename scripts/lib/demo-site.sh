@@ -4,6 +4,7 @@
 
 DEMO_MARKER=.zeph-demo-site
 DEMO_SERVER_PID=
+DEMO_NOTE_MARKER='<!-- demo site: sign-in note -->'
 
 # demo_site_source: the checked-in demo files.
 demo_site_source() { printf '%s/demo\n' "$(project_root)"; }
@@ -28,8 +29,23 @@ lay_out_demo_site() {
   [ -x "$site/cgi-bin/zephconf" ] || die "the install rules did not put zephconf into cgi-bin/"
   cp -R "$source/htdocs" "$site/htdocs"
   cp -R "$source/members" "$site/cgi-bin/members"
+  add_demo_sign_in_note "$site/htdocs/index.html" "$site/cgi-bin/members/members.ini"
   sed -e "s|@SITE@|$site|g" -e "s|@PORT@|$port|g" "$source/lighttpd.conf.in" > "$site/lighttpd.conf"
   lighttpd -tt -f "$site/lighttpd.conf" >/dev/null || die "lighttpd refuses $site/lighttpd.conf"
+}
+
+# add_demo_sign_in_note PAGE INI: the demo site's sign-in page alone names the
+# demo database and its password, in place of the marker line; the pages in
+# demo/htdocs, which the package installs and the README has copied to a real
+# server, name no password.
+add_demo_sign_in_note() {
+  local page=$1 ini=$2 password
+  password=$(sed -n 's/^Administration password=//p' "$ini")
+  [ "$(grep -cxF "$DEMO_NOTE_MARKER" "$page")" = 1 ] || die "$page has no line $DEMO_NOTE_MARKER"
+  NOTE="<p class=\"note\">The demo database is <b>members</b>; its administration password is <b>$password</b>.</p>" \
+    awk -v marker="$DEMO_NOTE_MARKER" '$0 == marker { print ENVIRON["NOTE"]; next } { print }' \
+    "$page" > "$page.new"
+  mv "$page.new" "$page"
 }
 
 # port_in_use PORT: true when something accepts connections on 127.0.0.1:PORT.

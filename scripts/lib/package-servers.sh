@@ -51,11 +51,33 @@ replace_line() {
   mv "$file.new" "$file"
 }
 
+# server_start NAME DIR PORT: lays out the server NAME (apache-VARIANT, nginx or
+# lighttpd) in DIR and starts it on 127.0.0.1:PORT.
+server_start() {
+  local name=$1 dir=$2 port=$3
+  case $name in
+    apache-*) apache_lay_out "$dir" "$port" "${name#apache-}" && apache_start "$dir" "$port" ;;
+    nginx) nginx_lay_out "$dir" "$port" && nginx_start "$dir" "$port" ;;
+    lighttpd) lighttpd_lay_out "$dir" "$port" && lighttpd_start "$dir" "$port" ;;
+    *) say "no server $name"; return 1 ;;
+  esac
+}
+
+# server_stop: stops the servers that server_start started, and what they left.
+server_stop() {
+  stop_servers
+  remove_fcgiwrap_socket
+}
+
+# Each server compresses HTML, as Debian's Apache and nginx do by default, so
+# that the package's configurations are seen to keep the program's answers
+# out of it.
+
 # apache_lay_out DIR PORT VARIANT: a copy of /etc/apache2 in DIR/conf, as
 # enabled there, that listens on 127.0.0.1:PORT only. VARIANT: cgid (as it is:
 # cgid with the event MPM), cgid-scriptalias (without Debian's serve-cgi-bin.conf,
 # so that the package's own ScriptAlias applies), cgi (the prefork MPM with
-# mod_cgi instead) or none (no CGI module).
+# mod_cgi instead), noheaders (without mod_headers) or none (no CGI module).
 apache_lay_out() {
   local dir=$1 port=$2 variant=$3 mods=$1/conf/mods-enabled
   rm -rf "$dir"
@@ -68,6 +90,10 @@ apache_lay_out() {
   replace_line "$dir/conf/sites-available/000-default.conf" '^<VirtualHost \*:80>$' "<VirtualHost *:$port>" \
     || return 1
   [ -e "$mods/cgid.load" ] || { say "cgid is not enabled in /etc/apache2"; return 1; }
+  local file
+  for file in "$dir"/conf/mods-available/{filter,deflate}.*; do
+    [ -e "$mods/${file##*/}" ] || ln -s "../mods-available/${file##*/}" "$mods/"
+  done
   case $variant in
     cgid) ;;
     cgid-scriptalias) rm "$dir/conf/conf-enabled/serve-cgi-bin.conf" ;;
@@ -76,7 +102,9 @@ apache_lay_out() {
       ln -s ../mods-available/mpm_prefork.load ../mods-available/mpm_prefork.conf \
         ../mods-available/cgi.load "$mods/"
       ;;
+    noheaders) rm -f "$mods"/headers.load ;;
     none) rm -f "$mods"/cgid.* "$mods"/cgi.load ;;
+    *) say "no Apache variant $variant"; return 1 ;;
   esac
 }
 
@@ -130,6 +158,7 @@ http {
   include mime.types;
   default_type application/octet-stream;
   access_log $dir/log/access.log;
+  gzip on;
   client_body_temp_path $tmp/body;
   fastcgi_temp_path $tmp/fastcgi;
   proxy_temp_path $tmp/proxy;
@@ -177,15 +206,22 @@ remove_fcgiwrap_socket() {
 
 # lighttpd_lay_out DIR PORT: Debian's lighttpd.conf, with the modules enabled
 # in /etc/lighttpd, listening on 127.0.0.1:PORT only (no IPv6 socket on all
-# addresses) and with its own error log and pid file in DIR. The breakage log
-# stays where the package's configuration puts it.
+# addresses), with its own error log, pid file and compression cache in DIR,
+# and compressing HTML. The breakage log stays where the package's
+# configuration puts it.
 lighttpd_lay_out() {
   local dir=$1 port=$2 conf=$1/lighttpd.conf
   rm -rf "$dir"
-  mkdir -p "$dir/log" "$dir/run"
+  mkdir -p "$dir/log" "$dir/run" "$dir/compress"
   # lighttpd opens its logs as its user, as it does in Debian's /var/log/lighttpd.
-  chown www-data:www-data "$dir/log"
+  chown www-data:www-data "$dir/log" "$dir/compress"
   cp /etc/lighttpd/lighttpd.conf "$conf"
+  cat >> "$conf" <<EOF
+server.modules += ( "mod_deflate" )
+deflate.mimetypes = ( "text/html" )
+deflate.allowed-encodings = ( "gzip", "deflate" )
+deflate.cache-dir = "$dir/compress"
+EOF
   replace_line "$conf" '^server\.port += 80$' "server.port = $port
 server.bind = \"127.0.0.1\"" || return 1
   replace_line "$conf" '^server\.errorlog += ' "server.errorlog = \"$dir/log/error.log\"" || return 1

@@ -6,6 +6,7 @@ import path from 'node:path';
 import { beforeEach, describe, test } from 'node:test';
 
 import { formControls, submittedFields } from './lib/form.mjs';
+import { acceptsGzip, assertProtected } from './lib/headers.mjs';
 import {
   adminPassword, demoIni, fixtureIni, formBody, freshDatabase, httpRequest, iniValue, readIni,
   runProgramAlone, siteDir,
@@ -14,14 +15,16 @@ import {
 const DB = 'httpcheck';
 
 // Sends the request both ways and checks that lighttpd delivered exactly the
-// program's page: its header became the HTTP content type, its body is unchanged.
+// program's page: its header became the HTTP content type, its body is unchanged,
+// with the protective headers of the site's configuration added.
 // lighttpd answers 200 whatever the program's exit status.
 async function compareWithProgram(request) {
   const alone = runProgramAlone({ ...request, dbName: DB, ini: readIni(dbFile) });
-  const served = await httpRequest(request);
+  const served = await httpRequest({ ...request, headers: acceptsGzip });
   assert.equal(alone.header, 'Content-type: text/html');
   assert.equal(served.status, 200);
   assert.equal(served.contentType, 'text/html');
+  assertProtected(served, `${request.method ?? 'GET'} ${request.query ?? request.body ?? ''}`);
   assert.equal(served.body, alone.body);
   return { alone, served };
 }

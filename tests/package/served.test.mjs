@@ -1,31 +1,38 @@
 // served.test.mjs: the installed package behind one web server, which
 // scripts/test-package has started: the program's pages compared with the program
-// run alone, the packaged sign-in and help pages, everything else under /cgi-bin/
-// refused, and the wrong and right passwords whose log lines fail2ban must tell
-// apart. ZEPH_PACKAGE_CGI=none checks a server without a CGI module instead.
+// run alone, with the protective headers and uncompressed, the packaged sign-in
+// and help pages, everything else under /cgi-bin/ refused, the example database
+// opening nothing as shipped, and the wrong and right passwords whose log lines
+// fail2ban must tell apart. ZEPH_PACKAGE_CGI=none checks a server where the
+// program must not run (no CGI module, or no mod_headers) instead.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { after, afterEach, beforeEach, describe, test } from 'node:test';
 
 import { formControls, submittedFields } from '../e2e/lib/form.mjs';
+import { acceptsGzip, assertProtected, protectiveHeaderLines } from '../e2e/lib/headers.mjs';
 import {
-  formBody, freshDatabase, httpRequest, iniPathOf, readIni, runProgramAlone, siteDir, workDir,
+  adminPassword as demoPassword, formBody, freshDatabase, httpRequest, iniPathOf, readIni, runProgramAlone, siteDir,
+  withIniValue, workDir,
 } from '../e2e/lib/site.mjs';
 
 const cgiBin = path.join(siteDir, 'cgi-bin');
 const withCgi = process.env.ZEPH_PACKAGE_CGI !== 'none';
-// The database the README has the administrator copy from the package's examples.
+// The database the README has the administrator copy from the package's
+// examples, which has no administration password, and the copy whose owner
+// has set one.
 const exampleIni = readIni('/usr/share/doc/zephconf/examples/members/members.ini');
-const adminPassword = /^Administration password=(.*)$/m.exec(exampleIni)[1];
+const adminPassword = 'pkg-Check-7';
+const ownedIni = withIniValue(exampleIni, 'Administration', 'Administration password', adminPassword);
 const webUid = Number(process.env.ZEPH_PACKAGE_UID);
 const webGid = Number(process.env.ZEPH_PACKAGE_GID);
 const DB = 'pkgcheck';
 
 // A database beside the program, laid out as the README says: folder and file
 // owned by the web server's user, and by nobody else.
-function layOutDatabase(dbName) {
-  const file = freshDatabase(dbName, exampleIni);
+function layOutDatabase(dbName, content = ownedIni) {
+  const file = freshDatabase(dbName, content);
   fs.chownSync(path.dirname(file), webUid, webGid);
   fs.chmodSync(path.dirname(file), 0o700);
   fs.chownSync(file, webUid, webGid);
@@ -37,19 +44,27 @@ function removeDatabase(dbName) {
   fs.rmSync(path.join(cgiBin, dbName), { recursive: true, force: true });
 }
 
-// The request sent through the server and given to the program alone, on a copy
-// of the database as it is now: the server must deliver the program's page
-// unchanged and leave the file as the program alone leaves its copy.
+// The request sent through the server, from a client that takes compressed
+// answers, and given to the program alone, on a copy of the database as it is
+// now: the server must deliver the program's page unchanged, uncompressed and
+// with the protective headers, and leave the file as the program alone leaves
+// its copy.
 async function servedAsAlone(request, dbName = DB) {
   const alone = runProgramAlone({ ...request, dbName, ini: readIni(iniPathOf(dbName)) });
-  const served = await httpRequest(request);
+  const served = await httpRequest({ ...request, headers: acceptsGzip });
   assert.equal(alone.header, 'Content-type: text/html');
   assert.equal(served.status, 200);
   assert.equal(served.contentType, 'text/html');
+  assertProtected(served, `${request.method ?? 'GET'} ${request.query ?? request.body ?? ''}`);
   assert.equal(served.body, alone.body);
   assert.equal(readIni(iniPathOf(dbName)), alone.ini);
   return served.body;
 }
+
+// The refused passwords sent through the server from 127.0.0.1, each a line in
+// its log: scripts/test-package has fail2ban's filter find exactly these.
+let refusedPasswords = 0;
+after(() => { fs.writeFileSync(path.join(workDir, 'refused-passwords'), `${refusedPasswords}\n`); });
 
 // The action of the page's first form.
 function formAction(page) {
@@ -75,6 +90,43 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withCg
   test('the version page', async () => {
     const page = await servedAsAlone({ query: 'act=version' });
     assert.match(page, /The version of ZEP on this server is 5\.31\./);
+  });
+
+  test('the form page: protective headers, not compressed, where the server compresses HTML', async () => {
+    const form = await httpRequest({
+      method: 'POST', body: formBody({ DBName: DB, password: adminPassword, act: 'entrance' }), headers: acceptsGzip,
+    });
+    assert.match(form.body, /Administration Page/);
+    assertProtected(form, 'the form page');
+    // The server does compress HTML for this client: its absence above is the
+    // configuration's doing.
+    const signIn = await httpRequest({ urlPath: '/zephconf/', headers: acceptsGzip });
+    assert.equal(signIn.status, 200);
+    assert.match(signIn.headers['content-encoding'] ?? '', /^(gzip|deflate)$/, 'the sign-in page is compressed');
+    fs.writeFileSync(path.join(workDir, 'headers.txt'),
+      [...protectiveHeaderLines(form), `(the sign-in page: Content-Encoding: ${signIn.headers['content-encoding']})`]
+        .join('\n') + '\n');
+  });
+
+  test('the example database as shipped opens nothing: every password refused', async () => {
+    const example = 'pkgexample';
+    layOutDatabase(example, exampleIni);
+    try {
+      for (const password of [undefined, '', demoPassword]) {
+        const withPassword = password === undefined ? {} : { password };
+        for (const fields of [
+          { DBName: example, ...withPassword, act: 'entrance' },
+          { DBName: example, ...withPassword, act: 'Configure', iteminfo: 'Name', previtem: 'Name', StatSub: 'taken' },
+        ]) {
+          const page = await servedAsAlone({ method: 'POST', body: formBody(fields) }, example);
+          refusedPasswords += 1;
+          assert.match(page, /Bad password\./, JSON.stringify(fields));
+          assert.equal(readIni(iniPathOf(example)), exampleIni);
+        }
+      }
+    } finally {
+      removeDatabase(example);
+    }
   });
 
   test('the sign-in page at /zephconf/ posts to the program, which answers with the form', async () => {
@@ -173,15 +225,16 @@ describe(`passwords through ${process.env.ZEPH_PACKAGE_SERVER}, for fail2ban`, {
       ...refused.map((fields) => [fields, /Bad password\./]),
       ...accepted.map((fields) => [fields, /Administration Page/]),
     ]) {
-      const answer = await httpRequest({ method: 'POST', body: formBody(fields) });
+      const answer = await httpRequest({ method: 'POST', body: formBody(fields), headers: acceptsGzip });
       assert.equal(answer.status, 200);
       assert.match(answer.body, heading, JSON.stringify(fields));
+      assertProtected(answer, JSON.stringify(fields));
     }
-    fs.writeFileSync(path.join(workDir, 'refused-passwords'), `${refused.length}\n`);
+    refusedPasswords += refused.length;
   });
 });
 
-describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER} without a CGI module`, { skip: withCgi }, () => {
+describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}, where the program must not run`, { skip: withCgi }, () => {
   test('the program is neither run nor sent as a file; the pages are served', async () => {
     const answer = await httpRequest({ query: 'act=version' });
     assert.ok([403, 404].includes(answer.status), `status ${answer.status}`);

@@ -51,19 +51,22 @@ export function formBody(fields) {
   return new URLSearchParams(fields).toString();
 }
 
-// Sends a request to lighttpd: { method, query, body } -> { status, contentType, body }.
+// Sends a request to the server: { method, query, body, headers } -> { status,
+// contentType, headers, rawHeaders, body }; headers and rawHeaders as Node gives
+// them (names in lower case, repeats joined; names and values as sent).
 // The body is kept as latin1 text so that every byte compares one to one. Each
 // request has a connection of its own, as from a client of its own: a kept-alive
 // connection that the server closed while this process was busy would fail a
 // POST. A client that gives up after timeoutMs rejects with a TimeoutError.
 export function httpRequest({
-  method = 'GET', urlPath = '/cgi-bin/zephconf', query = '', body, timeoutMs = RequestTimeoutMs,
+  method = 'GET', urlPath = '/cgi-bin/zephconf', query = '', body, headers: extraHeaders = {},
+  timeoutMs = RequestTimeoutMs,
 }) {
   const url = baseUrl + urlPath + (query ? `?${query}` : '');
   const signal = AbortSignal.timeout(timeoutMs);
   const content = body === undefined ? undefined : Buffer.from(body);
-  const headers = content === undefined ? {}
-    : { 'content-type': 'application/x-www-form-urlencoded', 'content-length': content.length };
+  const headers = content === undefined ? { ...extraHeaders }
+    : { ...extraHeaders, 'content-type': 'application/x-www-form-urlencoded', 'content-length': content.length };
   return new Promise((resolve, reject) => {
     const fail = (error) => reject(signal.aborted ? signal.reason : error);
     const request = http.request(url, { method, headers, agent: false, signal }, (answer) => {
@@ -72,6 +75,8 @@ export function httpRequest({
       answer.on('end', () => resolve({
         status: answer.statusCode,
         contentType: answer.headers['content-type'] ?? null,
+        headers: answer.headers,
+        rawHeaders: answer.rawHeaders,
         body: Buffer.concat(chunks).toString('latin1'),
       }));
       answer.on('error', fail);
