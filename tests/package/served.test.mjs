@@ -3,9 +3,12 @@
 // run alone, with the protective headers and uncompressed, the packaged sign-in
 // and help pages, everything else under /cgi-bin/ refused, the example database
 // opening nothing as shipped, and the wrong and right passwords whose log lines
-// fail2ban must tell apart. ZEPH_PACKAGE_CGI=none checks a server where the
-// program must not run (no CGI module, or no mod_headers) instead.
+// fail2ban must tell apart. The databases are the package's example, laid out
+// as the README says and given a password with the installed zephconf-admin.
+// ZEPH_PACKAGE_CGI=none checks a server where the program must not run (no CGI
+// module, or no mod_headers) instead.
 import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import { after, afterEach, beforeEach, describe, test } from 'node:test';
@@ -13,30 +16,47 @@ import { after, afterEach, beforeEach, describe, test } from 'node:test';
 import { formControls, submittedFields } from '../e2e/lib/form.mjs';
 import { acceptsGzip, assertProtected, protectiveHeaderLines } from '../e2e/lib/headers.mjs';
 import {
-  adminPassword as demoPassword, formBody, freshDatabase, httpRequest, iniPathOf, readIni, runProgramAlone, siteDir,
-  withIniValue, workDir,
+  adminPassword as demoPassword, formBody, freshDatabase, httpRequest, iniPathOf, iniValue, readIni, runProgramAlone,
+  siteDir, workDir,
 } from '../e2e/lib/site.mjs';
 
 const cgiBin = path.join(siteDir, 'cgi-bin');
 const withCgi = process.env.ZEPH_PACKAGE_CGI !== 'none';
 // The database the README has the administrator copy from the package's
-// examples, which has no administration password, and the copy whose owner
-// has set one.
+// examples, which has no administration password, and the password that its
+// owner then sets with the shell tool (scripts/test-package checks that its
+// server's log never holds it).
 const exampleIni = readIni('/usr/share/doc/zephconf/examples/members/members.ini');
-const adminPassword = 'pkg-Check-7';
-const ownedIni = withIniValue(exampleIni, 'Administration', 'Administration password', adminPassword);
+const adminTool = '/usr/sbin/zephconf-admin';
+const adminPassword = process.env.ZEPH_PACKAGE_PASSWORD;
+if (!adminPassword) throw new Error('ZEPH_PACKAGE_PASSWORD is not set: run the tests with scripts/test-package');
 const webUid = Number(process.env.ZEPH_PACKAGE_UID);
 const webGid = Number(process.env.ZEPH_PACKAGE_GID);
 const DB = 'pkgcheck';
 
-// A database beside the program, laid out as the README says: folder and file
-// owned by the web server's user, and by nobody else.
-function layOutDatabase(dbName, content = ownedIni) {
-  const file = freshDatabase(dbName, content);
+// The example beside the program under the name dbName, laid out as the README
+// says: folder and file owned by the web server's user, and by nobody else.
+function layOutExample(dbName) {
+  const file = freshDatabase(dbName, exampleIni);
   fs.chownSync(path.dirname(file), webUid, webGid);
   fs.chmodSync(path.dirname(file), 0o700);
   fs.chownSync(file, webUid, webGid);
   fs.chmodSync(file, 0o600);
+  return file;
+}
+
+// The example laid out, then given its password as the README says for
+// scripts: one line piped to zephconf-admin set-password. The tool says what it
+// set and never the value, and the file keeps its owner and mode.
+function layOutDatabase(dbName) {
+  const file = layOutExample(dbName);
+  const run = spawnSync(adminTool, ['set-password', path.dirname(file)], { input: `${adminPassword}\n`, encoding: 'utf8' });
+  assert.equal(run.status, 0, run.stderr);
+  assert.equal(run.stderr, '');
+  assert.equal(run.stdout, `administration password set for ${file}\n`);
+  const stat = fs.statSync(file);
+  assert.deepEqual([stat.uid, stat.gid, stat.mode & 0o7777], [webUid, webGid, 0o600], file);
+  assert.equal(iniValue(readIni(file), 'Administration', 'Administration password'), adminPassword);
   return file;
 }
 
@@ -64,7 +84,13 @@ async function servedAsAlone(request, dbName = DB) {
 // The refused passwords sent through the server from 127.0.0.1, each a line in
 // its log: scripts/test-package has fail2ban's filter find exactly these.
 let refusedPasswords = 0;
-after(() => { fs.writeFileSync(path.join(workDir, 'refused-passwords'), `${refusedPasswords}\n`); });
+// The databases of the Configures accepted through the server, one a line:
+// scripts/test-package finds one "configuration updated" line for each in its log.
+const configured = [];
+after(() => {
+  fs.writeFileSync(path.join(workDir, 'refused-passwords'), `${refusedPasswords}\n`);
+  fs.writeFileSync(path.join(workDir, 'configured'), configured.map((dbName) => `${dbName}\n`).join(''));
+});
 
 // The action of the page's first form.
 function formAction(page) {
@@ -110,7 +136,7 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withCg
 
   test('the example database as shipped opens nothing: every password refused', async () => {
     const example = 'pkgexample';
-    layOutDatabase(example, exampleIni);
+    layOutExample(example);
     try {
       for (const password of [undefined, '', demoPassword]) {
         const withPassword = password === undefined ? {} : { password };
@@ -175,6 +201,7 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withCg
     const confirmation = await servedAsAlone(
       { method: 'POST', urlPath: action, body: formBody(submittedFields(controls, adminPassword)) });
     assert.match(confirmation, /Your database configuration file has been updated!/);
+    configured.push(DB);
     const saved = readIni(iniPathOf(DB));
     assert.notEqual(saved, exampleIni);
     assert.match(saved, /^Stats subject=Weekly "top" members & <guests>$/m);
