@@ -36,39 +36,41 @@ bool WriteAllAt(int descriptor, const char* bytes, size_t count, off_t offset)
     return true;
 }
 
-std::string FolderOf(const std::string& path)
+// The folder and the name of a path.
+void Split(const std::string& path, std::string& folder, std::string& name)
 {
     const size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The path of the file itself: `path`, or for a symbolic link (or a chain of
-// them) the path of the file it names. Empty when that is not the file open
-// as `original`, or cannot be told.
-std::string FileBehind(const std::string& path, const struct stat& original, bool& linked)
+// them) the path of the file it names. Empty when it cannot be told.
+std::string FileBehind(const std::string& path, bool& linked)
 {
     struct stat named {};
     if (::lstat(path.c_str(), &named) != 0)
         return "";
     linked = S_ISLNK(named.st_mode);
     if (!linked)
-        return SameFile(named, original) ? path : "";
+        return path;
     char* resolved = ::realpath(path.c_str(), nullptr);
     if (resolved == nullptr)
         return "";
     std::string target = resolved;
     std::free(resolved);
-    struct stat behind {};
-    if (::lstat(target.c_str(), &behind) != 0 || !SameFile(behind, original))
-        return "";
     return target;
 }
 
+// The folder that holds the file, open; every later step goes through it by
+// name, so that a folder on the way swapped for a link meanwhile cannot send
+// the new file elsewhere.
 class Folder {
 public:
-    explicit Folder(const std::string& path) : descriptor(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    explicit Folder(const std::string& path)
+        : descriptor(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+    }
     ~Folder()
     {
         if (descriptor >= 0)
@@ -77,6 +79,21 @@ public:
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
     bool IsOpen() const { return descriptor >= 0; }
+    int Descriptor() const { return descriptor; }
+    // Whether `name` in this folder is the file `file` itself (not a link to it).
+    bool Holds(const std::string& name, const struct stat& file) const
+    {
+        struct stat named {};
+        return ::fstatat(descriptor, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(named, file);
+    }
+    // A symbolic link `name` that leads to `file`: it may be one of the links
+    // through which the file is reached, and is no temporary file to remove.
+    bool LinksTo(const std::string& name, const struct stat& file) const
+    {
+        struct stat named {}, behind {};
+        return ::fstatat(descriptor, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(named.st_mode)
+               && ::fstatat(descriptor, name.c_str(), &behind, 0) == 0 && SameFile(behind, file);
+    }
     // A file system that cannot sync a folder (EINVAL) keeps its names anyway.
     bool Sync() const { return ::fsync(descriptor) == 0 || errno == EINVAL; }
 
@@ -103,7 +120,7 @@ Replacement ReplaceThroughTemporaryFile(int current, const std::string& path, st
     if (original.st_nlink > 1)
         return Replacement::InPlace;
     bool linked = false;
-    const std::string file = FileBehind(path, original, linked);
+    const std::string file = FileBehind(path, linked);
     if (file.empty())
         return Replacement::InPlace;
     // Behind a link the file may lie in a folder this program may not
@@ -111,10 +128,21 @@ Replacement ReplaceThroughTemporaryFile(int current, const std::string& path, st
     const Replacement without = linked ? Replacement::InPlace : Replacement::NoTemporaryFile;
 
     // Without the folder the rename cannot be made durable.
-    Folder folder(FolderOf(file));
+    std::string folderPath, name;
+    Split(file, folderPath, name);
+    Folder folder(folderPath);
     if (!folder.IsOpen())
         return without;
-    CTemporaryFile temporary(file + "tmp");
+    // The folder opened is the one that holds the open file under its name,
+    // and its only name; any other (a folder on the way changed since, or a
+    // name given to the file meanwhile) is not ours to write in.
+    struct stat now {};
+    if (!folder.Holds(name, original) || ::fstat(current, &now) != 0 || now.st_nlink > 1)
+        return Replacement::InPlace;
+    const std::string temporaryName = name + "tmp";
+    if (folder.LinksTo(temporaryName, original))
+        return Replacement::InPlace;
+    CTemporaryFile temporary(folder.Descriptor(), temporaryName);
     struct stat status {};
     if (!temporary.Create(status))
         return without;
@@ -135,14 +163,14 @@ Replacement ReplaceThroughTemporaryFile(int current, const std::string& path, st
     const int old = ::fcntl(current, F_DUPFD_CLOEXEC, 0);
     if (old < 0)
         ThrowFileError("File open: ");
-    if (::dup2(descriptor, current) < 0) {
+    if (::dup3(descriptor, current, O_CLOEXEC) < 0) {
         const int error = errno;
         ::close(old);
         FailAfter("File open: ", error);
     }
-    if (::rename(temporary.Path().c_str(), file.c_str()) != 0) {
+    if (::renameat(folder.Descriptor(), temporaryName.c_str(), folder.Descriptor(), name.c_str()) != 0) {
         const int error = errno;
-        ::dup2(old, current);
+        ::dup3(old, current, O_CLOEXEC);
         ::close(old);
         FailAfter("File rename: ", error);
     }

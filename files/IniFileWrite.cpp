@@ -3,6 +3,7 @@
 #include "files/IniFile.h"
 
 #include "files/FileReplacement.h"
+#include "files/WholeFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -44,10 +45,17 @@ void CIniFile::Commit()
         errno = EBADF;
         ThrowFileError("File write: ");
     }
+    // A file that no request would read again is not written.
+    if (content.size() > MaxFileSize) {
+        errno = EFBIG;
+        ThrowFileError("File write: ");
+    }
+    // Copied now: once the file is replaced, nothing may fail.
+    std::string committed = content;
     // Buffered input belongs to the old file: dropped before the descriptor
     // may come to hold the new one.
     Seek(0, SEEK_SET);
     if (ReplaceThroughTemporaryFile(descriptor, path, content) != Replacement::Renamed)
         RewriteInPlace(descriptor, original, content);
-    original = content;
+    original.swap(committed);
 }

@@ -5,35 +5,38 @@
 #include <string>
 #include <sys/stat.h>
 
-// A temporary file that this process created itself, open and locked. Only
-// the holder of the database file's lock uses the temporary path, so whatever
-// stands there before is stale (a killed run's leftover) or planted (a link,
-// a pipe, a file someone holds open to read what is written into it): it is
-// removed, and the file is created anew, never opened. A directory, or a
-// regular file whose lock another process holds, is left alone, and then the
-// temporary file cannot be had.
+// A temporary file that this process created itself, open and locked, named
+// `name` in the folder open as `folder` (every step goes through that
+// descriptor, so a folder renamed or swapped for a link meanwhile cannot send
+// it elsewhere). Only the holder of the database file's lock uses the
+// temporary name, so whatever stands there before is stale (a killed run's
+// leftover) or planted (a link, a pipe, a file someone holds open to read
+// what is written into it): it is removed, and the file is created anew,
+// never opened. A directory, or a regular file whose lock another process
+// holds, is left alone, and then the temporary file cannot be had.
 //
-// The file is removed again when the object goes, unless Release said that
-// a rename gave it another name.
+// The file is removed again when the object goes, unless Release said that a
+// rename gave it another name.
 class CTemporaryFile {
 public:
-    explicit CTemporaryFile(std::string path);
+    CTemporaryFile(int folder, std::string name);
     ~CTemporaryFile();
     CTemporaryFile(const CTemporaryFile&) = delete;
     CTemporaryFile& operator=(const CTemporaryFile&) = delete;
 
-    // Clears the path and creates the file (mode 0600, our owner), locked;
+    // Clears the name and creates the file (mode 0600, our owner), locked;
     // `status` describes it. False when it cannot be had; nothing is left.
     bool Create(struct stat& status);
 
     int Descriptor() const { return descriptor; }
-    const std::string& Path() const { return path; }
+    const std::string& Name() const { return name; }
 
     // The rename gave the file the database's name: it is no longer ours to
     // remove, and its descriptor is the caller's.
     int Release();
 
 private:
-    std::string path;
+    int folder;
+    std::string name;
     int descriptor = -1;
 };

@@ -59,25 +59,26 @@ private:
     struct sigaction previous[std::size(TerminationSignals)];
 };
 
-// Reads from standard input until a line feed (kept), the end of the input,
-// or more than `limit` bytes.
-std::string ReadInput(size_t limit, bool oneLine)
+// Reads one line from standard input: up to a line feed (kept), the end of
+// the input, or more than `limit` bytes. A byte at a time, so that nothing
+// after the line is taken from a script's input, and an input that stays
+// open after the line (a terminal-less session) does not keep the tool
+// waiting.
+std::string ReadLine(size_t limit)
 {
-    std::string input;
-    char buffer[256];
-    while (input.size() <= limit) {
-        const ssize_t count = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    std::string line;
+    while (line.size() <= limit && (line.empty() || line.back() != '\n')) {
+        char byte;
+        const ssize_t count = ::read(STDIN_FILENO, &byte, 1);
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)
             throw CommandFailure(std::string("cannot read the password: ") + std::strerror(errno));
         if (count == 0)
             break;
-        input.append(buffer, static_cast<size_t>(count));
-        if (oneLine && input.back() == '\n')
-            break;
+        line += byte;
     }
-    return input;
+    return line;
 }
 
 std::string WithoutFinalLineFeed(std::string text)
@@ -98,7 +99,7 @@ std::string Checked(const std::string& password)
 std::string AskAtTerminal(const char* prompt)
 {
     WriteFully(STDERR_FILENO, prompt);
-    return Checked(WithoutFinalLineFeed(ReadInput(MaxPasswordBytes + 1, true)));
+    return Checked(WithoutFinalLineFeed(ReadLine(MaxPasswordBytes + 1)));
 }
 
 }  // namespace
@@ -119,7 +120,7 @@ std::string PasswordRefusal(const std::string& password)
 std::string ReadNewPassword()
 {
     if (!::isatty(STDIN_FILENO))
-        return Checked(WithoutFinalLineFeed(ReadInput(MaxPasswordBytes + 1, false)));
+        return Checked(WithoutFinalLineFeed(ReadLine(MaxPasswordBytes + 1)));
 
     CEchoOff echoOff;
     const std::string first = AskAtTerminal("New administration password: ");

@@ -10,7 +10,9 @@
 #include "tool/SettingChange.h"
 #include "tool/Status.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 
@@ -88,6 +90,14 @@ int Fail(const std::string& problem, int status)
     return status;
 }
 
+// Success, once what was said on standard output has been written out.
+int Done()
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return Fail(std::string("cannot write to standard output: ") + std::strerror(errno), 1);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -96,11 +106,11 @@ int main(int argc, char** argv)
     const std::string first = argc > 1 ? argv[1] : "";
     if (argc == 2 && first == "--help") {
         std::fputs(Help, stdout);
-        return 0;
+        return Done();
     }
     if (argc == 2 && first == "--version") {
         std::printf("zephconf-admin %s\n", ProgramVersion);
-        return 0;
+        return Done();
     }
     if (argc < 2)
         return Fail("no command given", 2);
@@ -123,5 +133,5 @@ int main(int argc, char** argv)
     } catch (const std::exception& failure) {
         return Fail(failure.what(), 1);
     }
-    return 0;
+    return Done();
 }

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -169,6 +172,87 @@ TEST(LinkedFile, ReplacedThroughTheFileItNames)
             EXPECT_FALSE(Exists(target + "tmp"));
         }
     }
+}
+
+// A file at the temporary path that the program may not even open (another
+// user's, mode 0): it cannot be a live temporary file, and is removed too.
+TEST(PlantedFiles, UnreadableFileIsRemovedToo)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to plant another user's file and drop to an unprivileged user";
+    const std::string start = StartingFile();
+    Site site(WithCrLf(start));
+    ASSERT_EQ(0, ::chmod(site.folder.c_str(), 0777));
+    ASSERT_EQ(0, ::chmod(site.ini.c_str(), 0666));
+    const std::string temporary = site.ini + "tmp";
+    WriteFile(temporary, "");
+    ASSERT_EQ(0, ::chmod(temporary.c_str(), 0));
+    ASSERT_EQ(0, ::chown(temporary.c_str(), 1, 1));  // another user's
+    ProgramRun run;
+    run.environment = {{"REQUEST_METHOD", "GET"}, {"QUERY_STRING", "DBName=shop&act=entrance&password=wrong"}};
+    run.argv0 = site.program;
+    run.wrapper = {ToolPath("setpriv"), "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+    const ProgramAnswer answer = RunZephconf(run);
+    EXPECT_EQ(1, answer.status);
+    EXPECT_NE(std::string::npos, answer.output.find(BadPassword)) << answer.output;
+    EXPECT_EQ(start, ReadFile(site.ini));
+    EXPECT_FALSE(Exists(temporary));
+}
+
+// The database file reached through a chain of links, one of which has the
+// temporary file's name beside the file: that link is part of the way to the
+// file and stays; the file is rewritten in place.
+TEST(LinkedFile, LinkOnTheWayWithTheTemporaryNameStays)
+{
+    const std::string start = StartingFile();
+    Site site(WithCrLf(start));
+    const std::string target = site.MoveBehindLink();
+    fs::remove(site.ini);
+    fs::create_symlink("shop.ini", target + "tmp");
+    fs::create_symlink("../real/shop.initmp", site.ini);
+    const ProgramAnswer answer = site.Get("DBName=shop&act=entrance&password=wrong");
+    EXPECT_EQ(1, answer.status);
+    EXPECT_NE(std::string::npos, answer.output.find(BadPassword)) << answer.output;
+    EXPECT_TRUE(fs::is_symlink(target + "tmp"));
+    EXPECT_EQ(start, ReadFile(site.ini));
+    EXPECT_EQ(start, ReadFile(target));
+}
+
+// The folder of the linked file swapped for a link to another folder while
+// the program is on its way to it (strace holds the program at its open of
+// the folder): nothing is created, replaced or removed in the other folder.
+TEST(LinkedFile, FolderSwappedMidwayIsNotWrittenIn)
+{
+    ASSERT_FALSE(ToolPath("strace").empty()) << "strace is missing";
+    const std::string start = StartingFile();
+    Site site(WithCrLf(start));
+    const std::string target = site.MoveBehindLink();
+    const std::string victim = site.dir / "victim";
+    fs::create_directory(victim);
+    WriteFile(victim + "/shop.ini", "victim\n");
+    WriteFile(victim + "/shop.initmp", "victim's own\n");
+    std::thread swap([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        fs::rename(site.dir / "real", site.dir / "real.moved");
+        fs::create_symlink(victim, site.dir / "real");
+    });
+    // The second openat of the request is its open of the file's folder.
+    const ProgramRun run = [&] {
+        ProgramRun r;
+        r.environment = {{"REQUEST_METHOD", "GET"}, {"QUERY_STRING", "DBName=shop&act=entrance&password=wrong"}};
+        r.argv0 = site.program;
+        r.wrapper = Strace({"-o", "/dev/null", "-e", "trace=openat", "-e", "inject=openat:delay_enter=1500000:when=2"});
+        return r;
+    }();
+    const ProgramAnswer answer = RunZephconf(run);
+    swap.join();
+    EXPECT_EQ(1, answer.status);
+    EXPECT_EQ("victim\n", ReadFile(victim + "/shop.ini"));
+    EXPECT_EQ("victim's own\n", ReadFile(victim + "/shop.initmp"));
+    const std::vector<std::string> victimEntries = {"shop.ini", "shop.initmp"};
+    EXPECT_EQ(victimEntries, FolderEntriesOf(victim));
+    const std::string moved = ReadFile(site.dir / "real.moved/shop.ini");
+    EXPECT_TRUE(moved == start || moved == WithCrLf(start)) << moved;
 }
 
 // A linked file whose folder the program may not write (the file itself it
