@@ -84,6 +84,9 @@ void WriteItemList(const std::string& text, ItemLayout layout, CZEPHOnlineINI& r
     // fields beyond the layout's are ignored and missing ones are empty. A
     // blank line is no item. The text ends at a NUL, as a C string would.
     std::string names, lengths, types;
+    names.reserve(text.size());  // no list is longer than the text
+    lengths.reserve(text.size());
+    types.reserve(current ? text.size() : 0);
     int itemCount = 0;
     for (LineCutter lines(text.c_str()); !lines.AtEnd() && itemCount < CZEPHOnlineINI::MaxItems;) {
         std::string_view line = lines.Next();

@@ -114,9 +114,8 @@ void CCgiForm::ParseFields()
 
 void CCgiForm::PlusToSpace(char* text)
 {
-    for (; *text != '\0'; ++text)
-        if (*text == '+')
-            *text = ' ';
+    for (char* plus = std::strchr(text, '+'); plus != nullptr; plus = std::strchr(plus + 1, '+'))
+        *plus = ' ';
 }
 
 void CCgiForm::UrlDecode(char* text)

@@ -14,6 +14,12 @@ constexpr unsigned short MissingLength = 20;
 // The code of a data type word in any letter case; -1 for any other word.
 short TypeCode(std::string_view word)
 {
+    // The form writes the words in small letters: those are found at one
+    // comparison each, before any letter case is ignored.
+    for (short code = 0; code < ItemTypeCount; ++code) {
+        if (word == ItemTypeWords[code])
+            return code;
+    }
     for (short code = 0; code < ItemTypeCount; ++code) {
         if (SameName(word, ItemTypeWords[code]))
             return code;
