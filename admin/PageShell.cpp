@@ -15,7 +15,7 @@ void EmitHttpHeader()
 void EmitVersionPage()
 {
     Emit("<HTML><BODY BGCOLOR=\"#ffffff\">\n<H2>The version of ZEP on this server is ");
-    Emit("5.31");
+    Emit(ZEPH_VERSION);
     Emit(".</H2><br>\n</BODY></HTML>\n");
 }
 

@@ -126,7 +126,7 @@ std::vector<BenchCase> PrepareCases(const std::string& siteDir)
     BenchCase version;
     version.name = "version";
     version.environment = CgiEnvironment(siteDir, "GET", "act=version", 0);
-    version.expect = "The version of ZEP on this server is 5.31.";
+    version.expect = "The version of ZEP on this server is " ZEPH_VERSION ".";
 
     std::vector<BenchCase> cases = {
         version,
