@@ -5,6 +5,7 @@
 #include "cgi/TokensAndNumbers.h"
 #include "config/ZEPHOnlineINI.h"
 
+#include <cstring>
 #include <string_view>
 
 namespace {
@@ -18,12 +19,13 @@ public:
     bool AtEnd() const { return done; }
     std::string_view Next()
     {
-        const size_t lineFeed = rest.find('\n');
-        const std::string_view line = rest.substr(0, lineFeed);
-        if (lineFeed == std::string_view::npos)
+        const auto* lineFeed = static_cast<const char*>(std::memchr(rest.data(), '\n', rest.size()));
+        if (lineFeed == nullptr) {
             done = true;
-        else
-            rest.remove_prefix(lineFeed + 1);
+            return rest;
+        }
+        const std::string_view line(rest.data(), static_cast<size_t>(lineFeed - rest.data()));
+        rest.remove_prefix(line.size() + 1);
         return line;
     }
 
@@ -42,9 +44,9 @@ bool IsBlank(std::string_view line)
 // it when there is none.
 std::string_view CutField(std::string_view& line)
 {
-    const size_t comma = line.find(',');
-    const std::string_view field = line.substr(0, comma);
-    line.remove_prefix(comma == std::string_view::npos ? line.size() : comma + 1);
+    const auto* comma = static_cast<const char*>(std::memchr(line.data(), ',', line.size()));
+    const std::string_view field(line.data(), comma != nullptr ? static_cast<size_t>(comma - line.data()) : line.size());
+    line.remove_prefix(comma != nullptr ? field.size() + 1 : field.size());
     return field;
 }
 

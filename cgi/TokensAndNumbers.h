@@ -33,8 +33,7 @@ public:
     char* Next()
     {
         char* token = rest;
-        const char stops[] = {delimiter, '\0'};
-        char* stop = token + std::strcspn(token, stops);
+        char* stop = ::strchrnul(token, delimiter);
         length = static_cast<size_t>(stop - token);
         if (*stop != '\0') {
             *stop = '\0';
