@@ -93,7 +93,7 @@ void CCgiForm::ParseFields()
     char* pair = work.get();
     char* const end = pair + length;
     while (pair < end) {
-        char* ampersand = std::strchr(pair, '&');
+        char* ampersand = static_cast<char*>(std::memchr(pair, '&', static_cast<size_t>(end - pair)));
         char* next = end;
         if (ampersand != nullptr) {
             *ampersand = '\0';
@@ -114,8 +114,10 @@ void CCgiForm::ParseFields()
 
 void CCgiForm::PlusToSpace(char* text)
 {
-    for (char* plus = std::strchr(text, '+'); plus != nullptr; plus = std::strchr(plus + 1, '+'))
-        *plus = ' ';
+    char* const end = text + std::strlen(text);
+    char* plus = text;
+    while ((plus = static_cast<char*>(std::memchr(plus, '+', static_cast<size_t>(end - plus)))) != nullptr)
+        *plus++ = ' ';
 }
 
 void CCgiForm::UrlDecode(char* text)

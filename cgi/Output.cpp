@@ -18,11 +18,11 @@ char* answer = nullptr;
 size_t used = 0;
 size_t room = 0;
 
-// Makes room for `count` more bytes.
+// Makes room for more than `count` further bytes.
 void Grow(size_t count)
 {
     // 64 KiB hold the page of the largest database.
-    const size_t grown = std::max({size_t{64 * 1024}, 2 * room, used + count});
+    const size_t grown = std::max({size_t{64 * 1024}, 2 * room, used + count + 1});
     char* bigger = static_cast<char*>(std::realloc(answer, grown));
     if (bigger == nullptr)
         throw std::bad_alloc();
@@ -32,7 +32,8 @@ void Grow(size_t count)
 
 inline void Append(const char* text, size_t count)
 {
-    if (room - used < count)
+    // Always a byte to spare: the empty buffer gets its first room here too.
+    if (room - used <= count)
         Grow(count);
     std::memcpy(answer + used, text, count);
     used += count;
