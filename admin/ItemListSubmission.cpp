@@ -45,8 +45,13 @@ bool IsBlank(std::string_view line)
 std::string_view CutField(std::string_view& line)
 {
     const auto* comma = static_cast<const char*>(std::memchr(line.data(), ',', line.size()));
-    const std::string_view field(line.data(), comma != nullptr ? static_cast<size_t>(comma - line.data()) : line.size());
-    line.remove_prefix(comma != nullptr ? field.size() + 1 : field.size());
+    if (comma == nullptr) {
+        const std::string_view field = line;
+        line.remove_prefix(line.size());
+        return field;
+    }
+    const std::string_view field(line.data(), static_cast<size_t>(comma - line.data()));
+    line.remove_prefix(field.size() + 1);
     return field;
 }
 
