@@ -11,24 +11,7 @@
 #include <cstring>
 #include <string>
 
-namespace {
-
-enum class FieldKind {
-    Flag,   // a checkbox: "1" when the field was sent at all, else "0"
-    Text,   // the value as sent
-    Count,  // the value as sent, or the default when that is empty
-};
-
-struct SettingField {
-    const char* field;
-    FieldKind kind;
-    const char* section;
-    const char* key;
-    const char* fallback;  // Count fields only
-};
-
-// Written in this order, every one on every update.
-const SettingField SettingFields[] = {
+const std::array<SettingField, 40> SettingFields = {{
     {"ConvertNew",      FieldKind::Flag,  "database entry info",        "convert old items to new items",           nullptr},
     {"Waste",           FieldKind::Text,  "database entry info",        "maximum waste entries stored in DB",       nullptr},
     {"HtmlURL",         FieldKind::Text,  "file",                       "html path",                                nullptr},
@@ -69,7 +52,9 @@ const SettingField SettingFields[] = {
     {"Receiver",        FieldKind::Text,  "report",                     "report receiver",                          nullptr},
     {"StatSub",         FieldKind::Text,  "report",                     "Stats subject",                            nullptr},
     {"ErrorSub",        FieldKind::Text,  "report",                     "Error subject",                            nullptr},
-};
+}};
+
+namespace {
 
 // A value is one line of the file: whatever follows a line break in a submitted
 // value would otherwise become a line (a key, a section) of its own.

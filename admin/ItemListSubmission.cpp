@@ -6,44 +6,54 @@
 #include "config/ZEPHOnlineINI.h"
 
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 namespace {
 
 const char* const ItemSection = "database entry info";
 
-// One key's values, joined with a comma between neighbours as they come.
-// The fields come from `source`, and the list is never longer than it.
-class JoinedList {
+// The lines of a text area, cut at LF; the last one runs to the end.
+class LineCutter {
 public:
-    explicit JoinedList(std::string_view source)
-        : text(new char[source.size() + 1 + Block]), end(text.get()), sourceEnd(source.data() + source.size())
+    explicit LineCutter(std::string_view text) : rest(text) {}
+    bool AtEnd() const { return done; }
+    std::string_view Next()
     {
-        *end = '\0';
+        const auto* lineFeed = static_cast<const char*>(std::memchr(rest.data(), '\n', rest.size()));
+        if (lineFeed == nullptr) {
+            done = true;
+            return rest;
+        }
+        const std::string_view line(rest.data(), static_cast<size_t>(lineFeed - rest.data()));
+        rest.remove_prefix(line.size() + 1);
+        return line;
     }
-    void Add(std::string_view field)
-    {
-        if (count++ > 0)
-            *end++ = ',';
-        // Most fields are short: copied as one block of fixed size, which
-        // needs no call, where the source has that many bytes to read.
-        if (field.size() <= Block && static_cast<size_t>(sourceEnd - field.data()) >= Block)
-            std::memcpy(end, field.data(), Block);
-        else
-            std::memcpy(end, field.data(), field.size());
-        end += field.size();
-        *end = '\0';
-    }
-    const char* Text() const { return text.get(); }
 
 private:
-    static constexpr size_t Block = 16;
-    std::unique_ptr<char[]> text;
-    char* end;
-    const char* sourceEnd;
-    int count = 0;
+    std::string_view rest;
+    bool done = false;
 };
+
+// A blank line is empty, or the lone CR a browser sends for an empty line.
+bool IsBlank(std::string_view line)
+{
+    return line.empty() || line == "\r";
+}
+
+// The text before the first comma of `line`, cut off with that comma; all of
+// it when there is none.
+std::string_view CutField(std::string_view& line)
+{
+    const auto* comma = static_cast<const char*>(std::memchr(line.data(), ',', line.size()));
+    if (comma == nullptr) {
+        const std::string_view field = line;
+        line.remove_prefix(line.size());
+        return field;
+    }
+    const std::string_view field(line.data(), static_cast<size_t>(comma - line.data()));
+    line.remove_prefix(field.size() + 1);
+    return field;
+}
 
 // A browser ends text-area lines with CR LF; cutting at LF leaves the CR on the
 // line's last field, which must not become part of the stored value.
@@ -54,32 +64,22 @@ std::string_view DropLineEnd(std::string_view field)
     return field;
 }
 
+// Adds a value to a comma-joined list.
+void Join(std::string& list, std::string_view value, bool first)
+{
+    if (!first)
+        list += ',';
+    list += value;
+}
+
 }  // namespace
 
 int CountItemLines(const std::string& text)
 {
     int count = 0;
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    const char* lineStart = begin;
-    const auto lineEnd = [&](const char* at) {
-        const size_t length = static_cast<size_t>(at - lineStart);
-        if (length > 1 || (length == 1 && *lineStart != '\r'))
+    for (LineCutter lines(text); !lines.AtEnd();)
+        if (!IsBlank(lines.Next()))
             ++count;
-        lineStart = at + 1;
-    };
-    // Sixteen bytes a step, as WriteItemList reads the lines.
-    const char* next = begin;
-    for (; end - next >= 16; next += 16) {
-        for (unsigned found = MatchesInSixteen(next, '\n', '\n'); found != 0; found &= found - 1)
-            lineEnd(next + __builtin_ctz(found));
-    }
-    for (; next < end; ++next) {
-        if (*next == '\n')
-            lineEnd(next);
-    }
-    if (lineStart < end)
-        lineEnd(end);
     return count;
 }
 
@@ -87,70 +87,38 @@ void WriteItemList(const std::string& text, ItemLayout layout, CZEPHOnlineINI& r
 {
     const bool current = layout == ItemLayout::CurrentItems;
 
-    // The text ends at a NUL, as a C string would.
-    const char* const begin = text.c_str();
-    const char* const end = begin + std::strlen(begin);
-    const std::string_view source(begin, static_cast<size_t>(end - begin));
-    JoinedList names(source), lengths(source), types(current ? source : std::string_view());
-    int itemCount = 0;
-
     // Lines end at LF, fields at commas: name, storage length, data type;
-    // fields beyond the third are ignored and missing ones are empty. A
-    // blank line (empty, or the lone CR of a browser's CR LF) is no item.
-    std::string_view fields[3];
-    size_t field = 0;
-    const char* lineStart = begin;
-    const char* fieldStart = begin;
-    // False once the list has ended: at the end of the text, or with the
-    // most items a list may hold.
-    const auto delimiter = [&](const char* at) {
-        if (field < 3)
-            fields[field++] = std::string_view(fieldStart, static_cast<size_t>(at - fieldStart));
-        fieldStart = at + 1;
-        if (at != end && *at == ',')
-            return true;
-        const std::string_view line(lineStart, static_cast<size_t>(at - lineStart));
-        lineStart = fieldStart;
-        const size_t filled = field;
-        field = 0;
-        if (line.empty() || line == "\r")
-            return at != end;
-        for (size_t missing = filled; missing < 3; ++missing)
-            fields[missing] = std::string_view(at, 0);
+    // fields beyond the layout's are ignored and missing ones are empty. A
+    // blank line is no item. The text ends at a NUL, as a C string would.
+    std::string names, lengths, types;
+    names.reserve(text.size());  // no list is longer than the text
+    lengths.reserve(text.size());
+    types.reserve(current ? text.size() : 0);
+    int itemCount = 0;
+    for (LineCutter lines(text.c_str()); !lines.AtEnd() && itemCount < CZEPHOnlineINI::MaxItems;) {
+        std::string_view line = lines.Next();
+        if (IsBlank(line))
+            continue;
+        const std::string_view name = CutField(line);
+        const std::string_view length = CutField(line);
+        const bool first = itemCount++ == 0;
+        Join(names, name, first);
         if (current) {
-            types.Add(DropLineEnd(fields[2]));
-            lengths.Add(fields[1]);
+            Join(lengths, length, first);
+            Join(types, DropLineEnd(CutField(line)), first);
         } else {
-            lengths.Add(DropLineEnd(fields[1]));
+            Join(lengths, DropLineEnd(length), first);
         }
-        names.Add(fields[0]);
-        return ++itemCount < CZEPHOnlineINI::MaxItems && at != end;
-    };
-
-    // The delimiters are found sixteen bytes a step: a list of 512 items is
-    // some fifteen thousand bytes of short fields, where a search per field
-    // would cost more than the fields.
-    const char* next = begin;
-    bool going = true;
-    for (; going && end - next >= 16; next += 16) {
-        for (unsigned found = MatchesInSixteen(next, ',', '\n'); going && found != 0; found &= found - 1)
-            going = delimiter(next + __builtin_ctz(found));
     }
-    for (; going && next < end; ++next) {
-        if (*next == ',' || *next == '\n')
-            going = delimiter(next);
-    }
-    if (going)
-        delimiter(end);
 
     if (current) {
         char countText[16];
         record.WriteValue(ItemSection, "entry item number", IntToText(itemCount, countText, 10));
-        record.WriteValue(ItemSection, "entry item name", names.Text());
-        record.WriteValue(ItemSection, "entry item data type", types.Text());
-        record.WriteValue(ItemSection, "entry item DB storage length", lengths.Text());
+        record.WriteValue(ItemSection, "entry item name", names.c_str());
+        record.WriteValue(ItemSection, "entry item data type", types.c_str());
+        record.WriteValue(ItemSection, "entry item DB storage length", lengths.c_str());
     } else {
-        record.WriteValue(ItemSection, "previous entry item name", names.Text());
-        record.WriteValue(ItemSection, "previous entry item DB storage length", lengths.Text());
+        record.WriteValue(ItemSection, "previous entry item name", names.c_str());
+        record.WriteValue(ItemSection, "previous entry item DB storage length", lengths.c_str());
     }
 }

@@ -126,7 +126,7 @@ std::vector<BenchCase> PrepareCases(const std::string& siteDir)
     BenchCase version;
     version.name = "version";
     version.environment = CgiEnvironment(siteDir, "GET", "act=version", 0);
-    version.expect = "The version of ZEP on this server is 5.31.";
+    version.expect = "The version of ZEP on this server is " ZEPH_VERSION ".";
 
     std::vector<BenchCase> cases = {
         version,
@@ -137,7 +137,7 @@ std::vector<BenchCase> PrepareCases(const std::string& siteDir)
     };
     // The ratios of the updates are to the durable-update floor.
     const double ratios[] = {1.1, 1.2, 1.35, 1.2, 1.3};
-    const long long instructions[] = {0, 150000, 600000, 250000, 1000000};
+    const long long instructions[] = {0, 250000, 900000, 400000, 1400000};
     for (size_t i = 0; i < cases.size(); ++i) {
         cases[i].targetRatio = ratios[i];
         cases[i].targetInstructions = instructions[i];

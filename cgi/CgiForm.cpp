@@ -2,7 +2,6 @@
 #include "cgi/CgiForm.h"
 
 #include "cgi/Output.h"
-#include "cgi/WordBytes.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -110,12 +109,15 @@ void CCgiForm::ParseFields()
     char* const end = pair + length;
     while (pair < end) {
         char* ampersand = static_cast<char*>(std::memchr(pair, '&', static_cast<size_t>(end - pair)));
-        char* next = ampersand != nullptr ? ampersand + 1 : end;
-        if (ampersand != nullptr)
+        char* next = end;
+        if (ampersand != nullptr) {
             *ampersand = '\0';
-        DecodePair(pair, static_cast<size_t>(next - pair - (ampersand != nullptr ? 1 : 0)));
-        char* equals = static_cast<char*>(std::memchr(pair, '=', std::strlen(pair)));
-        if (equals != nullptr) {
+            next = ampersand + 1;
+        }
+        PlusToSpace(pair);
+        UrlDecode(pair);
+        // A decoded NUL (%00) ends the pair here.
+        if (char* equals = std::strchr(pair, '=')) {
             *equals = '\0';
             fields[pair] = equals + 1;
         } else {
@@ -127,92 +129,43 @@ void CCgiForm::ParseFields()
 
 void CCgiForm::PlusToSpace(char* text)
 {
-    for (; *text != '\0'; ++text)
-        if (*text == '+')
-            *text = ' ';
+    char* const end = text + std::strlen(text);
+    char* plus = text;
+    while ((plus = static_cast<char*>(std::memchr(plus, '+', static_cast<size_t>(end - plus)))) != nullptr)
+        *plus++ = ' ';
 }
 
-namespace {
-
-// The value HexPairValue gives a byte as one of its two digits, modulo 256
-// (all that its sum keeps), for every byte; with `plusAsSpace` a "+" counts
-// as the blank that PlusToSpace makes of it.
-struct HexDigits {
-    unsigned char value[256] = {};
-    constexpr explicit HexDigits(bool plusAsSpace)
-    {
-        for (int byte = 0; byte < 256; ++byte) {
-            int c = byte >= 128 ? byte - 256 : byte;  // taken as signed, as HexPairValue takes it
-            if (plusAsSpace && c == '+')
-                c = ' ';
-            const int digit = c > 64 ? (c & ~0x20) - 55 : c - 48;
-            value[byte] = static_cast<unsigned char>(digit & 0xFF);
-        }
-    }
-};
-constexpr HexDigits PlainDigits(false);
-constexpr HexDigits FormDigits(true);
-
-// UrlDecode, after PlusToSpace when `plusAsSpace`, in the same pass: a "+"
-// that PlusToSpace would have made a blank is taken as a blank, also as one of
-// the two bytes after a "%". `end` is the text's terminating NUL.
-template <bool plusAsSpace>
-void Decode(char* text, const char* end)
+void CCgiForm::UrlDecode(char* text)
 {
-    const unsigned char* const digits = plusAsSpace ? FormDigits.value : PlainDigits.value;
+    // A "%" takes the two bytes after it, whatever they are; with fewer left
+    // it stays as it is, so decoding never reads past the text's end.
     const char* from = text;
     char* to = text;
-    for (;;) {
-        // Several bytes a step up to the next byte that needs decoding: the
-        // names of a long item list stand between the escapes of its commas.
-        while (static_cast<size_t>(end - from) >= ScanStep) {
-            const size_t run = FirstOfTwo(from, '%', plusAsSpace ? '+' : '%');
-            // Once decoding has fallen a step behind, the whole step may be
-            // copied: what lies beyond the run is written again later.
-            if (static_cast<size_t>(from - to) >= ScanStep)
-                std::memcpy(to, from, ScanStep);
-            else if (from != to)
-                std::memmove(to, from, run);
-            to += run;
-            from += run;
-            if (run < ScanStep)
-                break;
-        }
-        // A "%" takes the two bytes after it; with fewer left in the pair it
-        // stays as it is, so decoding never reads past the pair's end. Escapes
-        // often follow one another (%0D%0A).
-        while (from[0] == '%' && from[1] != '\0' && from[2] != '\0') {
-            *to++ = static_cast<char>(16 * digits[static_cast<unsigned char>(from[1])]
-                                      + digits[static_cast<unsigned char>(from[2])]);
+    while (*from != '\0') {
+        if (from[0] == '%' && from[1] != '\0' && from[2] != '\0') {
+            *to++ = HexPairValue(static_cast<signed char>(from[1]), static_cast<signed char>(from[2]));
             from += 3;
-        }
-        const char c = *from;
-        if (c == '\0')
-            break;
-        if (c == '%' || (plusAsSpace && c == '+') || static_cast<size_t>(end - from) < ScanStep) {
-            *to++ = plusAsSpace && c == '+' ? ' ' : c;
-            ++from;
+        } else {
+            *to++ = *from++;
         }
     }
     *to = '\0';
 }
 
+namespace {
+
+// The value of one byte as a hexadecimal digit: exact for 0-9, A-F and a-f,
+// and for any other byte what the same rule gives.
+int HexDigit(signed char c)
+{
+    return c > 64 ? (c & ~0x20) - 55 : c - 48;
+}
+
 }  // namespace
-
-void CCgiForm::UrlDecode(char* text)
-{
-    Decode<false>(text, text + std::strlen(text));
-}
-
-void CCgiForm::DecodePair(char* pair, size_t length)
-{
-    Decode<true>(pair, pair + length);
-}
 
 char CCgiForm::HexPairValue(signed char high, signed char low)
 {
-    auto digit = [](int c) { return c > 64 ? (c & ~0x20) - 55 : c - 48; };
-    return static_cast<char>((16 * digit(high) + digit(low)) & 0xFF);
+    return static_cast<char>((16 * HexDigit(high) + HexDigit(low)) & 0xFF);
 }
 
 void CCgiForm::DumpFields() const

@@ -15,8 +15,12 @@ public:
     // map empty; its message has already been written to the answer.
     CCgiForm();
 
+    // The constructor's two steps: the request's raw text (false after
+    // writing why there is none), and the map filled from it.
     bool ReadRequest();
     void ParseFields();
+    // The map as HTML: "<B>name</B> = <B>value</B><BR>" per field. General
+    // interface that no request uses; tests/cgi/CgiForm_test.cpp covers it.
     void DumpFields() const;
 
     bool HasField(const std::string& name) const;
@@ -24,10 +28,12 @@ public:
     const std::string& Field(const std::string& name);
     const std::map<std::string, std::string>& Fields() const { return fields; }
 
+    // In place: every "+" becomes a blank.
     static void PlusToSpace(char* text);
+    // In place: every "%" and the two bytes after it become the byte that
+    // HexPairValue gives for those two.
     static void UrlDecode(char* text);
-    // PlusToSpace and UrlDecode of one pair of `length` bytes, in one pass.
-    static void DecodePair(char* pair, size_t length);
+    // The byte of two hexadecimal digits, each taken as a signed byte.
     static char HexPairValue(signed char high, signed char low);
 
 private:

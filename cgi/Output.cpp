@@ -1,120 +1,92 @@
 // Output.cpp: the answer buffer, written to standard output in one go.
 #include "cgi/Output.h"
 
-#include "cgi/WordBytes.h"
-
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <unistd.h>
 
-namespace answer_buffer {
-
-char* begin = nullptr;
-char* cursor = nullptr;
-char* limit = nullptr;
-
-void MakeRoom(size_t count)
-{
-    const size_t used = static_cast<size_t>(cursor - begin);
-    size_t capacity = limit == nullptr ? 64 * 1024 : static_cast<size_t>(limit - begin);
-    while (capacity - used <= count)
-        capacity *= 2;
-    char* grown = static_cast<char*>(std::realloc(begin, capacity));
-    if (grown == nullptr)
-        throw std::bad_alloc();
-    // Registered with the first room made, so an exit() anywhere still
-    // delivers the page.
-    if (begin == nullptr)
-        std::atexit(FlushOutput);
-    begin = grown;
-    cursor = grown + used;
-    limit = grown + capacity;
-}
-
-}  // namespace answer_buffer
-
-using namespace answer_buffer;
-
 namespace {
 
-// The entity of each byte that HTML needs replaced; null for the others.
-struct Entities {
-    const char* text[256] = {};
-    unsigned char length[256] = {};
-    constexpr Entities()
-    {
-        text['&'] = "&amp;";
-        length['&'] = 5;
-        text['<'] = "&lt;";
-        length['<'] = 4;
-        text['>'] = "&gt;";
-        length['>'] = 4;
-        text['"'] = "&quot;";
-        length['"'] = 6;
-    }
-};
-constexpr Entities HtmlEntities;
-constexpr size_t LongestEntity = 6;
+// The answer collected so far: `used` bytes at `answer`, in `room` bytes. A
+// page is written as thousands of small pieces, so appending one is kept to
+// a comparison and a copy.
+char* answer = nullptr;
+size_t used = 0;
+size_t room = 0;
 
-// False when none of the eight bytes needs an entity. With bit 2 set, " reads
-// as &; with bit 1 set, < reads as >; no other byte reads as either.
-inline bool MayNeedEntity(uint64_t word)
+// Makes room for more than `count` further bytes.
+void Grow(size_t count)
 {
-    return (HoldsByte(word | 0x0404040404040404ull, '&') | HoldsByte(word | 0x0202020202020202ull, '>')) != 0;
+    // 64 KiB hold the page of the largest database.
+    const size_t grown = std::max({size_t{64 * 1024}, 2 * room, used + count + 1});
+    char* bigger = static_cast<char*>(std::realloc(answer, grown));
+    if (bigger == nullptr)
+        throw std::bad_alloc();
+    answer = bigger;
+    room = grown;
+}
+
+inline void Append(const char* text, size_t count)
+{
+    // Always a byte to spare: the empty buffer gets its first room here too.
+    if (room - used <= count)
+        Grow(count);
+    std::memcpy(answer + used, text, count);
+    used += count;
+}
+
+// Registered at start-up, so that an exit() anywhere still delivers the page.
+const int flushAtExit = std::atexit(FlushOutput);
+
+// The bytes that an HTML page needs written as entities, and their entities.
+bool NeedsEntity(char c)
+{
+    // All four lie below '?': letters, most of a value, pass at one comparison.
+    return c <= '>' && (c == '&' || c == '<' || c == '>' || c == '"');
+}
+
+const char* Entity(char c)
+{
+    switch (c) {
+    case '&': return "&amp;";
+    case '<': return "&lt;";
+    case '>': return "&gt;";
+    default: return "&quot;";
+    }
 }
 
 }  // namespace
 
+void Emit(std::string_view text)
+{
+    Append(text.data(), text.size());
+}
+
 void EmitHtml(std::string_view value)
 {
-    // Room for the worst case first, so the copy needs no test per byte.
-    const size_t size = value.size();
-    if (static_cast<size_t>(limit - cursor) <= size * LongestEntity)
-        MakeRoom(size * LongestEntity);
-    const char* const from = value.data();
-    // Eight bytes at a time, the last eight overlapping the ones before, as
-    // long as none of them needs an entity; values seldom hold one.
-    size_t done = 0;
-    if (size >= 8) {
-        uint64_t word;
-        for (; done + 8 <= size; done += 8) {
-            word = LoadWord(from + done);
-            if (MayNeedEntity(word))
-                break;
-            std::memcpy(cursor + done, &word, 8);
-        }
-        if (done + 8 > size) {
-            word = LoadWord(from + size - 8);
-            if (!MayNeedEntity(word)) {
-                std::memcpy(cursor + size - 8, &word, 8);
-                cursor += size;
-                return;
-            }
-        }
+    // Runs of bytes that stand for themselves are appended whole.
+    const char* run = value.data();
+    const char* const end = run + value.size();
+    for (;;) {
+        const char* special = std::find_if(run, end, NeedsEntity);
+        Append(run, static_cast<size_t>(special - run));
+        if (special == end)
+            return;
+        const char* entity = Entity(*special);
+        Append(entity, std::strlen(entity));
+        run = special + 1;
     }
-    char* out = cursor + done;
-    for (const char* next = from + done; next < from + size; ++next) {
-        const char c = *next;
-        const auto byte = static_cast<unsigned char>(c);
-        const unsigned char length = HtmlEntities.length[byte];
-        if (length == 0) {
-            *out++ = c;
-        } else {
-            std::memcpy(out, HtmlEntities.text[byte], length);
-            out += length;
-        }
-    }
-    cursor = out;
 }
 
 void EmitNumber(long long value)
 {
-    constexpr size_t Longest = 24;
-    if (static_cast<size_t>(limit - cursor) <= Longest)
-        MakeRoom(Longest);
-    cursor = std::to_chars(cursor, cursor + Longest, value).ptr;
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    Append(digits, static_cast<size_t>(end - digits));
 }
 
 bool WriteFully(int fd, std::string_view bytes)
@@ -137,15 +109,8 @@ bool WriteFully(int fd, std::string_view bytes)
 void FlushOutput()
 {
     // A failure means the web server has gone; nothing else can be told.
-    WriteFully(STDOUT_FILENO, std::string_view(begin, static_cast<size_t>(cursor - begin)));
-    cursor = begin;
-}
-
-std::string TakeOutput()
-{
-    std::string taken(begin, static_cast<size_t>(cursor - begin));
-    cursor = begin;
-    return taken;
+    WriteFully(STDOUT_FILENO, std::string_view(answer, used));
+    used = 0;
 }
 
 [[noreturn]] void ExitRequest(int status)

@@ -1,8 +1,8 @@
-// TokensAndNumbers.h: token cutting and number text on NUL-terminated byte strings,
-// shared by the form decoder, the settings loader and the item list submission.
+// TokensAndNumbers.h: token cutting and number text on NUL-terminated byte strings.
+// TokenCutter serves the settings loader and IntToText the item list submission;
+// CutToken and CutTokenCounted are general interface that no request uses,
+// covered (with the rest) by tests/cgi/TokensAndNumbers_test.cpp.
 #pragma once
-
-#include "cgi/WordBytes.h"
 
 #include <cstddef>
 #include <cstring>
@@ -28,18 +28,12 @@ char* IntToText(int value, char* text, int radix);
 // of many tokens costs no more per token than a short one.
 class TokenCutter {
 public:
-    TokenCutter(char* buffer, char delimiter) : TokenCutter(buffer, std::strlen(buffer), delimiter) {}
-    // `length`: the bytes before the buffer's terminating NUL (a NUL among
-    // them ends the text there, as it ends a C string).
-    TokenCutter(char* buffer, size_t length, char delimiter)
-        : rest(buffer), end(buffer + length), delimiter(delimiter)
-    {
-    }
+    TokenCutter(char* buffer, char delimiter) : rest(buffer), delimiter(delimiter) {}
     // The next token, inside the buffer; "" once the buffer is used up.
     char* Next()
     {
         char* token = rest;
-        char* stop = FindStop(token);
+        char* stop = ::strchrnul(token, delimiter);
         length = static_cast<size_t>(stop - token);
         if (*stop != '\0') {
             *stop = '\0';
@@ -55,24 +49,7 @@ public:
     bool AtEnd() const { return *rest == '\0'; }
 
 private:
-    // The first delimiter or NUL from `from` on; `end` (a NUL) at the latest.
-    // Several bytes a step: the tokens of a long list are short, and a
-    // library call per token would cost more than the search.
-    char* FindStop(char* from) const
-    {
-        while (static_cast<size_t>(end - from) >= ScanStep) {
-            const size_t offset = FirstOfTwo(from, delimiter, '\0');
-            if (offset < ScanStep)
-                return from + offset;
-            from += ScanStep;
-        }
-        while (*from != delimiter && *from != '\0')
-            ++from;
-        return from;
-    }
-
     char* rest;
-    char* end;
     char delimiter;
     size_t length = 0;
 };

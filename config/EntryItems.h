@@ -1,15 +1,12 @@
 // EntryItems.h: parsing the entry item lists of "database entry info" into the
-// per-slot arrays of the configuration record.
+// per-slot lists of the configuration record.
 #pragma once
 
 #include "config/ZEPHOnlineINI.h"
 
 #include <string>
 #include <string_view>
-
-using ItemNames = std::string[CZEPHOnlineINI::ItemSlots];
-using ItemFlags = short[CZEPHOnlineINI::ItemSlots];
-using ItemLengths = unsigned short[CZEPHOnlineINI::ItemSlots];
+#include <vector>
 
 // The data type words of "entry item data type", by type code: the code an
 // item's slot holds is the word's place here.
@@ -22,15 +19,17 @@ inline std::string_view ItemTypeWord(short code)
     return code > 0 && code < ItemTypeCount ? ItemTypeWords[code] : ItemTypeWords[0];
 }
 
-// Item names from a comma list (consumed): slot 0 gets `slotZeroName`, the
+// Item names from a comma list (consumed): slot 0 is `slotZeroName`, the
 // names fill slots 1 to at most MaxItems, a leading "*" sets the slot's star
-// and is removed. Returns the slot count (names + 1).
-int ParseItemNames(std::string& list, const char* slotZeroName, ItemNames& names, ItemFlags& stars);
+// and is removed. Both lists get one entry per slot; returns the slot count
+// (names + 1).
+int ParseItemNames(std::string& list, const char* slotZeroName, std::vector<std::string>& names,
+                   std::vector<short>& stars);
 
-// Storage lengths of slots 1 to slotCount - 1 (slot 0: 15); slots without a
-// length get 20.
-void ParseItemLengths(std::string& list, int slotCount, ItemLengths& lengths);
+// Storage lengths of `slotCount` slots (slot 0: 15); slots without a length
+// get 20.
+void ParseItemLengths(std::string& list, int slotCount, std::vector<unsigned short>& lengths);
 
-// Data type codes of slots 1 to slotCount - 1 from the ItemTypeWords (any
-// letter case); slots without a known word keep their code.
-void ParseItemTypes(std::string& list, int slotCount, ItemFlags& types);
+// Data type codes of `slotCount` slots from the ItemTypeWords (any letter
+// case); slots without a known word get 0 ("string").
+void ParseItemTypes(std::string& list, int slotCount, std::vector<short>& types);

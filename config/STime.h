@@ -1,4 +1,5 @@
 // STime.h: a calendar time value and the numbered display formats of time stamps.
+// General interface that no request uses; tests/config/STime_test.cpp covers it.
 #pragma once
 
 #include <ctime>

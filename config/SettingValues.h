@@ -5,27 +5,15 @@
 #include "cgi/TokensAndNumbers.h"
 
 #include <string>
+#include <string_view>
 
 // The number at the start of `text` as strtol in base 10 reads it (leading
-// blanks and a sign accepted, stops at the first non-digit, no digits give 0),
-// held at the limits of a long.
-long TextToLong(const char* text);
-// The same held at the limits of an int.
-int ClampedTextToInt(const char* text);
-
-// TextToLong held at the limits of an int. Most values are a few plain
-// digits, read here without a call.
-inline int TextToInt(const char* text)
-{
-    unsigned value = 0;
-    const char* p = text;
-    for (; static_cast<unsigned char>(*p - '0') < 10 && p - text < 9; ++p)
-        value = value * 10 + static_cast<unsigned>(*p - '0');
-    if (p != text && static_cast<unsigned char>(*p - '0') >= 10)
-        return static_cast<int>(value);
-    return ClampedTextToInt(text);
-}
-inline int TextToInt(const std::string& text) { return TextToInt(text.c_str()); }
+// blanks and a sign accepted, stops at the first non-digit or NUL, no digits
+// give 0), held at the limits of a long. atoi reads the same where its result
+// is defined; beyond that it has none, and this one holds the limit.
+long TextToLong(std::string_view text);
+// TextToLong held at the limits of an int.
+int TextToInt(std::string_view text);
 
 // True when `text` is not empty and starts with `letter` (exact case).
 inline bool BeginsWith(const std::string& text, char letter)
@@ -45,5 +33,5 @@ inline bool IsYes(const std::string& text)
 // the cutter.
 class ListCutter : public TokenCutter {
 public:
-    explicit ListCutter(std::string& list) : TokenCutter(&list[0], list.size(), ',') {}
+    explicit ListCutter(std::string& list) : TokenCutter(list.data(), ',') {}
 };

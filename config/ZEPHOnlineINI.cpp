@@ -5,19 +5,15 @@
 #include "config/ItemNameIndex.h"
 #include "config/SettingValues.h"
 
-#include <cstring>
-
 bool CZEPHOnlineINI::OpenFile(const char* fileName, int mode)
 {
     return CIniFile::OpenFile(fileName, mode);
 }
 
-
-int CZEPHOnlineINI::FindItemAmong(int first, int end, const char* name) const
+int CZEPHOnlineINI::FindItemAmong(int first, int end, std::string_view name) const
 {
-    const size_t length = std::strlen(name);
     for (int slot = first; slot < end; ++slot) {
-        if (SameName(itemName[slot], name, length))
+        if (SameName(itemName[slot], name))
             return slot;
     }
     return -1;
@@ -25,7 +21,7 @@ int CZEPHOnlineINI::FindItemAmong(int first, int end, const char* name) const
 
 int CZEPHOnlineINI::FindItem(const std::string& name) const
 {
-    return FindItemAmong(0, itemCount, name.c_str());
+    return FindItemAmong(0, itemCount, name.c_str());  // a name ends at a NUL
 }
 
 int CZEPHOnlineINI::FindCsvItem(const char* name) const
@@ -44,7 +40,7 @@ void CZEPHOnlineINI::LoadSettings()
     LoadFileSettings(value);
     LoadPasswordSettings(value);
     LoadEntryItems(value);
-    ItemNameIndex items(itemName, itemCount);
+    ItemNameIndex items(itemName);
     LoadTimeStampSettings(value, items);
     LoadSearchSettings(value);
     LoadCsvSettings(value, items);
@@ -121,19 +117,21 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value, ItemNameIndex& it
     // element or at a name that no item has, and -1 marks where it ended.
     ReadValue("time stamp", "time stamp items", value);
     ListCutter stamps(value);
-    int stampCount = 0;
-    for (; stampCount < itemCount - 2; ++stampCount) {
+    stampItem.clear();
+    stampStar.clear();
+    while (static_cast<int>(stampItem.size()) < itemCount - 2) {
         const char* element = stamps.Next();
         if (element[0] == '\0')
             break;
         const bool star = element[0] == '*';
-        stampStar[stampCount] = star ? 1 : 0;
-        const int slot = items.Find(element + (star ? 1 : 0), stamps.Length() - (star ? 1 : 0), 0, itemCount);
+        const int slot = items.Find({element + (star ? 1 : 0), stamps.Length() - (star ? 1 : 0)}, 0, itemCount);
         if (slot < 0)
             break;
-        stampItem[stampCount] = static_cast<short>(slot);
+        stampItem.push_back(static_cast<short>(slot));
+        stampStar.push_back(star ? 1 : 0);
     }
-    stampItem[stampCount] = -1;
+    const size_t stampCount = stampItem.size();
+    stampItem.push_back(-1);
 
     ReadValue("time stamp", "master time stamp", value);
     masterTimeStamp = TextToInt(value);
@@ -144,18 +142,19 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value, ItemNameIndex& it
     // numbers included, as unsigned 16-bit values) and missing numbers give 1.
     ReadValue("time stamp", "mode", value);
     ListCutter modes(value);
+    stampMode.clear();
     bool listEnded = false;
-    for (int position = 0; position < stampCount; ++position) {
+    while (stampMode.size() < stampCount) {
         unsigned short mode = 1;
         if (!listEnded) {
             const char* element = modes.Next();
             listEnded = element[0] == '\0';
             if (!listEnded)
-                mode = static_cast<unsigned short>(TextToInt(element));
+                mode = static_cast<unsigned short>(TextToInt({element, modes.Length()}));
         }
-        stampMode[position] = static_cast<short>(mode > 40 ? 1 : mode);
+        stampMode.push_back(static_cast<short>(mode > 40 ? 1 : mode));
     }
-    stampMode[stampCount] = -1;
+    stampMode.push_back(-1);
 
     ReadValue("time stamp", "obsolete", value);
     entryLifeDays = TextToInt(value);
@@ -181,10 +180,8 @@ void CZEPHOnlineINI::LoadSearchSettings(std::string& value)
 
 void CZEPHOnlineINI::LoadCsvSettings(std::string& value, ItemNameIndex& items)
 {
-    for (int slot = 1; slot < itemCount; ++slot) {
-        csvDisplay[slot] = 0;
-        csvStar[slot] = 0;
-    }
+    csvDisplay.assign(static_cast<size_t>(itemCount), 0);
+    csvStar.assign(static_cast<size_t>(itemCount), 0);
 
     if (ReadValue("formatted csv file options", "use csv file", value))
         useCsvFile = TextToInt(value);
@@ -198,7 +195,7 @@ void CZEPHOnlineINI::LoadCsvSettings(std::string& value, ItemNameIndex& items)
             break;
         const bool star = element[0] == '*';
         // The last item is left out of the CSV output options.
-        const int slot = items.Find(element + (star ? 1 : 0), display.Length() - (star ? 1 : 0), 1, itemCount - 1);
+        const int slot = items.Find({element + (star ? 1 : 0), display.Length() - (star ? 1 : 0)}, 1, itemCount - 1);
         if (slot < 0)
             continue;
         csvDisplay[position] = static_cast<short>(slot + 1);
@@ -251,7 +248,7 @@ void CZEPHOnlineINI::LoadReportSettings(std::string& value)
     if (topHits == 0 && hitCountOn && statReport)
         topHits = 1;
     ReadValue("report", "Last stat report time (program generated, do not edit!)", value);
-    lastStatReportTime = TextToLong(value.c_str());
+    lastStatReportTime = TextToLong(value);
     ReadValue("report", "SMTP server", smtpServer);
     ReadValue("report", "report sender", reportSender);
     ReadValue("report", "report receiver", reportReceiver);

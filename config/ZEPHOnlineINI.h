@@ -5,15 +5,17 @@
 #include "files/IniFile.h"
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 class ItemNameIndex;
 
 class CZEPHOnlineINI : public CIniFile {
 public:
-    // Most entry items one list may hold, and the size of every per-item array
-    // (slot 0 is the built-in item "autoNumber").
+    // Most entry items one list may hold. The per-item lists hold one entry
+    // per slot the file defines: slot 0, the built-in item "autoNumber", and
+    // one slot per item.
     static constexpr int MaxItems = 512;
-    static constexpr int ItemSlots = MaxItems + 1;
 
     CZEPHOnlineINI() = default;
     // Opens `fileName` with `mode` as the base does.
@@ -55,18 +57,22 @@ public:
     int useCsvFile = 0;
     int entryLifeDays = 0;
     int masterTimeStamp = 0;
-    unsigned short itemLength[ItemSlots] = {};
-    unsigned short prevItemLength[ItemSlots] = {};
-    short csvDisplay[ItemSlots] = {};
-    short csvStar[ItemSlots] = {};
-    short stampItem[ItemSlots] = {};
-    short stampMode[ItemSlots] = {};
-    short itemType[ItemSlots] = {};
-    short stampStar[ItemSlots] = {};
-    short itemStar[ItemSlots] = {};
-    short prevItemStar[ItemSlots] = {};
-    std::string itemName[ItemSlots];
-    std::string prevItemName[ItemSlots];
+    // The per-item lists: one entry per item slot (itemCount entries, or
+    // prevItemCount for the previous items); csvDisplay per list position
+    // from 1 (position 0 unused); the time stamp lists per time stamp, with a
+    // -1 after the last in stampItem and stampMode.
+    std::vector<unsigned short> itemLength;
+    std::vector<unsigned short> prevItemLength;
+    std::vector<short> csvDisplay;
+    std::vector<short> csvStar;
+    std::vector<short> stampItem;
+    std::vector<short> stampMode;
+    std::vector<short> itemType;
+    std::vector<short> stampStar;
+    std::vector<short> itemStar;
+    std::vector<short> prevItemStar;
+    std::vector<std::string> itemName;
+    std::vector<std::string> prevItemName;
     std::string smtpServer;
     std::string reportSender;
     std::string reportReceiver;
@@ -103,5 +109,5 @@ private:
     int FindCsvItem(const char* name) const;
     // The first of the slots first to end - 1 whose item is named `name`
     // (letter case ignored); -1 when none is.
-    int FindItemAmong(int first, int end, const char* name) const;
+    int FindItemAmong(int first, int end, std::string_view name) const;
 };

@@ -5,6 +5,7 @@
 #include "cgi/Output.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/SFile.h"
+#include "support/CapturedAnswer.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -25,9 +26,7 @@ std::string FormPage(const std::string& ini, const std::string& dbName = "shop",
     record.LoadSettings();
     CurrentDBName = dbName;
     AdminURL = adminUrl;
-    TakeOutput();
-    ShowAdminForm(record);
-    return TakeOutput();
+    return CapturedAnswer([&] { ShowAdminForm(record); });
 }
 
 // The text between `from` and the next `to` after it.

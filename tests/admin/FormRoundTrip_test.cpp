@@ -34,7 +34,7 @@ std::string Settings(const std::string& path)
           << r.itemType[slot] << ' ' << r.csvDisplay[slot] << ' ' << r.csvStar[slot] << '\n';
     for (int slot = 0; slot < r.prevItemCount; ++slot)
         s << r.prevItemName[slot] << ' ' << r.prevItemStar[slot] << ' ' << r.prevItemLength[slot] << '\n';
-    for (int at = 0; at < CZEPHOnlineINI::ItemSlots && r.stampItem[at] != -1; ++at)
+    for (size_t at = 0; r.stampItem[at] != -1; ++at)
         s << r.stampItem[at] << ' ' << r.stampStar[at] << ' ' << r.stampMode[at] << '\n';
     s << r.smtpServer << '\n' << r.reportSender << '\n' << r.reportReceiver << '\n' << r.statsSubject << '\n'
       << r.errorSubject << '\n' << r.errorReport << ' ' << r.statReport << ' ' << r.hitsReportInterval << ' '

@@ -110,7 +110,7 @@ TEST(CountItemLines, CountsLinesThatAreNotBlank)
         {"", 0}, {"\n", 0}, {"\r", 0}, {"\r\n\r\n\n", 0},
         {"a", 1}, {"a\r\n", 1}, {" ", 1}, {"\r\r", 1}, {",", 1},
         {"a\r\n\r\nb", 2}, {"\na\n\n\nb\n", 2}, {"a\r\n \r\nb\r\n\r\n", 3},
-        // longer than the sixteen bytes looked at in one step
+        // longer lines, and runs of line ends
         {"CatalogField1,17,number\r\nCatalogField2,24,time\r\n\r\n", 2},
         {"\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\nx", 1}, {"0123456789abcdef\r\n0123456789abcdefg", 2},
         {"0123456789abcde\n\r\n\r\r\n", 2},

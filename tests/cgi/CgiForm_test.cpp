@@ -1,5 +1,6 @@
 // Decoding of the request into form fields.
 #include "cgi/CgiForm.h"
+#include "support/CapturedAnswer.h"
 
 #include <gtest/gtest.h>
 
@@ -89,9 +90,8 @@ std::string ReferenceDecode(std::string text)
     return out;
 }
 
-// Long values are decoded many bytes a step: every length and every place of
-// an escape, a "+" and a "%" too near the end must give what one byte at a
-// time gives.
+// At every length and every place of an escape, a "+" and a "%" too near the
+// end, a value decodes to what the definition gives.
 TEST(CgiForm, LongValuesDecodeAsByteByByte)
 {
     const std::string pieces[] = {"%2C", "+", "%0D%0A", "%", "%4", "abc", "%2B", "x+y", "%zz"};
@@ -108,6 +108,19 @@ TEST(CgiForm, LongValuesDecodeAsByteByByte)
             }
         }
     }
+}
+
+TEST(CgiForm, DumpFieldsWritesTheMapInOrderEscaped)
+{
+    ::setenv("REQUEST_METHOD", "GET", 1);
+    ::setenv("QUERY_STRING", "b=%3Cx%3E&a=1+%26+2", 1);
+    CCgiForm form;
+    EXPECT_EQ("<B>a</B> = <B>1 &amp; 2</B><BR><B>b</B> = <B>&lt;x&gt;</B><BR>",
+              CapturedAnswer([&] { form.DumpFields(); }));
+
+    ::setenv("QUERY_STRING", "", 1);
+    CCgiForm empty;
+    EXPECT_EQ("Error: map container is empty.<br>", CapturedAnswer([&] { empty.DumpFields(); }));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Output_test.cpp: the answer's escaping of HTML values and its numbers.
 #include "cgi/Output.h"
+#include "support/CapturedAnswer.h"
 
 #include <gtest/gtest.h>
 
@@ -20,10 +21,8 @@ TEST(Output, EmitHtmlEscapesTheFourSpecialBytesOnly)
         {"it's 'x' %41 \xC3\xA4", "it's 'x' %41 \xC3\xA4"},
         {std::string("nul\0byte<", 9), std::string("nul\0byte&lt;", 12)},
     };
-    TakeOutput();
     for (const auto& [value, expected] : cases) {
-        EmitHtml(value);
-        EXPECT_EQ(expected, TakeOutput()) << value;
+        EXPECT_EQ(expected, CapturedAnswer([&] { EmitHtml(value); })) << value;
     }
 }
 
@@ -33,22 +32,19 @@ TEST(Output, EmitNumberWritesPlainDecimal)
         {0, "0"}, {7, "7"}, {-1, "-1"}, {65535, "65535"},
         {LLONG_MIN, "-9223372036854775808"}, {LLONG_MAX, "9223372036854775807"},
     };
-    TakeOutput();
     for (const auto& [number, expected] : cases) {
-        EmitNumber(number);
-        EXPECT_EQ(expected, TakeOutput()) << number;
+        EXPECT_EQ(expected, CapturedAnswer([&] { EmitNumber(number); })) << number;
     }
 }
 
-// Values are escaped several bytes a step: at every length, a special byte
-// at any place (and a byte one bit away from one) is replaced exactly there.
+// At every length, a special byte at any place (and a byte one bit away from
+// one) is replaced exactly there, with the runs around it kept whole.
 TEST(Output, EmitHtmlEscapesAtEveryPlaceOfLongValues)
 {
     const std::pair<char, const char*> bytes[] = {
         {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"},
         {'\'', "'"}, {'$', "$"}, {':', ":"}, {'=', "="}, {'\0', ""},
     };
-    TakeOutput();
     for (size_t length = 1; length < 40; ++length) {
         for (size_t at = 0; at < length; ++at) {
             for (const auto& [byte, entity] : bytes) {
@@ -56,8 +52,8 @@ TEST(Output, EmitHtmlEscapesAtEveryPlaceOfLongValues)
                 value[at] = byte;
                 std::string expected(length, 'n');
                 expected.replace(at, 1, byte == '\0' ? std::string(1, '\0') : std::string(entity));
-                EmitHtml(value);
-                EXPECT_EQ(expected, TakeOutput()) << length << " " << at << " " << byte;
+                EXPECT_EQ(expected, CapturedAnswer([&] { EmitHtml(value); }))
+                    << length << " " << at << " " << byte;
             }
         }
     }

@@ -58,7 +58,7 @@ TEST(TokenCutter, GivesTheTokensOfRepeatedCutToken)
     const std::pair<const char*, char> cases[] = {
         {"a,b,c", ','}, {",x,", ','}, {"", ','}, {"a,,b", ','}, {"a==b", '='},
         {"k=v&&x=1&", '&'}, {"one line\r\nnext\n\nafter\n", '\n'}, {"abc", ','},
-        // Tokens and texts longer than the eight bytes looked at in one step.
+        // Long tokens and texts, and runs of delimiters.
         {"CatalogField1,CatalogField2,,x", ','}, {"0123456789abcdef,0123456,01234567,012345678", ','},
         {"a,bcdefghijklmnopqrstuvwxyz", ','}, {"abcdefgh,", ','}, {",,,,,,,,,,", ','},
     };

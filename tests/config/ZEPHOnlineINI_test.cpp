@@ -27,9 +27,9 @@ std::unique_ptr<CZEPHOnlineINI> Load(const std::string& ini)
 }
 
 template <typename T>
-std::vector<int> Slots(const T* array, int from, int to)
+std::vector<int> Slots(const std::vector<T>& list, int from, int to)
 {
-    return std::vector<int>(array + from, array + to);
+    return std::vector<int>(list.begin() + from, list.begin() + to);
 }
 
 // The items most cases work on: three user items after "autoNumber".
@@ -312,7 +312,7 @@ TEST(EntryItems, CurrentItemLists)
         auto r = Load("[database entry info]\n" + c.lines + "\n");
         const int count = static_cast<int>(c.names.size());
         ASSERT_EQ(count + 1, r->itemCount) << c.lines;
-        EXPECT_EQ(c.names, std::vector<std::string>(r->itemName + 1, r->itemName + 1 + count)) << c.lines;
+        EXPECT_EQ(c.names, std::vector<std::string>(r->itemName.begin() + 1, r->itemName.begin() + 1 + count)) << c.lines;
         EXPECT_EQ(c.stars, Slots(r->itemStar, 1, count + 1)) << c.lines;
         EXPECT_EQ(c.lengths, Slots(r->itemLength, 1, count + 1)) << c.lines;
         EXPECT_EQ(c.types, Slots(r->itemType, 1, count + 1)) << c.lines;

@@ -14,7 +14,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     WriteScratch(std::string(reinterpret_cast<const char*>(data), size));
-    // The record is large (fixed arrays of every item slot): on the heap.
     auto record = std::make_unique<CZEPHOnlineINI>();
     if (!record->OpenFile(ScratchPath().c_str(), OpenRead))
         std::abort();

@@ -1,7 +1,6 @@
 // Configuration.cpp
 #include "reliability/Configuration.h"
 
-#include "support/IniText.h"
 #include "support/Site.h"
 
 #include <cctype>
@@ -78,23 +77,6 @@ std::string MissingValue(const std::string& file, const Submission& submission)
         if (file.find("=" + value + "\n") == std::string::npos)
             return value;
     return "";
-}
-
-std::optional<std::set<std::string>> KeysUpdated(const std::string& start, const std::string& complete,
-                                                  const std::string& file)
-{
-    std::set<std::string> keys;
-    std::string expected = start;
-    for (const IniKey& updated : IniKeys(complete)) {
-        if (updated.value == IniValue(start, updated.section, updated.key) ||
-            updated.value != IniValue(file, updated.section, updated.key))
-            continue;
-        keys.insert(updated.section + "/" + updated.key);
-        expected = WithIniValue(expected, updated.section, updated.key, updated.value);
-    }
-    if (expected != file)
-        return std::nullopt;
-    return keys;
 }
 
 }  // namespace reliability

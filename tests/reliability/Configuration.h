@@ -1,15 +1,12 @@
 // Configuration.h: the database of the reliability tests and its updates: the
 // fixture as the starting file (every key present, so an update rewrites lines
 // in place), submissions of the administration form built from the form the
-// program serves for it, each carrying a distinct complete configuration, and
-// what a file written part-way may hold.
+// program serves for it, each carrying a distinct complete configuration.
 #pragma once
 
 #include "support/Fixture.h"
 #include "support/Form.h"
 
-#include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -38,12 +35,5 @@ std::string UpdatedFile(const std::string& start, const std::string& body);
 // The first of the submission's values that the file holds as no key's value;
 // empty when it holds them all.
 std::string MissingValue(const std::string& file, const Submission& submission);
-
-// For a file that an update stopped part-way: the keys ("section/key") that
-// hold the value of the complete update instead of the starting one, when the
-// file is `start` with exactly those lines rewritten; nullopt when it is
-// anything else (a cut file, a lost or doubled line).
-std::optional<std::set<std::string>> KeysUpdated(const std::string& start, const std::string& complete,
-                                                  const std::string& file);
 
 }  // namespace reliability

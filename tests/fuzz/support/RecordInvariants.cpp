@@ -12,9 +12,16 @@ static void Require(bool condition)
 
 void CheckRecordInvariants(const CZEPHOnlineINI& r)
 {
-    const int slots = CZEPHOnlineINI::ItemSlots;
+    const int slots = CZEPHOnlineINI::MaxItems + 1;
     Require(1 <= r.itemCount && r.itemCount <= slots);
     Require(1 <= r.prevItemCount && r.prevItemCount <= slots);
+    // Every per-item list holds exactly the slots the file defines.
+    const auto items = static_cast<size_t>(r.itemCount);
+    Require(r.itemName.size() == items && r.itemStar.size() == items && r.itemLength.size() == items &&
+            r.itemType.size() == items && r.csvDisplay.size() == items && r.csvStar.size() == items);
+    const auto prevItems = static_cast<size_t>(r.prevItemCount);
+    Require(r.prevItemName.size() == prevItems && r.prevItemStar.size() == prevItems &&
+            r.prevItemLength.size() == prevItems);
     Require(20 <= r.wastePercent && r.wastePercent <= 80);
     Require(r.maxFoundEntries >= 2);
     Require(r.entriesPerPage >= 1);
@@ -31,15 +38,16 @@ void CheckRecordInvariants(const CZEPHOnlineINI& r)
 
     // Time stamps: item slots that exist, ended by -1 within itemCount - 2
     // places; a mode in 0..40 for each, ended by -1 at the same place.
-    int stamps = 0;
-    while (stamps < slots && r.stampItem[stamps] != -1) {
-        Require(0 <= r.stampItem[stamps] && r.stampItem[stamps] < r.itemCount);
-        Require(0 <= r.stampMode[stamps] && r.stampMode[stamps] <= 40);
-        Require(r.stampStar[stamps] == 0 || r.stampStar[stamps] == 1);
-        ++stamps;
+    Require(!r.stampItem.empty() && r.stampMode.size() == r.stampItem.size() &&
+            r.stampStar.size() == r.stampItem.size() - 1);
+    const int stamps = static_cast<int>(r.stampStar.size());
+    for (int at = 0; at < stamps; ++at) {
+        Require(0 <= r.stampItem[at] && r.stampItem[at] < r.itemCount);
+        Require(0 <= r.stampMode[at] && r.stampMode[at] <= 40);
+        Require(r.stampStar[at] == 0 || r.stampStar[at] == 1);
     }
-    Require(stamps < slots && stamps <= std::max(0, r.itemCount - 2));
-    Require(r.stampMode[stamps] == -1);
+    Require(stamps <= std::max(0, r.itemCount - 2));
+    Require(r.stampItem[stamps] == -1 && r.stampMode[stamps] == -1);
 
     Require(r.masterTimeStamp == r.itemCount - 2 ||
             (1 <= r.masterTimeStamp && r.masterTimeStamp <= r.itemCount - 2));
