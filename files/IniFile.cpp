@@ -45,9 +45,10 @@ void CIniFile::Load()
     // Output the stream still holds is part of the file.
     if (lastTransfer == 2)
         Flush();
-    original = ReadWholeFile(::fileno(stream));
-    content = original;
+    content = ReadWholeFile(::fileno(stream));
     loaded = true;
+    written = false;
+    lastHeader = std::string::npos;
 }
 
 CIniFile::KeySearch CIniFile::Search(const std::string& section, const std::string& key)
@@ -56,12 +57,18 @@ CIniFile::KeySearch CIniFile::Search(const std::string& section, const std::stri
     const std::string_view text = content;
     // The first header of the section anywhere in the file, inside other
     // bodies too: each "[section" at the start of a line is looked at.
-    const std::string opening = "[" + section;
-    size_t at = text.find(opening);
-    while (at != std::string_view::npos && !((at == 0 || text[at - 1] == '\n') && IsHeaderOf(LineAt(text, at), section)))
-        at = text.find(opening, at + 1);
-    if (at == std::string_view::npos)
-        return {text.size(), true, true};
+    size_t at = lastHeader;
+    if (at == std::string::npos || section != lastSection) {
+        const std::string opening = "[" + section;
+        at = text.find(opening);
+        while (at != std::string_view::npos
+               && !((at == 0 || text[at - 1] == '\n') && IsHeaderOf(LineAt(text, at), section)))
+            at = text.find(opening, at + 1);
+        if (at == std::string_view::npos)
+            return {text.size(), true, true};
+        lastSection = section;
+        lastHeader = at;
+    }
     // The body runs to the first empty line; a later header does not end it.
     for (at += LineAt(text, at).size(); at < text.size();) {
         const std::string_view line = LineAt(text, at);

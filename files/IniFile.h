@@ -54,8 +54,18 @@ private:
     KeySearch Search(const std::string& section, const std::string& key);
     // Reads the file unless its content is already held.
     void Load();
+    // `text` put in place of `count` bytes at `at`.
+    void Splice(size_t at, size_t count, const std::string& text);
 
-    std::string original;  // the file's content as read or last committed
-    std::string content;   // the same with the writes made since
+    std::string content;   // the file's content, with the writes made since it was read
+    std::string original;  // the file's content as read or last committed, once a write changed it
     bool loaded = false;
+    bool written = false;  // a write changed `content` since it was read or committed
+    // Where the header of the section looked up last begins. The settings are
+    // read and written a section's keys one after another, and finding the
+    // header anew from the start of a file whose item lists run to kilobytes
+    // a line was most of each lookup's work. Moved with the bytes after a
+    // write; forgotten when a write adds a line that may be a header.
+    std::string lastSection;
+    size_t lastHeader = std::string::npos;
 };

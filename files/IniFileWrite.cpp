@@ -23,22 +23,39 @@ void CIniFile::WriteValue(const char* sectionText, const char* keyText, const ch
         const size_t end = lineFeed == std::string::npos ? content.size() : lineFeed + 1;
         if (found.keyMissing)
             text += "\n";
-        content.replace(found.position, end - found.position, text);
+        Splice(found.position, end - found.position, text);
         return;
     }
     // Appended at the end: the key after the body that runs to the end, or
     // the section with the key. A last line without a line end gets one, so
     // that nothing is joined to it.
+    std::string appended;
     if (!content.empty() && content.back() != '\n')
-        content += '\n';
+        appended += '\n';
     if (found.sectionMissing)
-        content += "[" + section + "]\n";
-    content += text + "\n";
+        appended += "[" + section + "]\n";
+    Splice(content.size(), 0, appended + text + "\n");
+}
+
+void CIniFile::Splice(size_t at, size_t count, const std::string& text)
+{
+    // The content as the file holds it is kept aside only once a write
+    // changes it: Commit compares with it, and puts it back on a failure.
+    if (!written) {
+        original = content;
+        written = true;
+    }
+    content.replace(at, count, text);
+    // A value may hold a line feed, and what follows it is a line of its own.
+    if (!text.empty() && (text.front() == '[' || text.find("\n[") != std::string::npos))
+        lastHeader = std::string::npos;
+    else if (lastHeader != std::string::npos && lastHeader > at)
+        lastHeader = lastHeader + text.size() - count;
 }
 
 void CIniFile::Commit()
 {
-    if (!loaded || content == original)
+    if (!loaded || !written || content == original)
         return;
     const int descriptor = ::fileno(stream);
     if ((::fcntl(descriptor, F_GETFL) & O_ACCMODE) == O_RDONLY) {
@@ -50,12 +67,11 @@ void CIniFile::Commit()
         errno = EFBIG;
         ThrowFileError("File write: ");
     }
-    // Copied now: once the file is replaced, nothing may fail.
-    std::string committed = content;
     // Buffered input belongs to the old file: dropped before the descriptor
     // may come to hold the new one.
     Seek(0, SEEK_SET);
     if (ReplaceThroughTemporaryFile(descriptor, path, content) != Replacement::Renamed)
         RewriteInPlace(descriptor, original, content);
-    original.swap(committed);
+    // The file now holds `content` (nothing here may fail any more).
+    written = false;
 }

@@ -14,7 +14,8 @@
 namespace {
 
 // The first line without its line end, and what follows it: a line feed,
-// or nothing at all, means the file needs no rewrite.
+// or nothing at all, means the file needs no rewrite. `content` holds at
+// least the whole first line.
 bool FirstLineEndsWithLineFeed(std::string_view content)
 {
     const size_t lineFeed = content.find('\n');
@@ -66,13 +67,13 @@ void RewriteLockedFileInPlace(int locked, const std::string& path, std::string_v
 
 bool NormaliseLineEndings(CIniFile& file, const std::string& iniPath)
 {
-    // Read once, raw: the check needs the first line, the rewrite all lines.
+    // The check needs the first line; only a file to rewrite is read whole.
     const int locked = ::fileno(file.GetStream());
-    const std::string old = ReadWholeFile(locked);
-    if (FirstLineEndsWithLineFeed(old)) {
+    if (FirstLineEndsWithLineFeed(ReadFirstLine(locked))) {
         file.Close();
         return true;
     }
+    const std::string old = ReadWholeFile(locked);
 
     const std::string lineFeeds = WithLineFeeds(old);
     const Replacement outcome = ReplaceThroughTemporaryFile(locked, iniPath, lineFeeds);

@@ -16,17 +16,52 @@ namespace {
     ThrowFileError("File read: ");
 }
 
-}  // namespace
-
-std::string ReadWholeFile(int descriptor)
+// The file's size, refused over the limit before anything is read.
+size_t CheckedSize(int descriptor)
 {
     struct stat status {};
     if (::fstat(descriptor, &status) != 0)
         ThrowFileError("File length: ");
     if (status.st_size > static_cast<off_t>(MaxFileSize))
         RefuseTooLarge();
+    return static_cast<size_t>(status.st_size);
+}
+
+// Reads at `offset` into `buffer`, going on after an interruption; 0 at the end.
+size_t ReadAt(int descriptor, char* buffer, size_t count, size_t offset)
+{
+    for (;;) {
+        const ssize_t got = ::pread(descriptor, buffer, count, static_cast<off_t>(offset));
+        if (got >= 0)
+            return static_cast<size_t>(got);
+        if (errno != EINTR)
+            ThrowFileError("File read: ");
+    }
+}
+
+}  // namespace
+
+std::string ReadFirstLine(int descriptor)
+{
+    CheckedSize(descriptor);
+    constexpr size_t Block = 4096;
+    std::string bytes;
+    for (;;) {
+        const size_t size = bytes.size();
+        if (size > MaxFileSize)
+            RefuseTooLarge();
+        bytes.resize(size + Block);
+        const size_t got = ReadAt(descriptor, bytes.data() + size, Block, size);
+        bytes.resize(size + got);
+        if (got == 0 || bytes.find('\n', size) != std::string::npos)
+            return bytes;
+    }
+}
+
+std::string ReadWholeFile(int descriptor)
+{
     // One byte more than the file holds, so that the end shows at once.
-    std::string bytes(static_cast<size_t>(status.st_size) + 1, '\0');
+    std::string bytes(CheckedSize(descriptor) + 1, '\0');
     size_t size = 0;
     for (;;) {
         if (size == bytes.size()) {
@@ -36,16 +71,12 @@ std::string ReadWholeFile(int descriptor)
                 RefuseTooLarge();
             bytes.resize(std::min(size * 2, MaxFileSize + 1));
         }
-        const ssize_t got = ::pread(descriptor, bytes.data() + size, bytes.size() - size, static_cast<off_t>(size));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            ThrowFileError("File read: ");
         // A read may stop short anywhere (a kernel hands over at most about
         // 2 GiB at a time): only a read that gets nothing is the end.
+        const size_t got = ReadAt(descriptor, bytes.data() + size, bytes.size() - size, size);
         if (got == 0)
             break;
-        size += static_cast<size_t>(got);
+        size += got;
     }
     bytes.resize(size);
     return bytes;

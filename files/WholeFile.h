@@ -15,3 +15,9 @@ constexpr size_t MaxFileSize = 64 * 1024 * 1024;
 // before a byte is read (or as soon as it has grown past it) with "File
 // read: " and EFBIG. Raises the file error ("File length: ", "File read: ").
 std::string ReadWholeFile(int descriptor);
+
+// The start of the file open as `descriptor`, at least its whole first line
+// (all of the file when it has no line feed), read in blocks; the size limit
+// and the errors as for ReadWholeFile. A file that needs only its first line
+// looked at is not read whole.
+std::string ReadFirstLine(int descriptor);
