@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstring>
 #include <string>
+#include <vector>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -105,6 +106,35 @@ TEST(CIniFileWrite, SuccessiveWritesOnOneObject)
     ini.Close();
     EXPECT_EQ(expected, ReadFile(file)) << "a write not committed is dropped";
     EXPECT_TRUE(other.Open(file.c_str(), OpenReadWrite));
+}
+
+// Writes that change which lines are headers: the section found for one
+// write must not be taken for granted by the next. A last line "[s\r\r"
+// without a line end is the header of "" (a final CR goes, and one before
+// it); the line feed that a write adds makes it "[s\r", the header of "s". A
+// key line that looks like a header, and a value with a line feed, change
+// the headers too.
+TEST(CIniFileWrite, WritesThatChangeTheHeaders)
+{
+    struct Write { const char* section; const char* key; const char* value; };
+    struct Case { const char* file; std::vector<Write> writes; const char* expected; };
+    const Case cases[] = {
+        {"k=1\n[s\r\r", {{"", "a", "1"}, {"", "b", "2"}}, "k=1\n[s\r\r\na=1\n\n[]\nb=2\n\n"},
+        {"[a]\n[b]=1\n\n[b]\nx=1\n\n", {{"b", "x", "2"}, {"a", "[b]", "3"}, {"b", "x", "4"}},
+         "[a]\n[b]=3\n\n[b]\nx=4\n\n"},
+        {"[a]\nk=1\n\n[b]\nx=1\n\n", {{"b", "x", "2"}, {"a", "k", "v\n[b]"}, {"b", "x", "3"}},
+         "[a]\nk=v\n[b]\nx=3\n\n[b]\nx=2\n\n"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string file = dir / "db.ini";
+        WriteFile(file, c.file);
+        CIniFile ini;
+        ASSERT_TRUE(ini.OpenFile(file.c_str(), OpenReadWrite));
+        for (const Write& write : c.writes)
+            ini.WriteValue(write.section, write.key, write.value);
+        EXPECT_EQ(c.expected, ini.Content()) << c.file;
+    }
 }
 
 TEST(CIniFileWrite, NullTextsCountAsEmpty)
