@@ -1,40 +1,62 @@
 // ItemNameIndex.cpp: entry item names looked up ignoring letter case.
 #include "config/ItemNameIndex.h"
 
+#include <memory_resource>
 #include <strings.h>
+#include <unordered_map>
+
+namespace {
+
+// Hashes names ignoring letter case: | 0x20 turns A to Z into a to z; it
+// also merges a few other bytes, which only lets their names share a bucket.
+struct FoldedHash {
+    size_t operator()(std::string_view name) const
+    {
+        size_t hash = 0;
+        for (char c : name)
+            hash = hash * 31 + static_cast<unsigned char>(c | 0x20);
+        return hash;
+    }
+};
+
+struct FoldedEqual {
+    bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
+};
+
+}  // namespace
 
 bool SameName(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
-size_t ItemNameIndex::FoldedHash::operator()(std::string_view name) const
+std::vector<int> FirstSlotsNamed(const std::vector<std::string>& itemNames,
+                                 const std::vector<std::string_view>& wanted, int first, int end)
 {
-    // | 0x20 turns A to Z into a to z; it also merges a few other bytes, which
-    // only lets their names share a bucket.
-    size_t hash = 0;
-    for (char c : name)
-        hash = hash * 31 + static_cast<unsigned char>(c | 0x20);
-    return hash;
-}
+    // Each wanted name once (names equal ignoring case share an entry), with
+    // the slot found for it, -1 until one is. The entries are taken from one
+    // block and given back at once: an allocation per name cost more than
+    // the lookups.
+    std::pmr::monotonic_buffer_resource entries;
+    std::pmr::unordered_map<std::string_view, int, FoldedHash, FoldedEqual> firstSlot(&entries);
+    firstSlot.reserve(wanted.size());
+    std::vector<int*> slotOf;
+    slotOf.reserve(wanted.size());
+    for (std::string_view name : wanted)
+        slotOf.push_back(&firstSlot.emplace(name, -1).first->second);
 
-int ItemNameIndex::Find(std::string_view name, int first, int end)
-{
-    if (firstSlot.empty()) {
-        firstSlot.reserve(names.size());
-        for (size_t slot = 0; slot < names.size(); ++slot)
-            firstSlot.emplace(names[slot], static_cast<int>(slot));  // keeps the first of equal names
+    size_t unfound = firstSlot.size();
+    for (int slot = first; slot < end && unfound > 0; ++slot) {
+        const auto entry = firstSlot.find(itemNames[slot]);
+        if (entry != firstSlot.end() && entry->second < 0) {
+            entry->second = slot;
+            --unfound;
+        }
     }
-    const auto found = firstSlot.find(name);
-    if (found == firstSlot.end() || found->second >= end)
-        return -1;
-    if (found->second >= first)
-        return found->second;
-    // Before the range (slot 0 in a range from 1) a later slot of the same
-    // name may still lie inside it.
-    for (int slot = first; slot < end; ++slot) {
-        if (SameName(names[slot], name))
-            return slot;
-    }
-    return -1;
+
+    std::vector<int> slots;
+    slots.reserve(wanted.size());
+    for (const int* slot : slotOf)
+        slots.push_back(*slot);
+    return slots;
 }

@@ -5,6 +5,29 @@
 #include "config/ItemNameIndex.h"
 #include "config/SettingValues.h"
 
+namespace {
+
+// The names of an item list, at most `most` of them, up to its first empty
+// element; a leading "*" is no part of a name and sets its star. The names
+// lie in `list`, which is cut in place.
+void CutNameList(std::string& list, int most, std::vector<std::string_view>& names,
+                 std::vector<short>& stars)
+{
+    names.clear();
+    stars.clear();
+    ListCutter elements(list);
+    while (static_cast<int>(names.size()) < most) {
+        const char* element = elements.Next();
+        if (element[0] == '\0')
+            break;
+        const bool star = element[0] == '*';
+        names.emplace_back(element + (star ? 1 : 0), elements.Length() - (star ? 1 : 0));
+        stars.push_back(star ? 1 : 0);
+    }
+}
+
+}  // namespace
+
 bool CZEPHOnlineINI::OpenFile(const char* fileName, int mode)
 {
     return CIniFile::OpenFile(fileName, mode);
@@ -40,10 +63,9 @@ void CZEPHOnlineINI::LoadSettings()
     LoadFileSettings(value);
     LoadPasswordSettings(value);
     LoadEntryItems(value);
-    ItemNameIndex items(itemName);
-    LoadTimeStampSettings(value, items);
+    LoadTimeStampSettings(value);
     LoadSearchSettings(value);
-    LoadCsvSettings(value, items);
+    LoadCsvSettings(value);
     LoadAdministrationSettings(value);
     LoadReportSettings(value);
 }
@@ -103,7 +125,7 @@ void CZEPHOnlineINI::LoadEntryItems(std::string& value)
         wastePercent = 20;
 }
 
-void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value, ItemNameIndex& items)
+void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value)
 {
     if (ReadValue("time stamp", "use time stamp", value)) {
         useTimeStamp = TextToInt(value);
@@ -116,20 +138,13 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value, ItemNameIndex& it
     // Time stamp items: at most itemCount - 2 of them; the list ends at an empty
     // element or at a name that no item has, and -1 marks where it ended.
     ReadValue("time stamp", "time stamp items", value);
-    ListCutter stamps(value);
+    std::vector<std::string_view> names;
+    CutNameList(value, itemCount - 2, names, stampStar);
+    const std::vector<int> slots = FirstSlotsNamed(itemName, names, 0, itemCount);
     stampItem.clear();
-    stampStar.clear();
-    while (static_cast<int>(stampItem.size()) < itemCount - 2) {
-        const char* element = stamps.Next();
-        if (element[0] == '\0')
-            break;
-        const bool star = element[0] == '*';
-        const int slot = items.Find({element + (star ? 1 : 0), stamps.Length() - (star ? 1 : 0)}, 0, itemCount);
-        if (slot < 0)
-            break;
-        stampItem.push_back(static_cast<short>(slot));
-        stampStar.push_back(star ? 1 : 0);
-    }
+    while (stampItem.size() < slots.size() && slots[stampItem.size()] >= 0)
+        stampItem.push_back(static_cast<short>(slots[stampItem.size()]));
+    stampStar.resize(stampItem.size());
     const size_t stampCount = stampItem.size();
     stampItem.push_back(-1);
 
@@ -178,7 +193,7 @@ void CZEPHOnlineINI::LoadSearchSettings(std::string& value)
         pagesPerSection = 20;
 }
 
-void CZEPHOnlineINI::LoadCsvSettings(std::string& value, ItemNameIndex& items)
+void CZEPHOnlineINI::LoadCsvSettings(std::string& value)
 {
     csvDisplay.assign(static_cast<size_t>(itemCount), 0);
     csvStar.assign(static_cast<size_t>(itemCount), 0);
@@ -188,18 +203,17 @@ void CZEPHOnlineINI::LoadCsvSettings(std::string& value, ItemNameIndex& items)
 
     // Display sequence: position q holds the matched item slot + 1, 0 for none.
     ReadValue("formatted csv file options", "display", value);
-    ListCutter display(value);
-    for (int position = 1; position < itemCount; ++position) {
-        const char* element = display.Next();
-        if (element[0] == '\0')
-            break;
-        const bool star = element[0] == '*';
-        // The last item is left out of the CSV output options.
-        const int slot = items.Find({element + (star ? 1 : 0), display.Length() - (star ? 1 : 0)}, 1, itemCount - 1);
+    std::vector<std::string_view> names;
+    std::vector<short> stars;
+    CutNameList(value, itemCount - 1, names, stars);
+    // The last item is left out of the CSV output options.
+    const std::vector<int> slots = FirstSlotsNamed(itemName, names, 1, itemCount - 1);
+    for (size_t element = 0; element < slots.size(); ++element) {
+        const int slot = slots[element];
         if (slot < 0)
             continue;
-        csvDisplay[position] = static_cast<short>(slot + 1);
-        if (star)
+        csvDisplay[element + 1] = static_cast<short>(slot + 1);
+        if (stars[element] != 0)
             csvStar[slot] = 1;
     }
 

@@ -8,8 +8,6 @@
 #include <string_view>
 #include <vector>
 
-class ItemNameIndex;
-
 class CZEPHOnlineINI : public CIniFile {
 public:
     // Most entry items one list may hold. The per-item lists hold one entry
@@ -99,9 +97,9 @@ private:
     void LoadFileSettings(std::string& value);
     void LoadPasswordSettings(std::string& value);
     void LoadEntryItems(std::string& value);
-    void LoadTimeStampSettings(std::string& value, ItemNameIndex& items);
+    void LoadTimeStampSettings(std::string& value);
     void LoadSearchSettings(std::string& value);
-    void LoadCsvSettings(std::string& value, ItemNameIndex& items);
+    void LoadCsvSettings(std::string& value);
     void LoadAdministrationSettings(std::string& value);
     void LoadReportSettings(std::string& value);
     // The slot of the item named `name` among slots 1 to itemCount - 2 (the

@@ -229,6 +229,20 @@ TEST(LoadSettings, CsvDisplaySequence)
     }
 }
 
+// A list may name an item twice, in any letter case, and may name the
+// built-in item, which the CSV display leaves out but a later item of the
+// same name does not.
+TEST(LoadSettings, ListsNamingAnItemTwiceOrTheBuiltInItem)
+{
+    auto r = Load("[database entry info]\nentry item name=AutoNumber,Name,autonumber,Phone\n\n"
+                  "[time stamp]\ntime stamp items=autonumber,NAME,name\n\n"
+                  "[formatted csv file options]\ndisplay=AUTONUMBER,name,*Name,Phone\n\n");
+    ASSERT_EQ(5, r->itemCount);
+    EXPECT_EQ((std::vector<int>{0, 2, 2, -1}), Slots(r->stampItem, 0, 4));
+    EXPECT_EQ((std::vector<int>{2, 3, 3, 0}), Slots(r->csvDisplay, 1, 5));
+    EXPECT_EQ((std::vector<int>{0, 0, 1, 0, 0}), Slots(r->csvStar, 0, 5));
+}
+
 TEST(LoadSettings, TimeStampAndModeLists)
 {
     const std::string items = "[database entry info]\nentry item name=Name,Created,Changed,Phone\n\n";
