@@ -43,11 +43,7 @@ inline void Append(const char* text, size_t count)
 const int flushAtExit = std::atexit(FlushOutput);
 
 // The bytes that an HTML page needs written as entities, and their entities.
-bool NeedsEntity(char c)
-{
-    // All four lie below '?': letters, most of a value, pass at one comparison.
-    return c <= '>' && (c == '&' || c == '<' || c == '>' || c == '"');
-}
+constexpr char EntityBytes[] = {'&', '<', '>', '"'};
 
 const char* Entity(char c)
 {
@@ -68,11 +64,18 @@ void Emit(std::string_view text)
 
 void EmitHtml(std::string_view value)
 {
-    // Runs of bytes that stand for themselves are appended whole.
+    // Runs of bytes that stand for themselves are appended whole. memchr
+    // finds the next byte of each kind that needs an entity: values seldom
+    // hold one, and on the long ones (the item lists run to kilobytes) that
+    // is far faster than a test per byte.
     const char* run = value.data();
     const char* const end = run + value.size();
-    for (;;) {
-        const char* special = std::find_if(run, end, NeedsEntity);
+    while (run != end) {
+        const char* special = end;
+        for (char c : EntityBytes) {
+            if (const void* found = std::memchr(run, c, static_cast<size_t>(special - run)))
+                special = static_cast<const char*>(found);
+        }
         Append(run, static_cast<size_t>(special - run));
         if (special == end)
             return;
