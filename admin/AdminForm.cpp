@@ -10,6 +10,7 @@
 #include "config/SettingValues.h"
 #include "config/ZEPHOnlineINI.h"
 
+#include <charconv>
 #include <string>
 
 namespace {
@@ -37,32 +38,48 @@ void EmitChecked(bool ticked)
         Emit(" checked");
 }
 
+// Appends a storage length in decimal.
+void AppendLength(std::string& text, unsigned short length)
+{
+    char digits[8];
+    text.append(digits, std::to_chars(digits, digits + sizeof digits, length).ptr);
+}
+
+// The item text areas are put together as one text each and escaped in one
+// go (only a name can hold a byte that needs an entity): with 512 items they
+// are otherwise some five thousand small pieces, a call and a copy each, which
+// cost more than the rest of the page together.
+
 // iteminfo: "[*]name,length,type\n" per current item, slot 0 left out.
 void EmitCurrentItemLines(const CZEPHOnlineINI& record)
 {
+    std::string lines;
     for (int slot = 1; slot < record.itemCount; ++slot) {
         if (record.itemStar[slot] != 0)
-            Emit("*");
-        EmitHtml(record.itemName[slot]);
-        Emit(",");
-        EmitNumber(record.itemLength[slot]);
-        Emit(",");
-        Emit(ItemTypeWord(record.itemType[slot]));
-        Emit("\n");
+            lines += '*';
+        lines += record.itemName[slot];
+        lines += ',';
+        AppendLength(lines, record.itemLength[slot]);
+        lines += ',';
+        lines += ItemTypeWord(record.itemType[slot]);
+        lines += '\n';
     }
+    EmitHtml(lines);
 }
 
 // previtem: "[*]name,length\n" per previous item, slot 0 left out.
 void EmitPreviousItemLines(const CZEPHOnlineINI& record)
 {
+    std::string lines;
     for (int slot = 1; slot < record.prevItemCount; ++slot) {
         if (record.prevItemStar[slot] != 0)
-            Emit("*");
-        EmitHtml(record.prevItemName[slot]);
-        Emit(",");
-        EmitNumber(record.prevItemLength[slot]);
-        Emit("\n");
+            lines += '*';
+        lines += record.prevItemName[slot];
+        lines += ',';
+        AppendLength(lines, record.prevItemLength[slot]);
+        lines += '\n';
     }
+    EmitHtml(lines);
 }
 
 void EmitHeadingAndContents(const CZEPHOnlineINI& record)
