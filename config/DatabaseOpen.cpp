@@ -15,7 +15,8 @@ constexpr int SecondOpenMode = OpenReadWrite | OpenWaitForLock;
 
 }  // namespace
 
-DatabaseOpen OpenAndLoadDatabase(CZEPHOnlineINI& record, const std::string& iniPath)
+DatabaseOpen OpenAndLoadDatabase(CZEPHOnlineINI& record, const std::string& iniPath,
+                                 CZEPHOnlineINI::Load which)
 {
     if (!record.OpenFile(iniPath.c_str(), FirstOpenMode))
         return DatabaseOpen::NotPresent;
@@ -31,6 +32,6 @@ DatabaseOpen OpenAndLoadDatabase(CZEPHOnlineINI& record, const std::string& iniP
     // is loaded from a file that is not ours.
     if (!record.OpenFile(iniPath.c_str(), SecondOpenMode))
         return DatabaseOpen::NotPresent;
-    record.LoadSettings();
+    record.LoadSettings(which);
     return DatabaseOpen::Loaded;
 }

@@ -3,9 +3,9 @@
 // bring the line ends to line feeds, open again for reading and writing, load.
 #pragma once
 
-#include <string>
+#include "config/ZEPHOnlineINI.h"
 
-class CZEPHOnlineINI;
+#include <string>
 
 enum class DatabaseOpen {
     Loaded,           // open for reading and writing under the lock, settings loaded
@@ -17,6 +17,7 @@ enum class DatabaseOpen {
 // Opens `iniPath` through `record`, waiting a moment for another process that
 // holds it, rewrites a file with CR LF line ends with line feeds (termination
 // signals held back meanwhile), opens it again for reading and writing and
-// loads every setting. Only Loaded leaves the record open and loaded. File
-// errors of the rewrite are raised, the file as it was.
-DatabaseOpen OpenAndLoadDatabase(CZEPHOnlineINI& record, const std::string& iniPath);
+// loads the settings `which` names. Only Loaded leaves the record open and
+// loaded. File errors of the rewrite are raised, the file as it was.
+DatabaseOpen OpenAndLoadDatabase(CZEPHOnlineINI& record, const std::string& iniPath,
+                                 CZEPHOnlineINI::Load which = CZEPHOnlineINI::Load::AllSettings);

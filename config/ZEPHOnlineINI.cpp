@@ -56,16 +56,18 @@ int CZEPHOnlineINI::FindCsvItem(const char* name) const
 // The keys are read in a fixed order: later corrections depend on earlier
 // values (the password bits on "use password", the time stamps, CSV options
 // and hit counting item on the entry items, the top hits on the report switches).
-void CZEPHOnlineINI::LoadSettings()
+void CZEPHOnlineINI::LoadSettings(Load which)
 {
     std::string value;  // one scratch text for every key
     useCsvFile = 0;
     LoadFileSettings(value);
     LoadPasswordSettings(value);
-    LoadEntryItems(value);
-    LoadTimeStampSettings(value);
     LoadSearchSettings(value);
-    LoadCsvSettings(value);
+    if (which == Load::AllSettings) {
+        LoadEntryItems(value);
+        LoadTimeStampSettings(value);
+        LoadCsvSettings(value);
+    }
     LoadAdministrationSettings(value);
     LoadReportSettings(value);
 }

@@ -21,8 +21,18 @@ public:
 
     bool OpenFile(const char* fileName, int mode) override;
 
-    // Reads every setting of the open file into the members.
-    void LoadSettings();
+    // What LoadSettings reads. An update writes the entry items from the form
+    // and reads none of the file's, nor any setting that depends on them;
+    // with hundreds of items they are most of the work of a load.
+    enum class Load {
+        AllSettings,
+        // The entry item lists stay empty (itemCount 0), the time stamp and
+        // CSV output settings are not read (they name items), and no hit
+        // counting item is found.
+        WithoutItems,
+    };
+    // Reads the settings of the open file into the members.
+    void LoadSettings(Load which = Load::AllSettings);
     // The slot of the entry item named `name` (letter case ignored), slots 0 to
     // itemCount - 1, first match; -1 when none matches.
     int FindItem(const std::string& name) const;

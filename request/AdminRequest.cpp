@@ -41,7 +41,11 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
 
     if (!IsDatabaseName(CurrentDBName))
         ShowErrorPage(ErrNoIniFile, record);
-    switch (OpenAndLoadDatabase(record, iniPath)) {
+    // An update reads none of the file's entry items (see CZEPHOnlineINI::Load).
+    const std::string action = form.HasField("act") ? form.Field("act") : std::string();
+    const bool update = strcasecmp(action.c_str(), "Configure") == 0;
+    switch (OpenAndLoadDatabase(record, iniPath,
+                                update ? CZEPHOnlineINI::Load::WithoutItems : CZEPHOnlineINI::Load::AllSettings)) {
     case DatabaseOpen::Loaded:
         break;
     case DatabaseOpen::NotPresent:
@@ -54,7 +58,6 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
 
     if (!form.HasField("act"))
         ShowErrorPage(ErrBadFormData, record);
-    const std::string action = form.Field("act");
     const std::string password = form.HasField("password") ? form.Field("password") : std::string();
 
     // Remote administration is the only way in: with it off, everyone is refused.
@@ -67,7 +70,7 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
 
     if (strcasecmp(action.c_str(), "entrance") == 0)
         ShowAdminForm(record);
-    else if (strcasecmp(action.c_str(), "Configure") == 0) {
+    else if (update) {
         // A SIGTERM that arrives during the update ends the process only once
         // the file holds the whole update (or, after a file error, the old
         // content), and an update made is logged.

@@ -3,6 +3,7 @@
 #include "config/ZEPHOnlineINI.h"
 
 #include "files/SFile.h"
+#include "support/Fixture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +16,15 @@
 namespace {
 
 // Writes `ini` to a file and loads it into a new record.
-std::unique_ptr<CZEPHOnlineINI> Load(const std::string& ini)
+std::unique_ptr<CZEPHOnlineINI> Load(const std::string& ini,
+                                     CZEPHOnlineINI::Load which = CZEPHOnlineINI::Load::AllSettings)
 {
     TempDir dir;
     const std::string path = dir / "db.ini";
     WriteFile(path, ini);
     auto record = std::make_unique<CZEPHOnlineINI>();
     EXPECT_TRUE(record->OpenFile(path.c_str(), OpenRead));
-    record->LoadSettings();
+    record->LoadSettings(which);
     return record;
 }
 
@@ -94,6 +96,40 @@ TEST(LoadSettings, TextsAndSwitchesAreReadAsWritten)
     EXPECT_EQ("b@example.com", r->reportReceiver);
     EXPECT_EQ("Stats", r->statsSubject);
     EXPECT_EQ("Errors", r->errorSubject);
+}
+
+// An update loads the settings without the entry items: every setting it
+// shows or checks reads as in a full load, and no item list is parsed.
+TEST(LoadSettings, WithoutItemsReadsEverySettingThatNamesNoItem)
+{
+    auto all = Load(FixtureIni());
+    auto some = Load(FixtureIni(), CZEPHOnlineINI::Load::WithoutItems);
+    ASSERT_GT(all->itemCount, 1);
+    EXPECT_EQ(0, some->itemCount);
+    EXPECT_TRUE(some->itemName.empty());
+    const std::string CZEPHOnlineINI::*texts[] = {
+        &CZEPHOnlineINI::htmlPath, &CZEPHOnlineINI::exeUrl, &CZEPHOnlineINI::confExeUrl,
+        &CZEPHOnlineINI::webMaster, &CZEPHOnlineINI::searchPassword, &CZEPHOnlineINI::changePassword,
+        &CZEPHOnlineINI::addPassword, &CZEPHOnlineINI::masterPassword, &CZEPHOnlineINI::adminPassword,
+        &CZEPHOnlineINI::helpUrl, &CZEPHOnlineINI::readmeUrl, &CZEPHOnlineINI::smtpServer,
+        &CZEPHOnlineINI::reportSender, &CZEPHOnlineINI::reportReceiver, &CZEPHOnlineINI::statsSubject,
+        &CZEPHOnlineINI::errorSubject,
+    };
+    for (auto text : texts)
+        EXPECT_EQ((*all).*text, (*some).*text);
+    const bool CZEPHOnlineINI::*switches[] = {
+        &CZEPHOnlineINI::hideFiles, &CZEPHOnlineINI::remoteAdmin, &CZEPHOnlineINI::statReport,
+        &CZEPHOnlineINI::errorReport,
+    };
+    for (auto on : switches)
+        EXPECT_EQ((*all).*on, (*some).*on);
+    const int CZEPHOnlineINI::*numbers[] = {
+        &CZEPHOnlineINI::passwordFlags, &CZEPHOnlineINI::maxFoundEntries, &CZEPHOnlineINI::entriesPerPage,
+        &CZEPHOnlineINI::pagesPerSection, &CZEPHOnlineINI::hitsReportInterval,
+    };
+    for (auto number : numbers)
+        EXPECT_EQ((*all).*number, (*some).*number);
+    EXPECT_EQ(all->lastStatReportTime, some->lastStatReportTime);
 }
 
 TEST(LoadSettings, NamingConstructorOpensTheFile)
