@@ -63,10 +63,10 @@ void CZEPHOnlineINI::LoadSettings(Load which)
     LoadFileSettings(value);
     LoadPasswordSettings(value);
     LoadSearchSettings(value);
-    if (which == Load::AllSettings) {
+    if (which != Load::WithoutItems) {
         LoadEntryItems(value);
-        LoadTimeStampSettings(value);
-        LoadCsvSettings(value);
+        LoadTimeStampSettings(value, which == Load::AllSettings);
+        LoadCsvSettings(value, which == Load::AllSettings);
     }
     LoadAdministrationSettings(value);
     LoadReportSettings(value);
@@ -127,7 +127,7 @@ void CZEPHOnlineINI::LoadEntryItems(std::string& value)
         wastePercent = 20;
 }
 
-void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value)
+void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value, bool lookUpItems)
 {
     if (ReadValue("time stamp", "use time stamp", value)) {
         useTimeStamp = TextToInt(value);
@@ -139,14 +139,17 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value)
 
     // Time stamp items: at most itemCount - 2 of them; the list ends at an empty
     // element or at a name that no item has, and -1 marks where it ended.
-    ReadValue("time stamp", "time stamp items", value);
-    std::vector<std::string_view> names;
-    CutNameList(value, itemCount - 2, names, stampStar);
-    const std::vector<int> slots = FirstSlotsNamed(itemName, names, 0, itemCount);
     stampItem.clear();
-    while (stampItem.size() < slots.size() && slots[stampItem.size()] >= 0)
-        stampItem.push_back(static_cast<short>(slots[stampItem.size()]));
-    stampStar.resize(stampItem.size());
+    stampStar.clear();
+    if (lookUpItems) {
+        ReadValue("time stamp", "time stamp items", value);
+        std::vector<std::string_view> names;
+        CutNameList(value, itemCount - 2, names, stampStar);
+        const std::vector<int> slots = FirstSlotsNamed(itemName, names, 0, itemCount);
+        while (stampItem.size() < slots.size() && slots[stampItem.size()] >= 0)
+            stampItem.push_back(static_cast<short>(slots[stampItem.size()]));
+        stampStar.resize(stampItem.size());
+    }
     const size_t stampCount = stampItem.size();
     stampItem.push_back(-1);
 
@@ -195,7 +198,7 @@ void CZEPHOnlineINI::LoadSearchSettings(std::string& value)
         pagesPerSection = 20;
 }
 
-void CZEPHOnlineINI::LoadCsvSettings(std::string& value)
+void CZEPHOnlineINI::LoadCsvSettings(std::string& value, bool lookUpItems)
 {
     csvDisplay.assign(static_cast<size_t>(itemCount), 0);
     csvStar.assign(static_cast<size_t>(itemCount), 0);
@@ -204,19 +207,21 @@ void CZEPHOnlineINI::LoadCsvSettings(std::string& value)
         useCsvFile = TextToInt(value);
 
     // Display sequence: position q holds the matched item slot + 1, 0 for none.
-    ReadValue("formatted csv file options", "display", value);
-    std::vector<std::string_view> names;
-    std::vector<short> stars;
-    CutNameList(value, itemCount - 1, names, stars);
-    // The last item is left out of the CSV output options.
-    const std::vector<int> slots = FirstSlotsNamed(itemName, names, 1, itemCount - 1);
-    for (size_t element = 0; element < slots.size(); ++element) {
-        const int slot = slots[element];
-        if (slot < 0)
-            continue;
-        csvDisplay[element + 1] = static_cast<short>(slot + 1);
-        if (stars[element] != 0)
-            csvStar[slot] = 1;
+    if (lookUpItems) {
+        ReadValue("formatted csv file options", "display", value);
+        std::vector<std::string_view> names;
+        std::vector<short> stars;
+        CutNameList(value, itemCount - 1, names, stars);
+        // The last item is left out of the CSV output options.
+        const std::vector<int> slots = FirstSlotsNamed(itemName, names, 1, itemCount - 1);
+        for (size_t element = 0; element < slots.size(); ++element) {
+            const int slot = slots[element];
+            if (slot < 0)
+                continue;
+            csvDisplay[element + 1] = static_cast<short>(slot + 1);
+            if (stars[element] != 0)
+                csvStar[slot] = 1;
+        }
     }
 
     // Sort item: its slot, negative when written with "*" (descending); 1 by default.

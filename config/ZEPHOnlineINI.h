@@ -21,14 +21,19 @@ public:
 
     bool OpenFile(const char* fileName, int mode) override;
 
-    // What LoadSettings reads. An update writes the entry items from the form
-    // and reads none of the file's, nor any setting that depends on them;
-    // with hundreds of items they are most of the work of a load.
+    // What LoadSettings reads. A request reads what its page shows or its
+    // update needs: with hundreds of items, the items and the lookups of the
+    // items that lists name are most of the work of a load.
     enum class Load {
+        // Every setting.
         AllSettings,
-        // The entry item lists stay empty (itemCount 0), the time stamp and
-        // CSV output settings are not read (they name items), and no hit
-        // counting item is found.
+        // All but the items that the time stamp and CSV display lists name,
+        // which are not looked up: no time stamps, no CSV display positions.
+        // The administration form shows these lists as the file holds them.
+        WithoutNamedItems,
+        // Also no entry items (itemCount 0), no time stamp and CSV settings
+        // (they name items) and no hit counting item: an update writes the
+        // entry items from the form and reads none of the file's.
         WithoutItems,
     };
     // Reads the settings of the open file into the members.
@@ -107,9 +112,9 @@ private:
     void LoadFileSettings(std::string& value);
     void LoadPasswordSettings(std::string& value);
     void LoadEntryItems(std::string& value);
-    void LoadTimeStampSettings(std::string& value);
+    void LoadTimeStampSettings(std::string& value, bool lookUpItems);
     void LoadSearchSettings(std::string& value);
-    void LoadCsvSettings(std::string& value);
+    void LoadCsvSettings(std::string& value, bool lookUpItems);
     void LoadAdministrationSettings(std::string& value);
     void LoadReportSettings(std::string& value);
     // The slot of the item named `name` among slots 1 to itemCount - 2 (the

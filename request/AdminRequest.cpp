@@ -41,11 +41,13 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
 
     if (!IsDatabaseName(CurrentDBName))
         ShowErrorPage(ErrNoIniFile, record);
-    // An update reads none of the file's entry items (see CZEPHOnlineINI::Load).
+    // Only what the page shows or the update needs is loaded (see
+    // CZEPHOnlineINI::Load).
     const std::string action = form.HasField("act") ? form.Field("act") : std::string();
     const bool update = strcasecmp(action.c_str(), "Configure") == 0;
     switch (OpenAndLoadDatabase(record, iniPath,
-                                update ? CZEPHOnlineINI::Load::WithoutItems : CZEPHOnlineINI::Load::AllSettings)) {
+                                update ? CZEPHOnlineINI::Load::WithoutItems
+                                       : CZEPHOnlineINI::Load::WithoutNamedItems)) {
     case DatabaseOpen::Loaded:
         break;
     case DatabaseOpen::NotPresent:

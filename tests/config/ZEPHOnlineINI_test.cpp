@@ -98,38 +98,61 @@ TEST(LoadSettings, TextsAndSwitchesAreReadAsWritten)
     EXPECT_EQ("Errors", r->errorSubject);
 }
 
-// An update loads the settings without the entry items: every setting it
-// shows or checks reads as in a full load, and no item list is parsed.
-TEST(LoadSettings, WithoutItemsReadsEverySettingThatNamesNoItem)
+// A request loads less than every setting: the form page all but the items
+// that the time stamp and CSV display lists name, an update no items at all.
+// Every setting a level keeps reads as in a full load.
+TEST(LoadSettings, LessThanAllSettingsReadsEverySettingItKeeps)
 {
+    using R = CZEPHOnlineINI;
     auto all = Load(FixtureIni());
-    auto some = Load(FixtureIni(), CZEPHOnlineINI::Load::WithoutItems);
     ASSERT_GT(all->itemCount, 1);
-    EXPECT_EQ(0, some->itemCount);
-    EXPECT_TRUE(some->itemName.empty());
-    const std::string CZEPHOnlineINI::*texts[] = {
-        &CZEPHOnlineINI::htmlPath, &CZEPHOnlineINI::exeUrl, &CZEPHOnlineINI::confExeUrl,
-        &CZEPHOnlineINI::webMaster, &CZEPHOnlineINI::searchPassword, &CZEPHOnlineINI::changePassword,
-        &CZEPHOnlineINI::addPassword, &CZEPHOnlineINI::masterPassword, &CZEPHOnlineINI::adminPassword,
-        &CZEPHOnlineINI::helpUrl, &CZEPHOnlineINI::readmeUrl, &CZEPHOnlineINI::smtpServer,
-        &CZEPHOnlineINI::reportSender, &CZEPHOnlineINI::reportReceiver, &CZEPHOnlineINI::statsSubject,
-        &CZEPHOnlineINI::errorSubject,
+    ASSERT_GT(all->stampItem.size(), 1u);
+    ASSERT_NE(0, all->csvDisplay[1]);
+    const std::string R::*texts[] = {
+        &R::htmlPath, &R::exeUrl, &R::confExeUrl, &R::webMaster, &R::searchPassword,
+        &R::changePassword, &R::addPassword, &R::masterPassword, &R::adminPassword, &R::helpUrl,
+        &R::readmeUrl, &R::smtpServer, &R::reportSender, &R::reportReceiver, &R::statsSubject,
+        &R::errorSubject,
     };
-    for (auto text : texts)
-        EXPECT_EQ((*all).*text, (*some).*text);
-    const bool CZEPHOnlineINI::*switches[] = {
-        &CZEPHOnlineINI::hideFiles, &CZEPHOnlineINI::remoteAdmin, &CZEPHOnlineINI::statReport,
-        &CZEPHOnlineINI::errorReport,
+    const bool R::*switches[] = {&R::hideFiles, &R::remoteAdmin, &R::statReport, &R::errorReport};
+    const int R::*numbers[] = {
+        &R::passwordFlags, &R::maxFoundEntries, &R::entriesPerPage, &R::pagesPerSection,
+        &R::hitsReportInterval,
     };
-    for (auto on : switches)
-        EXPECT_EQ((*all).*on, (*some).*on);
-    const int CZEPHOnlineINI::*numbers[] = {
-        &CZEPHOnlineINI::passwordFlags, &CZEPHOnlineINI::maxFoundEntries, &CZEPHOnlineINI::entriesPerPage,
-        &CZEPHOnlineINI::pagesPerSection, &CZEPHOnlineINI::hitsReportInterval,
+    const int R::*itemNumbers[] = {
+        &R::itemCount, &R::prevItemCount, &R::wastePercent, &R::useTimeStamp, &R::masterTimeStamp,
+        &R::entryLifeDays, &R::useCsvFile, &R::csvSortItem, &R::hitCountItem, &R::topHits,
     };
-    for (auto number : numbers)
-        EXPECT_EQ((*all).*number, (*some).*number);
-    EXPECT_EQ(all->lastStatReportTime, some->lastStatReportTime);
+    for (R::Load which : {R::Load::WithoutNamedItems, R::Load::WithoutItems}) {
+        SCOPED_TRACE(static_cast<int>(which));
+        auto some = Load(FixtureIni(), which);
+        for (auto text : texts)
+            EXPECT_EQ((*all).*text, (*some).*text);
+        for (auto on : switches)
+            EXPECT_EQ((*all).*on, (*some).*on);
+        for (auto number : numbers)
+            EXPECT_EQ((*all).*number, (*some).*number);
+        EXPECT_EQ(all->lastStatReportTime, some->lastStatReportTime);
+        if (which == R::Load::WithoutItems) {
+            EXPECT_EQ(0, some->itemCount);
+            EXPECT_TRUE(some->itemName.empty());
+            continue;
+        }
+        for (auto number : itemNumbers)
+            EXPECT_EQ((*all).*number, (*some).*number);
+        EXPECT_EQ(all->hitCountOn, some->hitCountOn);
+        EXPECT_EQ(all->convertOldItems, some->convertOldItems);
+        EXPECT_EQ(all->itemName, some->itemName);
+        EXPECT_EQ(all->itemStar, some->itemStar);
+        EXPECT_EQ(all->itemLength, some->itemLength);
+        EXPECT_EQ(all->itemType, some->itemType);
+        EXPECT_EQ(all->prevItemName, some->prevItemName);
+        EXPECT_EQ(all->prevItemStar, some->prevItemStar);
+        EXPECT_EQ(all->prevItemLength, some->prevItemLength);
+        EXPECT_EQ(std::vector<short>{-1}, some->stampItem);
+        EXPECT_EQ(std::vector<short>{-1}, some->stampMode);
+        EXPECT_EQ(std::vector<short>(static_cast<size_t>(all->itemCount), 0), some->csvDisplay);
+    }
 }
 
 TEST(LoadSettings, NamingConstructorOpensTheFile)
