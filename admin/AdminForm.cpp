@@ -7,7 +7,6 @@
 #include "admin/PageShell.h"
 #include "cgi/Output.h"
 #include "config/EntryItems.h"
-#include "config/SettingValues.h"
 #include "config/ZEPHOnlineINI.h"
 
 #include <charconv>
@@ -42,7 +41,8 @@ void EmitChecked(bool ticked)
 void AppendLength(std::string& text, unsigned short length)
 {
     char digits[8];
-    text.append(digits, std::to_chars(digits, digits + sizeof digits, length).ptr);
+    const char* end = std::to_chars(digits, digits + sizeof digits, length).ptr;
+    text.append(digits, static_cast<size_t>(end - digits));
 }
 
 // The item text areas are put together as one text each and escaped in one
@@ -101,11 +101,8 @@ void EmitHeadingAndContents(const CZEPHOnlineINI& record)
     Emit("\" method=\"POST\" name=\"\">\n<hr>\n");
 }
 
-void EmitEntryInfoSection(CZEPHOnlineINI& record)
+void EmitEntryInfoSection(const CZEPHOnlineINI& record)
 {
-    const bool convert =
-        TextToInt(StoredText(record, "database entry info", "convert old items to new items")) != 0;
-
     Emit("  <h2><a name=\"DBEntry\"></a>Database Entry Info Configuration (");
     EmitHelpHref(record);
     Emit("#DBEntry\">Help</a>)</h2>\n");
@@ -120,7 +117,7 @@ void EmitEntryInfoSection(CZEPHOnlineINI& record)
     EmitPreviousItemLines(record);
     Emit("</textarea>\n<p>");
     Emit("    <input type=\"checkbox\" name=\"ConvertNew\" value =\"yes\" ");
-    if (convert)
+    if (record.convertOldItems)
         Emit("checked ");
     Emit("> Convert to new items next time ZEP is run? (read ");
     EmitHelpHref(record);
