@@ -1,7 +1,6 @@
 // ItemNameIndex.cpp: entry item names looked up ignoring letter case.
 #include "config/ItemNameIndex.h"
 
-#include <memory_resource>
 #include <strings.h>
 #include <unordered_map>
 
@@ -34,16 +33,10 @@ std::vector<int> FirstSlotsNamed(const std::vector<std::string>& itemNames,
                                  const std::vector<std::string_view>& wanted, int first, int end)
 {
     // Each wanted name once (names equal ignoring case share an entry), with
-    // the slot found for it, -1 until one is. The entries are taken from one
-    // block and given back at once: an allocation per name cost more than
-    // the lookups.
-    std::pmr::monotonic_buffer_resource entries;
-    std::pmr::unordered_map<std::string_view, int, FoldedHash, FoldedEqual> firstSlot(&entries);
-    firstSlot.reserve(wanted.size());
-    std::vector<int*> slotOf;
-    slotOf.reserve(wanted.size());
+    // the slot found for it, -1 until one is.
+    std::unordered_map<std::string_view, int, FoldedHash, FoldedEqual> firstSlot;
     for (std::string_view name : wanted)
-        slotOf.push_back(&firstSlot.emplace(name, -1).first->second);
+        firstSlot.emplace(name, -1);
 
     size_t unfound = firstSlot.size();
     for (int slot = first; slot < end && unfound > 0; ++slot) {
@@ -55,8 +48,7 @@ std::vector<int> FirstSlotsNamed(const std::vector<std::string>& itemNames,
     }
 
     std::vector<int> slots;
-    slots.reserve(wanted.size());
-    for (const int* slot : slotOf)
-        slots.push_back(*slot);
+    for (std::string_view name : wanted)
+        slots.push_back(firstSlot.find(name)->second);
     return slots;
 }

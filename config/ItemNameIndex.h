@@ -15,6 +15,6 @@ bool SameName(std::string_view a, std::string_view b);
 // lists that name items (time stamps, CSV display) may name hundreds of 512
 // items, so the wanted names are indexed and the slots walked once, up to
 // the last slot a wanted name needs: a pass per name would cost the product
-// of the two counts, and an index of every item more than the few lookups.
+// of the two counts.
 std::vector<int> FirstSlotsNamed(const std::vector<std::string>& itemNames,
                                  const std::vector<std::string_view>& wanted, int first, int end);
