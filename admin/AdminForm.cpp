@@ -9,8 +9,12 @@
 #include "config/EntryItems.h"
 #include "config/ZEPHOnlineINI.h"
 
+#include <algorithm>
 #include <charconv>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -37,49 +41,36 @@ void EmitChecked(bool ticked)
         Emit(" checked");
 }
 
-// Appends a storage length in decimal.
-void AppendLength(std::string& text, unsigned short length)
+// An item text area: "[*]name,length\n" per item, with ",type" before the
+// line feed when `types` is given; slot 0 left out. The text is put together
+// first and escaped in one go (only a name can hold a byte that needs an
+// entity). With 512 items it is a few thousand small pieces: they are copied
+// into room made for all of them at once, which costs a fraction of
+// appending them to the answer, or to a string, one by one.
+void EmitItemLines(int count, const std::vector<std::string>& names, const std::vector<short>& stars,
+                   const std::vector<unsigned short>& lengths, const std::vector<short>* types)
 {
-    char digits[8];
-    const char* end = std::to_chars(digits, digits + sizeof digits, length).ptr;
-    text.append(digits, static_cast<size_t>(end - digits));
-}
-
-// The item text areas are put together as one text each and escaped in one
-// go (only a name can hold a byte that needs an entity): with 512 items they
-// are otherwise some five thousand small pieces, a call and a copy each, which
-// cost more than the rest of the page together.
-
-// iteminfo: "[*]name,length,type\n" per current item, slot 0 left out.
-void EmitCurrentItemLines(const CZEPHOnlineINI& record)
-{
-    std::string lines;
-    for (int slot = 1; slot < record.itemCount; ++slot) {
-        if (record.itemStar[slot] != 0)
-            lines += '*';
-        lines += record.itemName[slot];
-        lines += ',';
-        AppendLength(lines, record.itemLength[slot]);
-        lines += ',';
-        lines += ItemTypeWord(record.itemType[slot]);
-        lines += '\n';
+    // Around a name at most "*", ",65535", ",string" and the line feed.
+    constexpr size_t MostAroundName = 16;
+    size_t room = 0;
+    for (int slot = 1; slot < count; ++slot)
+        room += names[slot].size() + MostAroundName;
+    const std::unique_ptr<char[]> text(new char[room]);
+    char* out = text.get();
+    for (int slot = 1; slot < count; ++slot) {
+        if (stars[slot] != 0)
+            *out++ = '*';
+        out = std::copy(names[slot].begin(), names[slot].end(), out);
+        *out++ = ',';
+        out = std::to_chars(out, out + 5, lengths[slot]).ptr;
+        if (types != nullptr) {
+            const std::string_view word = ItemTypeWord((*types)[slot]);
+            *out++ = ',';
+            out = std::copy(word.begin(), word.end(), out);
+        }
+        *out++ = '\n';
     }
-    EmitHtml(lines);
-}
-
-// previtem: "[*]name,length\n" per previous item, slot 0 left out.
-void EmitPreviousItemLines(const CZEPHOnlineINI& record)
-{
-    std::string lines;
-    for (int slot = 1; slot < record.prevItemCount; ++slot) {
-        if (record.prevItemStar[slot] != 0)
-            lines += '*';
-        lines += record.prevItemName[slot];
-        lines += ',';
-        AppendLength(lines, record.prevItemLength[slot]);
-        lines += '\n';
-    }
-    EmitHtml(lines);
+    EmitHtml(std::string_view(text.get(), static_cast<size_t>(out - text.get())));
 }
 
 void EmitHeadingAndContents(const CZEPHOnlineINI& record)
@@ -110,11 +101,12 @@ void EmitEntryInfoSection(const CZEPHOnlineINI& record)
     EmitHelpHref(record);
     Emit("#DBEntry\">help</a> before you enter info!):<br>\n");
     Emit("<textarea name=\"iteminfo\" rows=\"10\" cols=\"50\">");
-    EmitCurrentItemLines(record);
+    EmitItemLines(record.itemCount, record.itemName, record.itemStar, record.itemLength, &record.itemType);
     Emit("</textarea>\n<p>");
     Emit("    Info of the previous entry items (required or data type info are not needed, but can be entered anyway) <br>\n");
     Emit("<textarea name=\"previtem\" rows=\"10\" cols=\"50\">");
-    EmitPreviousItemLines(record);
+    EmitItemLines(record.prevItemCount, record.prevItemName, record.prevItemStar, record.prevItemLength,
+                  nullptr);
     Emit("</textarea>\n<p>");
     Emit("    <input type=\"checkbox\" name=\"ConvertNew\" value =\"yes\" ");
     if (record.convertOldItems)
