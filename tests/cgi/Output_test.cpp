@@ -17,6 +17,7 @@ TEST(Output, EmitHtmlEscapesTheFourSpecialBytesOnly)
         {"plain text", "plain text"},
         {"a&b<c>d\"e", "a&amp;b&lt;c&gt;d&quot;e"},
         {"&&", "&amp;&amp;"},
+        {"\"\"<<>>&&\"x", "&quot;&quot;&lt;&lt;&gt;&gt;&amp;&amp;&quot;x"},
         {"\"quoted\"", "&quot;quoted&quot;"},
         {"it's 'x' %41 \xC3\xA4", "it's 'x' %41 \xC3\xA4"},
         {std::string("nul\0byte<", 9), std::string("nul\0byte&lt;", 12)},
