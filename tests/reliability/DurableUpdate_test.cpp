@@ -5,6 +5,7 @@
 // cannot get) or the temporary file cannot be had. Never a temporary file
 // left behind, and nothing written when nothing changed.
 #include "reliability/Configuration.h"
+#include "reliability/FileChecks.h"
 #include "reliability/Tools.h"
 #include "support/Site.h"
 
@@ -24,13 +25,6 @@ using namespace reliability;
 namespace {
 
 const std::string Updated = "<h1>Your database configuration file has been updated!</h1>\n";
-
-struct stat StatusOf(const std::string& path, bool followLink = true)
-{
-    struct stat status {};
-    EXPECT_EQ(0, followLink ? ::stat(path.c_str(), &status) : ::lstat(path.c_str(), &status)) << path;
-    return status;
-}
 
 // The line numbers (from 0) of the trace lines that contain `text`.
 std::vector<size_t> LinesWith(const std::vector<std::string>& lines, const std::string& text)
@@ -192,7 +186,7 @@ TEST(DurableUpdate, InPlaceWhenTheOwnerCannotBeKept)
     ASSERT_EQ(0, ::chmod(site.folder.c_str(), 0777));
     const struct stat before = StatusOf(site.ini);
     const ProgramAnswer answer =
-        site.Post(body, {ToolPath("setpriv"), "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+        site.Post(body, Unprivileged());
     ASSERT_EQ(0, answer.status) << answer.output;
     const struct stat after = StatusOf(site.ini);
     EXPECT_EQ(before.st_ino, after.st_ino);

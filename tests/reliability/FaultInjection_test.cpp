@@ -6,6 +6,7 @@
 // cut, never half updated, and never a success page.
 #include "reliability/CallTrace.h"
 #include "reliability/Configuration.h"
+#include "reliability/FileChecks.h"
 #include "reliability/Tools.h"
 #include "support/Site.h"
 
@@ -29,11 +30,6 @@ const std::string NoTemporaryFile =
     "<H1><font color=\"#ff0000\">Problem in creating temporary file!  Operation aborted.</font></H1>\n";
 const std::string Updated = "<h1>Your database configuration file has been updated!</h1>\n";
 
-bool EndsWith(const std::string& text, const std::string& end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // The file error's page; the write or the flush that follows it meets the limit.
 bool EndsWithFileTooLarge(const std::string& output)
 {
@@ -41,11 +37,6 @@ bool EndsWithFileTooLarge(const std::string& output)
         if (EndsWith(output, std::string("<H1><font color=\"#ff0000\">") + context + "File too large</font></H1>\n"))
             return true;
     return false;
-}
-
-std::vector<std::string> Unprivileged()
-{
-    return {ToolPath("setpriv"), "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
 }
 
 void GiveToNobody(const std::string& path)

@@ -4,6 +4,7 @@
 // refused with a page and exit status 1, and the file is as it was. A long
 // line, well within the limit, is read and rewritten whole.
 #include "reliability/Configuration.h"
+#include "reliability/FileChecks.h"
 #include "reliability/Tools.h"
 #include "support/Site.h"
 
@@ -18,18 +19,6 @@ namespace {
 
 const std::string Updated = "<h1>Your database configuration file has been updated!</h1>\n";
 constexpr off_t Limit = 64 * 1024 * 1024;
-
-bool EndsWith(const std::string& text, const std::string& end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-struct stat StatusOf(const std::string& path)
-{
-    struct stat status {};
-    EXPECT_EQ(0, ::stat(path.c_str(), &status)) << path;
-    return status;
-}
 
 std::string EntranceQuery()
 {

@@ -5,6 +5,7 @@
 // symbolic link is replaced through the file the link names, and keeps its
 // extended attributes and ACLs.
 #include "reliability/Configuration.h"
+#include "reliability/FileChecks.h"
 #include "reliability/Tools.h"
 #include "support/Site.h"
 
@@ -29,13 +30,6 @@ namespace {
 
 const std::string Updated = "<h1>Your database configuration file has been updated!</h1>\n";
 const std::string BadPassword = "<H1><font color=\"#ff0000\">Bad password. Operation aborted.</font></H1>\n";
-
-struct stat StatusOf(const std::string& path)
-{
-    struct stat status {};
-    EXPECT_EQ(0, ::stat(path.c_str(), &status)) << path;
-    return status;
-}
 
 bool Exists(const std::string& path)
 {
@@ -191,7 +185,7 @@ TEST(PlantedFiles, UnreadableFileIsRemovedToo)
     ProgramRun run;
     run.environment = {{"REQUEST_METHOD", "GET"}, {"QUERY_STRING", "DBName=shop&act=entrance&password=wrong"}};
     run.argv0 = site.program;
-    run.wrapper = {ToolPath("setpriv"), "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+    run.wrapper = Unprivileged();
     const ProgramAnswer answer = RunZephconf(run);
     EXPECT_EQ(1, answer.status);
     EXPECT_NE(std::string::npos, answer.output.find(BadPassword)) << answer.output;
@@ -272,7 +266,7 @@ TEST(LinkedFile, InPlaceWhereItsFolderCannotTakeTheTemporaryFile)
         ASSERT_EQ(0, ::chmod(site.folder.c_str(), 0777));
         const ino_t before = StatusOf(target).st_ino;
         const ProgramAnswer answer =
-            site.Post(body, {ToolPath("setpriv"), "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+            site.Post(body, Unprivileged());
         ASSERT_EQ(0, answer.status) << answer.output;
         EXPECT_EQ(UpdatedFile(start, body), ReadFile(target));
         EXPECT_EQ(before, StatusOf(target).st_ino);

@@ -50,3 +50,10 @@ inline std::vector<std::string> Strace(const std::vector<std::string>& options)
     command.insert(command.end(), options.begin(), options.end());
     return command;
 }
+
+// setpriv in front of the program: it runs as the user nobody (the tests that
+// use it need root).
+inline std::vector<std::string> Unprivileged()
+{
+    return {ToolPath("setpriv"), "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+}
