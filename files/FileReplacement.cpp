@@ -6,6 +6,7 @@
 #include "files/FileIdentity.h"
 #include "files/SFile.h"
 #include "files/TemporaryFile.h"
+#include "files/WholeFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,26 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Writes all of `count` bytes at `offset`; false with errno set when the file
-// does not take them.
-bool WriteAllAt(int descriptor, const char* bytes, size_t count, off_t offset)
-{
-    while (count > 0) {
-        const ssize_t written = ::pwrite(descriptor, bytes, count, offset);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = EIO;
-            return false;
-        }
-        bytes += written;
-        count -= static_cast<size_t>(written);
-        offset += written;
-    }
-    return true;
-}
 
 // The folder and the name of a path.
 void Split(const std::string& path, std::string& folder, std::string& name)

@@ -42,6 +42,18 @@ public:
     // must be open with write access.
     void Commit();
 
+    // From now on Commit keeps the content it replaces as a history version
+    // (files/HistoryVersion.h), made by `who`. The change does not depend on
+    // it: a version that cannot be kept is only reported.
+    void KeepHistory(std::string who);
+    // After a Commit that changed the file while history is kept: empty when
+    // the replaced content was kept, else why not.
+    const std::string& HistoryNotKept() const { return historyNotKept; }
+
+    // The whole content replaced by `text`, as a write; the file gets it at
+    // Commit.
+    void ReplaceContent(const std::string& text);
+
     // The content as lookups see it, writes not yet committed included.
     std::string Content();
 
@@ -54,6 +66,8 @@ private:
     KeySearch Search(const std::string& section, const std::string& key);
     // Reads the file unless its content is already held.
     void Load();
+    // Whether the file open as `descriptor` holds `content`.
+    bool HoldsContent(int descriptor) const;
     // `text` put in place of `count` bytes at `at`.
     void Splice(size_t at, size_t count, const std::string& text);
 
@@ -61,6 +75,9 @@ private:
     std::string original;  // the file's content as read or last committed, once a write changed it
     bool loaded = false;
     bool written = false;  // a write changed `content` since it was read or committed
+    bool keepHistory = false;
+    std::string historyWho;
+    std::string historyNotKept;
     // Where the header of the section looked up last begins. The settings are
     // read and written a section's keys one after another, and finding the
     // header anew from the start of a file whose item lists run to kilobytes

@@ -3,10 +3,13 @@
 #include "files/IniFile.h"
 
 #include "files/FileReplacement.h"
+#include "files/HistoryVersion.h"
 #include "files/WholeFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
+#include <stdexcept>
 #include <unistd.h>
 
 void CIniFile::WriteValue(const char* sectionText, const char* keyText, const char* valueText)
@@ -84,8 +87,49 @@ void CIniFile::Commit()
     // Buffered input belongs to the old file: dropped before the descriptor
     // may come to hold the new one.
     Seek(0, SEEK_SET);
-    if (ReplaceThroughTemporaryFile(descriptor, path, content) != Replacement::Renamed)
-        RewriteInPlace(descriptor, original, content);
+    std::optional<CKeptVersion> version;
+    historyNotKept.clear();
+    if (keepHistory)
+        version.emplace(descriptor, path, original, content, historyWho);
+    try {
+        if (ReplaceThroughTemporaryFile(descriptor, path, content) != Replacement::Renamed) {
+            // A rewrite in place can be cut part-way: the version is on disk first.
+            if (version)
+                version->SyncFolder();
+            RewriteInPlace(descriptor, original, content);
+        }
+    } catch (...) {
+        // Only the folder's sync fails after the rename: then the file holds
+        // the change, and the content it replaced stays kept.
+        if (version && HoldsContent(descriptor))
+            version->Keep();
+        throw;
+    }
+    if (version) {
+        version->Confirm();
+        historyNotKept = version->NotKept();
+    }
     // The file now holds `content` (nothing here may fail any more).
     written = false;
+}
+
+bool CIniFile::HoldsContent(int descriptor) const
+{
+    try {
+        return ReadWholeFile(descriptor) == content;
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+}
+
+void CIniFile::KeepHistory(std::string who)
+{
+    keepHistory = true;
+    historyWho = std::move(who);
+}
+
+void CIniFile::ReplaceContent(const std::string& text)
+{
+    Load();
+    Splice(0, content.size(), text);
 }

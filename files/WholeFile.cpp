@@ -1,4 +1,4 @@
-// WholeFile.cpp: reading a file whole with pread.
+// WholeFile.cpp: reading a file whole with pread, writing it whole with pwrite.
 #include "files/WholeFile.h"
 
 #include "files/SFile.h"
@@ -80,4 +80,22 @@ std::string ReadWholeFile(int descriptor)
     }
     bytes.resize(size);
     return bytes;
+}
+
+bool WriteAllAt(int descriptor, const char* bytes, size_t count, off_t offset)
+{
+    while (count > 0) {
+        const ssize_t written = ::pwrite(descriptor, bytes, count, offset);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        bytes += written;
+        count -= static_cast<size_t>(written);
+        offset += written;
+    }
+    return true;
 }

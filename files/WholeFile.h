@@ -1,8 +1,9 @@
-// WholeFile.h: a file's whole content, read in one go.
+// WholeFile.h: a file's whole content, read or written in one go.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <sys/types.h>
 
 // The largest database file that is read. A database's settings take a few
 // kilobytes; a file far larger is a mistake or an attack, and reading it would
@@ -21,3 +22,8 @@ std::string ReadWholeFile(int descriptor);
 // and the errors as for ReadWholeFile. A file that needs only its first line
 // looked at is not read whole.
 std::string ReadFirstLine(int descriptor);
+
+// Writes all of `count` bytes at `offset` of the file open as `descriptor`,
+// going on after a short write; false with errno set when the file does not
+// take them (a write that takes nothing sets EIO).
+bool WriteAllAt(int descriptor, const char* bytes, size_t count, off_t offset);

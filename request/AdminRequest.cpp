@@ -11,6 +11,7 @@
 #include "config/DatabaseOpen.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/DeferTermination.h"
+#include "files/HistoryVersion.h"
 #include "request/PasswordCheck.h"
 #include "request/RequestLog.h"
 
@@ -77,9 +78,14 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
         // the file holds the whole update (or, after a file error, the old
         // content), and an update made is logged.
         CDeferTermination deferred;
+        // The content the update replaces is kept, with the address that
+        // replaced it.
+        record.KeepHistory(RemoteAddress());
         UpdateConfiguration(form, record);
         // Reached only with the confirmation page: a refused form or a file
         // error never returns here.
-        LogRequestEvent(RequestEvent::ConfigurationUpdated, CurrentDBName);
+        const std::string& notKept = record.HistoryNotKept();
+        LogRequestEvent(RequestEvent::ConfigurationUpdated, CurrentDBName,
+                        notKept.empty() ? std::string() : NotKeptSuffix(notKept));
     }
 }

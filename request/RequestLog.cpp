@@ -25,7 +25,7 @@ std::string EscapeForLog(std::string_view text)
 }
 
 std::string RequestLogLine(std::time_t now, RequestEvent event, std::string_view dbName,
-                           const char* remoteAddr)
+                           const char* remoteAddr, std::string_view note)
 {
     struct tm utc {};
     gmtime_r(&now, &utc);
@@ -35,12 +35,18 @@ std::string RequestLogLine(std::time_t now, RequestEvent event, std::string_view
                                                                     : "configuration updated";
     const bool addressKnown = remoteAddr != nullptr && remoteAddr[0] != '\0';
     return std::string(when) + " zephconf: " + what + " for database \"" + EscapeForLog(dbName) +
-           "\" from " + (addressKnown ? EscapeForLog(remoteAddr) : std::string("unknown")) + "\n";
+           "\" from " + (addressKnown ? EscapeForLog(remoteAddr) : std::string("unknown")) + std::string(note) + "\n";
 }
 
-void LogRequestEvent(RequestEvent event, const std::string& dbName)
+std::string RemoteAddress()
 {
-    const std::string line = RequestLogLine(std::time(nullptr), event, dbName, std::getenv("REMOTE_ADDR"));
+    const char* address = std::getenv("REMOTE_ADDR");
+    return address != nullptr && address[0] != '\0' ? address : "unknown";
+}
+
+void LogRequestEvent(RequestEvent event, const std::string& dbName, std::string_view note)
+{
+    const std::string line = RequestLogLine(std::time(nullptr), event, dbName, std::getenv("REMOTE_ADDR"), note);
     // The whole line in one write, not through a buffered stream that could
     // hand it over in pieces, between which the server could copy the lines
     // of other requests into the same log. Without a log the answer itself

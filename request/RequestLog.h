@@ -22,9 +22,13 @@ std::string EscapeForLog(std::string_view text);
 // UTC as YYYY-MM-DDTHH:MM:SSZ and ADDR `remoteAddr`, or "unknown" when that is
 // missing or empty. The server may copy the line into its log without a time
 // of its own, so the line carries one. No password ever goes into it.
+// `note`, when given, ends the line (before its line feed) as it is.
 std::string RequestLogLine(std::time_t now, RequestEvent event, std::string_view dbName,
-                           const char* remoteAddr);
+                           const char* remoteAddr, std::string_view note = {});
+
+// REMOTE_ADDR, or "unknown" when that is missing or empty: who made a change.
+std::string RemoteAddress();
 
 // Writes the event's line for `dbName`, the current time and REMOTE_ADDR to
-// standard error in one write.
-void LogRequestEvent(RequestEvent event, const std::string& dbName);
+// standard error in one write, `note` at its end.
+void LogRequestEvent(RequestEvent event, const std::string& dbName, std::string_view note = {});

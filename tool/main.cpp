@@ -6,6 +6,7 @@
 #include "cgi/Version.h"
 #include "tool/CommandFailure.h"
 #include "tool/DatabaseArgument.h"
+#include "tool/History.h"
 #include "tool/PasswordEntry.h"
 #include "tool/SettingChange.h"
 #include "tool/Status.h"
@@ -16,6 +17,10 @@
 #include <string>
 #include <unistd.h>
 
+#define ZEPH_TEXT(value) #value
+#define ZEPH_NUMBER_TEXT(value) ZEPH_TEXT(value)
+#define ZEPH_HISTORY_TEXT ZEPH_NUMBER_TEXT(ZEPH_HISTORY_VERSIONS)
+
 namespace {
 
 const char* const Section = "Administration";
@@ -23,16 +28,19 @@ const char* const PasswordKey = "Administration password";
 const char* const RemoteKey = "Enable Remote Administration";
 
 const char* const Usage =
-    "usage: zephconf-admin set-password|enable-remote|disable-remote|status DATABASE\n";
+    "usage: zephconf-admin set-password|enable-remote|disable-remote|status|history DATABASE\n"
+    "       zephconf-admin diff|restore DATABASE N\n";
 
 const char* const Help =
     "usage: zephconf-admin COMMAND DATABASE\n"
+    "       zephconf-admin diff|restore DATABASE N\n"
     "       zephconf-admin --help | --version\n"
     "\n"
     "Sets the administration password and remote administration of a Zephyr\n"
-    "Ledger Desk database, which the web form of zephconf does not offer. A\n"
-    "change takes the file's lock and replaces the file whole, as the web form's\n"
-    "Configure does.\n"
+    "Ledger Desk database, which the web form of zephconf does not offer, and\n"
+    "shows and restores the earlier versions of its file that every change\n"
+    "keeps. A change takes the file's lock and replaces the file whole, as the\n"
+    "web form's Configure does.\n"
     "\n"
     "DATABASE is the database's folder (.../members) or its file\n"
     "(.../members/members.ini).\n"
@@ -44,6 +52,17 @@ const char* const Help =
     "  disable-remote  refuse all web administration\n"
     "  status          show the file, its number of entry items, whether remote\n"
     "                  administration is on and whether a password is set\n"
+    "  history         list the kept earlier versions of the file, newest (1)\n"
+    "                  first: when and by whom each was replaced, and the\n"
+    "                  settings that changed\n"
+    "  diff N          show the settings that differ between version N and the\n"
+    "                  file (passwords only as \"(changed)\")\n"
+    "  restore N       put version N back; what it replaces is kept as a new\n"
+    "                  version, so a restore can be undone\n"
+    "\n"
+    "Every change keeps the content it replaces in the folder zephconf-history\n"
+    "of the database's folder (the newest " ZEPH_HISTORY_TEXT "), with the file's owner and\n"
+    "mode: the versions hold the same passwords.\n"
     "\n"
     "Exit status: 0 done, 1 failed or refused, 2 usage error.\n";
 
@@ -56,8 +75,9 @@ void Report(const std::string& line)
 void SetPassword(const std::string& iniPath)
 {
     const std::string password = ReadNewPassword();
-    if (ChangeSetting(iniPath, Section, PasswordKey, password))
-        Report("administration password set for " + iniPath);
+    const ChangeOutcome outcome = ChangeSetting(iniPath, Section, PasswordKey, password);
+    if (outcome.changed)
+        Report("administration password set for " + iniPath + NotKeptNote(outcome));
     else
         Report("nothing changed: " + iniPath + " already has that administration password");
 }
@@ -65,8 +85,9 @@ void SetPassword(const std::string& iniPath)
 void SetRemoteAdministration(const std::string& iniPath, bool on)
 {
     const std::string state = on ? "enabled" : "disabled";
-    if (ChangeSetting(iniPath, Section, RemoteKey, on ? "1" : "0"))
-        Report("remote administration " + state + " for " + iniPath);
+    const ChangeOutcome outcome = ChangeSetting(iniPath, Section, RemoteKey, on ? "1" : "0");
+    if (outcome.changed)
+        Report("remote administration " + state + " for " + iniPath + NotKeptNote(outcome));
     else
         Report("nothing changed: remote administration already " + state + " for " + iniPath);
 }
@@ -74,6 +95,8 @@ void SetRemoteAdministration(const std::string& iniPath, bool on)
 struct Command {
     const char* name;
     void (*run)(const std::string& iniPath);
+    // A command that names a version (diff, restore): run with its number instead.
+    void (*runOnVersion)(const std::string& iniPath, int number) = nullptr;
 };
 
 const Command Commands[] = {
@@ -81,7 +104,18 @@ const Command Commands[] = {
     {"enable-remote", [](const std::string& iniPath) { SetRemoteAdministration(iniPath, true); }},
     {"disable-remote", [](const std::string& iniPath) { SetRemoteAdministration(iniPath, false); }},
     {"status", ShowStatus},
+    {"history", ShowHistory},
+    {"diff", nullptr, ShowDifferences},
+    {"restore", nullptr, RestoreVersion},
 };
+
+// A version number: 1 to 999999, in decimal digits only; 0 when it is none.
+int VersionNumber(const std::string& text)
+{
+    if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    return std::stoi(text);
+}
 
 // Every message to standard error is one line in one write.
 int Fail(const std::string& problem, int status)
@@ -121,15 +155,27 @@ int main(int argc, char** argv)
             command = &candidate;
     if (command == nullptr)
         return Fail((first[0] == '-' ? "unknown option " : "unknown command ") + first, 2);
-    if (argc != 3)
-        return Fail(argc < 3 ? "no DATABASE given" : "one DATABASE only", 2);
+    const int arguments = command->runOnVersion != nullptr ? 4 : 3;
+    if (argc < 3)
+        return Fail("no DATABASE given", 2);
+    if (argc < arguments)
+        return Fail("no version number N given", 2);
+    if (argc > arguments)
+        return Fail(arguments == 3 ? "one DATABASE only" : "one DATABASE and one N only", 2);
+    const int number = arguments == 4 ? VersionNumber(argv[3]) : 0;
+    if (arguments == 4 && number == 0)
+        return Fail("not a version number: " + std::string(argv[3]), 2);
     const std::string database = argv[2];
     // A database path that begins with "-" is written ./-name.
     if (database.empty() || database[0] == '-')
         return Fail(database.empty() ? "an empty DATABASE" : "unknown option " + database, 2);
 
     try {
-        command->run(DatabaseIniPath(database));
+        const std::string iniPath = DatabaseIniPath(database);
+        if (command->runOnVersion != nullptr)
+            command->runOnVersion(iniPath, number);
+        else
+            command->run(iniPath);
     } catch (const std::exception& failure) {
         return Fail(failure.what(), 1);
     }
