@@ -11,6 +11,7 @@
 //   stderr    the expected standard error (empty when absent); @TIME@ stands
 //             for a time YYYY-MM-DDTHH:MM:SSZ at the start of a line
 //   result/   the expected files afterwards; when absent, site/ must be unchanged
+//             (a kept version's time in its name is @TIME@)
 //
 // ZEPH_UPDATE_GOLDEN=1 rewrites answer, status, stderr and result/ from the actual run;
 // read the diff before committing it.
@@ -25,6 +26,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -58,6 +60,15 @@ std::string MaskLineTimes(const std::string& text)
     return masked;
 }
 
+// The relative path with the time in the name of a kept version (in a
+// history folder, "NAME.ini.20261210T164132Z.…") as @TIME@: the run's own
+// time is never the expected one.
+std::string MaskVersionTime(const std::string& path)
+{
+    static const std::regex version(R"((^|/)(zephconf-history/[^/]+\.)\d{8}T\d{6}Z)");
+    return std::regex_replace(path, version, "$1$2@TIME@");
+}
+
 // Relative path -> bytes of every regular file under `root`.
 std::map<std::string, std::string> ReadTree(const fs::path& root)
 {
@@ -66,7 +77,7 @@ std::map<std::string, std::string> ReadTree(const fs::path& root)
         return tree;
     for (const auto& entry : fs::recursive_directory_iterator(root))
         if (entry.is_regular_file())
-            tree[fs::relative(entry.path(), root).generic_string()] = ReadFile(entry.path());
+            tree[MaskVersionTime(fs::relative(entry.path(), root).generic_string())] = ReadFile(entry.path());
     return tree;
 }
 

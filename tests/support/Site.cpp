@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <regex>
 #include <stdexcept>
 #include <sys/file.h>
 #include <unistd.h>
@@ -43,7 +44,37 @@ ProgramAnswer Site::Post(const std::string& body, const std::vector<std::string>
 
 std::vector<std::string> Site::FolderEntries() const
 {
-    return FolderEntriesOf(folder);
+    std::vector<std::string> names;
+    const std::string fileName = fs::path(ini).filename().string();
+    for (const std::string& name : FolderEntriesOf(folder)) {
+        if (name != HistoryFolder || !fs::is_directory(fs::symlink_status(fs::path(folder) / name))) {
+            names.push_back(name);
+            continue;
+        }
+        for (const std::string& kept : FolderEntriesOf(fs::path(folder) / name))
+            if (!IsVersionName(kept, fileName) || !fs::is_regular_file(fs::symlink_status(fs::path(folder) / name / kept)))
+                names.push_back(name + "/" + kept);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> Site::Versions() const
+{
+    std::vector<std::string> contents;
+    const fs::path history = fs::path(folder) / HistoryFolder;
+    if (!fs::is_directory(fs::symlink_status(history)))
+        return contents;
+    for (const std::string& name : FolderEntriesOf(history))
+        if (IsVersionName(name, fs::path(ini).filename().string()))
+            contents.push_back(ReadFile(history / name));
+    return contents;
+}
+
+bool IsVersionName(const std::string& name, const std::string& fileName)
+{
+    static const std::regex shape(R"(\.\d{8}T\d{6}Z(-[1-9]\d*)?\.[0-9a-f]{16}\..+)");
+    return name.compare(0, fileName.size(), fileName) == 0 && std::regex_match(name.substr(fileName.size()), shape);
 }
 
 std::vector<std::string> FolderEntriesOf(const std::filesystem::path& folder)

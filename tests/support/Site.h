@@ -28,8 +28,13 @@ struct Site {
                       const std::vector<std::pair<std::string, std::string>>& extra = {}) const;
     ProgramAnswer Post(const std::string& body, const std::vector<std::string>& wrapper = {}) const;
 
-    // The names in the database's folder, sorted.
+    // The names in the database's folder, sorted; in place of its history
+    // folder, whatever that holds besides whole versions (a leftover
+    // temporary file: "zephconf-history/shop.initmp").
     std::vector<std::string> FolderEntries() const;
+
+    // The contents of the versions kept in the history folder, in name order.
+    std::vector<std::string> Versions() const;
 
     // Moves the database's file into the folder "real" beside the database's
     // folder and puts a symbolic link ("../real/NAME.ini") in its place.
@@ -39,6 +44,11 @@ struct Site {
 
 // The names in a folder, sorted.
 std::vector<std::string> FolderEntriesOf(const std::filesystem::path& folder);
+
+// The history folder's name, and whether `name` there is the name of a kept
+// version of the file `fileName` ("shop.ini.20261210T164132Z[-N].DIGEST.WHO").
+inline const std::string HistoryFolder = "zephconf-history";
+bool IsVersionName(const std::string& name, const std::string& fileName);
 
 // Holds an exclusive whole-file lock the way another request does, creating
 // the file when it is missing.
