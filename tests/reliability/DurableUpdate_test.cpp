@@ -36,37 +36,67 @@ std::vector<size_t> LinesWith(const std::vector<std::string>& lines, const std::
     return found;
 }
 
+// The first update (which makes the history folder) and a later one: the
+// replaced content written to its version's temporary file, synced and
+// renamed into its name before the new file's rename; the new file synced
+// before its rename; then the folder, and the history folder after it (its
+// names are on disk by then where one journal serves both folders, and
+// need their own sync where it does not).
 TEST(DurableUpdate, NewFileSyncedBeforeTheRenameAndTheFolderAfter)
 {
     ASSERT_FALSE(ToolPath("strace").empty()) << "strace is missing";
     const std::string start = StartingFile();
-    const std::string body = FormBody(MakeSubmission(4).fields);
     Site site(start);
-    TempDir scratch;
-    const std::string log = scratch / "calls";
-    const ProgramAnswer answer =
-        site.Post(body, Strace({"-y", "-o", log, "-e", "trace=pwrite64,write,fsync,rename,renameat,renameat2"}));
-    ASSERT_EQ(0, answer.status) << answer.output;
-    std::vector<std::string> lines;
-    std::ifstream trace(log);
-    for (std::string line; std::getline(trace, line);)
-        lines.push_back(line);
+    std::string before = start;
+    for (int id : {4, 5}) {
+        SCOPED_TRACE(id == 4 ? "first update" : "second update");
+        const std::string body = FormBody(MakeSubmission(id).fields);
+        TempDir scratch;
+        const std::string log = scratch / "calls";
+        const ProgramAnswer answer =
+            site.Post(body, Strace({"-y", "-o", log, "-e", "trace=pwrite64,write,fsync,rename,renameat,renameat2"}));
+        ASSERT_EQ(0, answer.status) << answer.output;
+        std::vector<std::string> lines;
+        std::ifstream trace(log);
+        for (std::string line; std::getline(trace, line);)
+            lines.push_back(line);
 
-    const std::string temporary = site.ini + "tmp>";
-    const std::vector<size_t> writes = LinesWith(lines, "write64(");
-    const std::vector<size_t> fileSyncs = LinesWith(lines, "fsync(");
-    const std::vector<size_t> renames = LinesWith(lines, "rename");
-    ASSERT_EQ(1u, renames.size()) << log;
-    ASSERT_EQ(2u, fileSyncs.size());
-    ASSERT_FALSE(writes.empty());
-    for (size_t write : writes)
-        EXPECT_NE(std::string::npos, lines[write].find(temporary)) << "only the new file is written: " << lines[write];
-    EXPECT_LT(writes.back(), fileSyncs[0]);
-    EXPECT_NE(std::string::npos, lines[fileSyncs[0]].find(temporary)) << lines[fileSyncs[0]];
-    EXPECT_LT(fileSyncs[0], renames[0]);
-    EXPECT_LT(renames[0], fileSyncs[1]);
-    EXPECT_NE(std::string::npos, lines[fileSyncs[1]].find("<" + site.folder + ">")) << lines[fileSyncs[1]];
-    EXPECT_EQ(UpdatedFile(start, body), ReadFile(site.ini));
+        const std::string history = site.folder + "/" + HistoryFolder;
+        const std::string temporary = "<" + site.ini + "tmp>";
+        const std::string versionTemporary = "<" + history + "/shop.initmp>";
+        const std::vector<size_t> writes = LinesWith(lines, "write64(");
+        const std::vector<size_t> renames = LinesWith(lines, "rename");
+        ASSERT_EQ(2u, renames.size()) << ReadFile(log);
+        const size_t versionRename = renames[0], rename = renames[1];
+        EXPECT_NE(std::string::npos, lines[versionRename].find("<" + history + ">, \"shop.initmp\"")) << lines[versionRename];
+        EXPECT_NE(std::string::npos, lines[versionRename].find("RENAME_NOREPLACE")) << lines[versionRename];
+        ASSERT_FALSE(writes.empty());
+        for (size_t write : writes) {
+            const bool version = lines[write].find(versionTemporary) != std::string::npos;
+            EXPECT_TRUE(version || lines[write].find(temporary) != std::string::npos)
+                << "only the new files are written: " << lines[write];
+            EXPECT_LT(write, version ? versionRename : rename) << lines[write];
+        }
+        // The last sync of `what` (the first update also syncs the folder
+        // once it made the history folder in it).
+        const auto syncOf = [&](const std::string& what) {
+            const std::vector<size_t> found = LinesWith(lines, "fsync(");
+            for (auto line = found.rbegin(); line != found.rend(); ++line)
+                if (lines[*line].find(what) != std::string::npos)
+                    return *line;
+            ADD_FAILURE() << "no sync of " << what << " in\n" << ReadFile(log);
+            return size_t(0);
+        };
+        EXPECT_LT(syncOf(versionTemporary), versionRename);
+        EXPECT_LT(versionRename, syncOf(temporary));
+        EXPECT_LT(syncOf(temporary), rename);
+        EXPECT_LT(rename, syncOf("<" + site.folder + ">"));
+        EXPECT_LT(syncOf("<" + site.folder + ">"), syncOf("<" + history + ">"));
+        EXPECT_EQ(UpdatedFile(start, body), ReadFile(site.ini));
+        EXPECT_EQ(before, site.Versions().front());
+        before = ReadFile(site.ini);
+    }
+    EXPECT_EQ(2u, site.Versions().size());
 }
 
 TEST(DurableUpdate, OwnerGroupAndModeKept)

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <stdexcept>
 #include <sys/file.h>
@@ -65,9 +66,18 @@ std::vector<std::string> Site::Versions() const
     const fs::path history = fs::path(folder) / HistoryFolder;
     if (!fs::is_directory(fs::symlink_status(history)))
         return contents;
-    for (const std::string& name : FolderEntriesOf(history))
-        if (IsVersionName(name, fs::path(ini).filename().string()))
-            contents.push_back(ReadFile(history / name));
+    const std::string fileName = fs::path(ini).filename().string();
+    // (time, counter) -> name: the time stands right after "NAME.ini.", a
+    // counter from 2 after it.
+    std::map<std::pair<std::string, int>, std::string> versions;
+    for (const std::string& name : FolderEntriesOf(history)) {
+        if (!IsVersionName(name, fileName))
+            continue;
+        const std::string rest = name.substr(fileName.size() + 1);
+        versions[{rest.substr(0, 16), rest[16] == '-' ? std::stoi(rest.substr(17)) : 1}] = name;
+    }
+    for (auto kept = versions.rbegin(); kept != versions.rend(); ++kept)
+        contents.push_back(ReadFile(history / kept->second));
     return contents;
 }
 

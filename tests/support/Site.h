@@ -33,7 +33,7 @@ struct Site {
     // temporary file: "zephconf-history/shop.initmp").
     std::vector<std::string> FolderEntries() const;
 
-    // The contents of the versions kept in the history folder, in name order.
+    // The contents of the versions kept in the history folder, newest first.
     std::vector<std::string> Versions() const;
 
     // Moves the database's file into the folder "real" beside the database's

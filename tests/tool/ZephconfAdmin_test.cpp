@@ -23,7 +23,8 @@ namespace {
 const char* const BadPassword = "<H1><font color=\"#ff0000\">Bad password. Operation aborted.</font></H1>\n";
 const char* const NoRemoteAdmin =
     "<H1><font color=\"#ff0000\">Remote administration is not allowed. Operation aborted.</font></H1>\n";
-const std::string Usage = "usage: zephconf-admin set-password|enable-remote|disable-remote|status DATABASE\n";
+const std::string Usage = "usage: zephconf-admin set-password|enable-remote|disable-remote|status|history DATABASE\n"
+                          "       zephconf-admin diff|restore DATABASE N\n";
 
 // The tool with `args`, standard input `input`, in `workingDir` (default: the
 // test's own), with an empty environment.
@@ -256,6 +257,14 @@ TEST(ZephconfAdmin, RefusalsAndFailuresLeaveTheFileByteForByte)
         {"two databases", {"enable-remote", "{folder}", "{folder}"}, "", false, 2, "one DATABASE only"},
         {"option for a database", {"status", "--help"}, "", false, 2, "unknown option --help"},
         {"empty database", {"status", ""}, "", false, 2, "an empty DATABASE"},
+        {"no version number", {"diff", "{folder}"}, "", false, 2, "no version number N given"},
+        {"a version number of letters", {"restore", "{folder}", "x1"}, "", false, 2, "not a version number: x1"},
+        {"version number 0", {"restore", "{folder}", "0"}, "", false, 2, "not a version number: 0"},
+        {"a signed version number", {"diff", "{folder}", "+1"}, "", false, 2, "not a version number: +1"},
+        {"two version numbers", {"diff", "{folder}", "1", "2"}, "", false, 2, "one DATABASE and one N only"},
+        {"no versions kept", {"restore", "{folder}", "1"}, "", false, 1, "no version 1 of {ini} (0 kept)"},
+        {"locked, restore", {"restore", "{ini}", "1"}, "", true, 1, "{ini} is held by another process; try again"},
+        {"locked, history", {"history", "{folder}"}, "", true, 1, "{ini} is held by another process; try again"},
     };
     for (const Case& c : cases) {
         Site site(start);
@@ -366,7 +375,7 @@ TEST(ZephconfAdmin, HelpAndVersion)
     ProgramAnswer help = RunTool({"--help"});
     EXPECT_EQ(0, help.status);
     EXPECT_EQ(0u, help.output.find("usage: zephconf-admin COMMAND DATABASE\n")) << help.output;
-    for (const char* command : {"set-password", "enable-remote", "disable-remote", "status"})
+    for (const char* command : {"set-password", "enable-remote", "disable-remote", "status", "history", "diff", "restore"})
         EXPECT_TRUE(Contains(help.output, std::string("\n  ") + command + " ")) << command;
 
     // The version the web program names on its version page.
