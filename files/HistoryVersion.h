@@ -48,7 +48,7 @@ std::string NotKeptSuffix(const std::string& reason);
 
 // The history folder of the database file `path`, open for reading; -1 with
 // errno set when it is missing or cannot be opened. A symbolic link in its
-// place is not followed (ELOOP).
+// place is not followed (ENOTDIR).
 int OpenHistoryFolder(const std::string& path);
 
 // The versions of the file named `fileName` in the open history folder,
