@@ -10,12 +10,13 @@
 
 const std::vector<std::string> FileChangingCalls = {"openat", "write", "pwrite64", "ftruncate", "fchown",
                                                     "fchmod", "fsetxattr", "fremovexattr", "fsync", "rename",
-                                                    "renameat", "renameat2", "unlink", "unlinkat", "close"};
+                                                    "renameat", "renameat2", "unlink", "unlinkat", "mkdirat",
+                                                    "close"};
 
 const std::vector<std::string> FileCalls = [] {
     std::vector<std::string> calls = FileChangingCalls;
     for (const char* call : {"read", "pread64", "lseek", "fstat", "newfstatat", "flock", "fcntl", "dup2", "dup3",
-                             "flistxattr", "fgetxattr", "readlink", "getcwd"})
+                             "flistxattr", "fgetxattr", "readlink", "getcwd", "getdents64"})
         calls.push_back(call);
     return calls;
 }();

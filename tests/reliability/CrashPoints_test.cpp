@@ -1,7 +1,9 @@
 // An update killed at any of its file-changing system calls, as an
 // out-of-memory killer or a web server's hard timeout kills (SIGKILL, which
 // nothing can hold back): the file is exactly as it was or exactly as the
-// update makes it, and the next request works and leaves no temporary file.
+// update makes it, every version kept is the whole content before it, and
+// the next request works, keeps what it replaced and leaves no temporary
+// file.
 // strace injects the signal at the Nth call of one kind, for every N the
 // update reaches.
 #include "reliability/CallTrace.h"
@@ -98,6 +100,8 @@ TEST(CrashPoints, UpdateKilledAtAnyFileCallIsWholeOrNotBegun)
                 const std::string after = ReadFile(file);
                 EXPECT_TRUE(after == database.start || after == lineFeeds || after == updated)
                     << "the file is neither the old one nor the new one:\n" << after;
+                for (const std::string& version : site.Versions())
+                    EXPECT_EQ(lineFeeds, version) << "a version that is not the whole content before the update";
                 if (database.linked) {
                     EXPECT_EQ("../real/" + FixtureName + ".ini", std::filesystem::read_symlink(site.ini).string());
                 }
@@ -105,6 +109,10 @@ TEST(CrashPoints, UpdateKilledAtAnyFileCallIsWholeOrNotBegun)
                 const ProgramAnswer next = site.Post(body);
                 EXPECT_EQ(0, next.status) << next.output;
                 EXPECT_EQ(updated, ReadFile(file));
+                if (after != updated) {
+                    ASSERT_FALSE(site.Versions().empty());
+                    EXPECT_EQ(lineFeeds, site.Versions().front());
+                }
                 EXPECT_EQ(std::vector<std::string>{FixtureName + ".ini"}, site.FolderEntries());
                 if (database.linked) {
                     EXPECT_EQ(std::vector<std::string>{FixtureName + ".ini"},

@@ -49,8 +49,9 @@ void GiveToNobody(const std::string& path)
 
 // Every call of the update that touches a file fails in turn (EIO, at its
 // Nth use): the answer is an error page or the confirmation, the file is the
-// old one or the new one, the confirmation only with the new one, and no
-// temporary file is left. Only the folder's sync comes after the rename: when
+// old one or the new one, the confirmation only with the new one, no
+// temporary file is left, and a version present is the whole old content
+// (a confirmation without one says so in its log line). Only the folder's sync comes after the rename: when
 // it fails, the file is new and the answer says that it could not be synced.
 TEST(FaultInjection, EveryFailingFileCallLeavesTheOldFileOrTheNew)
 {
@@ -85,6 +86,15 @@ TEST(FaultInjection, EveryFailingFileCallLeavesTheOldFileOrTheNew)
                     }
                 }
                 EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
+                // The content before the update is kept whole, or the update
+                // that went through says that it is not.
+                const std::vector<std::string> versions = site.Versions();
+                for (const std::string& version : versions)
+                    EXPECT_EQ(lineFeeds, version);
+                if (answer.status == 0) {
+                    EXPECT_EQ(versions.empty(), answer.errors.find(" (previous configuration not kept: ") != std::string::npos)
+                        << answer.errors;
+                }
             }
         }
         EXPECT_GT(failures, 20) << "too few calls failed the update";
