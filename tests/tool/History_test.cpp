@@ -1,0 +1,190 @@
+// The history a user sees and undoes with the shell tool: web updates and a
+// tool change listed newest first with who made them and what they changed,
+// a version compared with the file (passwords masked, item lists item by
+// item), a restore that brings a version back byte for byte and can itself
+// be undone, the limit, a gap, and a change whose predecessor was not kept.
+#include "support/Fixture.h"
+#include "support/Form.h"
+#include "support/RunProgram.h"
+#include "support/Site.h"
+#include "tool/RunTool.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The form the program serves for the site's database, changed by `edit` and
+// posted as a browser at `address` posts it.
+ProgramAnswer Configure(const Site& site, const std::string& address,
+                        const std::function<void(std::vector<FormControl>&)>& edit)
+{
+    std::vector<FormControl> controls = FormControls(
+        site.Get("act=entrance&DBName=" + FixtureName + "&password=" + UrlEncode(FixturePassword())).output);
+    ControlNamed(controls, "password").value = FixturePassword();
+    edit(controls);
+    ProgramRun run;
+    run.body = FormBody(SubmittedFields(controls));
+    run.environment = {{"REQUEST_METHOD", "POST"}, {"CONTENT_LENGTH", std::to_string(run.body.size())},
+                       {"REMOTE_ADDR", address}};
+    run.argv0 = site.program;
+    return RunZephconf(run);
+}
+
+// The tool's output with each version's time ("2026-12-10T16:41:32Z") as
+// TIME: the run's own time is never the expected one.
+std::string WithoutTimes(const std::string& output)
+{
+    static const std::regex time(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)");
+    return std::regex_replace(output, time, "TIME");
+}
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+TEST(History, ThreeConfiguresAndAToolChangeSeenComparedRestoredAndUndone)
+{
+    Site site(FixtureIni());
+    std::vector<std::string> contents = {ReadFile(site.ini)};
+    ASSERT_EQ(0, Configure(site, "192.0.2.1", [](std::vector<FormControl>& controls) {
+                     ControlNamed(controls, "SMTP").value = "mail.example.net";
+                     ControlNamed(controls, "MaxNumber").value = "25";
+                 }).status);
+    contents.push_back(ReadFile(site.ini));
+    ASSERT_EQ(0, Configure(site, "192.0.2.2", [](std::vector<FormControl>& controls) {
+                     ControlNamed(controls, "MasterPasswd").value = "n3w-master";
+                     std::string& items = ControlNamed(controls, "iteminfo").value;
+                     items.replace(items.find("*Name"), 5, "*FullName");
+                 }).status);
+    contents.push_back(ReadFile(site.ini));
+    ASSERT_EQ(0, Configure(site, "2001:db8::3", [](std::vector<FormControl>& controls) {
+                     ControlNamed(controls, "iteminfo").value += "Mobile,20,phone\r\n";
+                 }).status);
+    contents.push_back(ReadFile(site.ini));
+    const ProgramAnswer set = RunTool({"set-password", site.folder}, "n3w-admin\n");
+    ASSERT_EQ(0, set.status) << set.errors;
+    EXPECT_EQ("administration password set for " + site.ini + "\n", set.output);
+    contents.push_back(ReadFile(site.ini));
+    for (size_t i = 1; i < contents.size(); ++i)
+        ASSERT_NE(contents[i - 1], contents[i]) << "change " << i << " changed nothing";
+
+    const std::string items = "[database entry info] entry item ";
+    const ProgramAnswer history = RunTool({"history", site.folder});
+    EXPECT_EQ(0, history.status) << history.errors;
+    EXPECT_EQ("1  TIME  shell tool uid " + std::to_string(::getuid()) +
+                  "  changed [Administration] Administration password\n"
+                  "2  TIME  2001:db8::3  changed " + items + "number, " + items + "name, " + items + "data type, " +
+                  items + "DB storage length, [report] hit count\n"
+                  "3  TIME  192.0.2.2  changed [password] masterpassword, " + items + "name\n"
+                  "4  TIME  192.0.2.1  changed [search options] found entries per page, [report] SMTP server\n",
+              WithoutTimes(history.output));
+
+    const ProgramAnswer diff = RunTool({"diff", site.folder, "4"});
+    EXPECT_EQ(0, diff.status) << diff.errors;
+    EXPECT_EQ("[password] masterpassword: (changed)\n" +
+                  items + "number: \"8\" \u2192 \"9\"\n" +
+                  items + "name: item 1 changed: \"*Name\" \u2192 \"*FullName\"\n" +
+                  items + "name: item 9 added: \"Mobile\"\n" +
+                  items + "data type: item 9 added: \"phone\"\n" +
+                  items + "DB storage length: item 9 added: \"20\"\n"
+                  "[search options] found entries per page: \"20\" \u2192 \"25\"\n"
+                  "[Administration] Administration password: (changed)\n"
+                  "[report] hit count: \"1\" \u2192 \"0\"\n"
+                  "[report] SMTP server: \"smtp.example.com\" \u2192 \"mail.example.net\"\n",
+              diff.output);
+    EXPECT_EQ("[Administration] Administration password: (changed)\n", RunTool({"diff", site.folder, "1"}).output);
+    // ("master" also begins the key "masterpassword": looked for as a value.)
+    for (const std::string& password : {FixturePassword(), std::string("n3w-admin"), std::string("\"master"),
+                                        std::string("n3w-master")}) {
+        EXPECT_FALSE(Contains(history.output, password)) << password;
+        EXPECT_FALSE(Contains(diff.output, password)) << password;
+    }
+
+    // Version 2 is the content before the third update.
+    const ProgramAnswer restore = RunTool({"restore", site.folder, "2"});
+    EXPECT_EQ(0, restore.status) << restore.errors;
+    EXPECT_EQ("restored version 2 (TIME, replaced by 2001:db8::3) to " + site.ini + "\n",
+              WithoutTimes(restore.output));
+    EXPECT_EQ(contents[2], ReadFile(site.ini));
+    const ProgramAnswer after = RunTool({"history", site.folder});
+    EXPECT_EQ("1  TIME  shell tool uid " + std::to_string(::getuid()) + "  changed " + items + "number, " + items +
+                  "name, " + items + "data type, " + items + "DB storage length, "
+                  "[Administration] Administration password, [report] hit count\n",
+              WithoutTimes(after.output.substr(0, after.output.find('\n') + 1)));
+    EXPECT_EQ(5, std::count(after.output.begin(), after.output.end(), '\n')) << after.output;
+    EXPECT_EQ("no difference: " + site.ini + " holds version 3\n", RunTool({"diff", site.folder, "3"}).output);
+
+    // The restore undone: the file as the tool left it.
+    EXPECT_EQ(0, RunTool({"restore", site.ini, "1"}).status);
+    EXPECT_EQ(contents[4], ReadFile(site.ini));
+    // Nothing to restore when the file holds the version already.
+    const ProgramAnswer again = RunTool({"restore", site.ini, "2"});
+    EXPECT_EQ(0, again.status);
+    EXPECT_EQ("nothing changed: " + site.ini + " already holds version 2 (TIME, replaced by shell tool uid " +
+                  std::to_string(::getuid()) + ")\n",
+              WithoutTimes(again.output));
+    EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
+}
+
+TEST(History, ElevenChangesKeepTenVersions)
+{
+    Site site(FixtureIni());
+    for (int i = 0; i < 11; ++i)
+        ASSERT_EQ(0, RunTool({i % 2 ? "enable-remote" : "disable-remote", site.folder}).status);
+    const ProgramAnswer history = RunTool({"history", site.folder});
+    EXPECT_EQ(0, history.status);
+    const std::string line = "  changed [Administration] Enable Remote Administration\n";
+    std::string expected;
+    for (int n = 1; n <= 10; ++n)
+        expected += std::to_string(n) + "  TIME  shell tool uid " + std::to_string(::getuid()) + line;
+    EXPECT_EQ(expected, WithoutTimes(history.output));
+    EXPECT_EQ(10u, site.Versions().size());
+    EXPECT_EQ(1, RunTool({"diff", site.folder, "11"}).status);
+}
+
+// A change made by other means (an editor, or one whose predecessor was not
+// kept) shows as a gap where it lies, and no history at all is no failure.
+TEST(History, GapsAndNone)
+{
+    Site site(FixtureIni());
+    EXPECT_EQ("no versions kept for " + site.ini + "\n", RunTool({"history", site.folder}).output);
+    ASSERT_EQ(0, RunTool({"disable-remote", site.folder}).status);
+    WriteFile(site.ini, ReadFile(site.ini) + "[added]\nby=hand\n\n");
+    ASSERT_EQ(0, RunTool({"enable-remote", site.folder}).status);
+    WriteFile(site.ini, ReadFile(site.ini) + "[added again]\nby=hand\n\n");
+    const std::string uid = std::to_string(::getuid());
+    EXPECT_EQ("-  a change after 1 was not kept, or the file was changed by other means\n"
+              "1  TIME  shell tool uid " + uid + "  changed [Administration] Enable Remote Administration, [added again] by\n"
+              "-  a change after 2 was not kept, or the file was changed by other means\n"
+              "2  TIME  shell tool uid " + uid + "  changed [Administration] Enable Remote Administration, [added] by\n",
+              WithoutTimes(RunTool({"history", site.folder}).output));
+    // A key no setting names is shown changed, never with its values.
+    EXPECT_EQ("[added] by: (changed)\n[added again] by: (changed)\n", RunTool({"diff", site.folder, "2"}).output);
+    EXPECT_EQ("[Administration] Enable Remote Administration: \"0\" \u2192 \"1\"\n[added again] by: (changed)\n",
+              RunTool({"diff", site.folder, "1"}).output);
+}
+
+// A history folder that cannot be had: the change goes through and says so;
+// the history says why it cannot be read.
+TEST(History, ChangeWithoutItsPredecessorKeptSaysSo)
+{
+    Site site(FixtureIni());
+    WriteFile(site.folder + "/" + HistoryFolder, "not a folder\n");
+    const ProgramAnswer set = RunTool({"disable-remote", site.folder});
+    EXPECT_EQ(0, set.status) << set.errors;
+    EXPECT_EQ("remote administration disabled for " + site.ini +
+                  " (previous configuration not kept: history folder: Not a directory)\n",
+              set.output);
+    const ProgramAnswer history = RunTool({"history", site.folder});
+    EXPECT_EQ(1, history.status);
+    EXPECT_EQ("zephconf-admin: cannot open the history of " + site.ini + ": Not a directory\n", history.errors);
+}
+
+}  // namespace
