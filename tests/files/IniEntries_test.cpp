@@ -1,0 +1,52 @@
+// The keys a content holds, as lookups find them: each listed entry's value
+// is what ReadValue reads for its section and key.
+#include "files/IniEntries.h"
+#include "files/IniFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(IniEntries, ExactlyWhatLookupsFind)
+{
+    struct Case {
+        const char* what;
+        std::string content;
+        std::vector<std::vector<std::string>> entries;  // section, key, value
+    };
+    const Case cases[] = {
+        {"two sections", "[a]\nx=1\ny=2\n\n[b]\nz=3\n\n", {{"a", "x", "1"}, {"a", "y", "2"}, {"b", "z", "3"}}},
+        {"a section twice: the first", "[a]\nx=1\n\n[a]\nx=2\ny=3\n\n", {{"a", "x", "1"}}},
+        {"a body runs past a header", "[a]\nx=1\n[b]\ny=2\n\n", {{"a", "x", "1"}, {"a", "y", "2"}, {"b", "y", "2"}}},
+        {"a key twice: the first", "[a]\nx=1\nx=2\n\n", {{"a", "x", "1"}}},
+        {"CR LF", "[a]\r\nx=1\r\n\r\ny=2\r\n", {{"a", "x", "1"}}},
+        {"'=' in a value", "[a]\nx=b=c\n\n", {{"a", "x", "b=c"}}},
+        {"before any section, and no '='", "x=0\n[a]\nnote\nx=1", {{"a", "x", "1"}}},
+        {"a header without ']'", "[ab\nx=1\n", {{"a", "x", "1"}}},
+        {"an empty name and key", "[]\n=v\n\n", {{"", "", "v"}}},
+        {"empty", "", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::vector<std::string>> listed;
+        for (const IniEntry& entry : IniEntries(c.content))
+            listed.push_back({entry.section, entry.key, entry.value});
+        EXPECT_EQ(c.entries, listed);
+
+        TempDir dir;
+        WriteFile(dir / "db.ini", c.content);
+        CIniFile file;
+        ASSERT_TRUE(file.OpenFile((dir / "db.ini").c_str(), OpenRead));
+        for (const std::vector<std::string>& entry : listed) {
+            std::string value;
+            EXPECT_TRUE(file.ReadValue(entry[0], entry[1], value)) << entry[0] << "/" << entry[1];
+            EXPECT_EQ(entry[2], value) << entry[0] << "/" << entry[1];
+        }
+    }
+}
+
+}  // namespace
