@@ -3,8 +3,9 @@
 // median wall time, its ratio to the floor measured in the same rounds, the
 // instructions executed and the peak resident memory. The floor is the
 // cheapest possible CGI answer, or for a request that changes the database
-// file the cheapest durable update of it (the same bytes written to a new
-// file, synced and renamed over it, the folder synced).
+// file the cheapest durable update of it that keeps what it replaces (the
+// same bytes written to two new files, synced and renamed, one over it and
+// one into a folder beside it, the folder synced).
 //
 // bench-tool --site DIR --floor PATH --durable-floor PATH [--valgrind PATH]
 //            [--runs N] [--detail 1] [--only CASE]
@@ -117,11 +118,14 @@ struct Measured {
 };
 
 // The command a case's floor runs: the durable floor rewrites the case's
-// database file.
+// database file and keeps its content in a folder beside it, as an update
+// that keeps what it replaces does (two files written, synced and renamed,
+// one folder sync).
 std::vector<std::string> FloorCommand(const Options& options, const BenchCase& bench)
 {
     if (bench.durable)
-        return {options.durableFloor, bench.databaseFile};
+        return {options.durableFloor, bench.databaseFile,
+                bench.databaseFile.substr(0, bench.databaseFile.rfind('/')) + "/floor-history"};
     return {options.floor};
 }
 
@@ -190,7 +194,7 @@ bool PrintTable(const std::vector<Measured>& all, const FloorFigures& floor, con
     std::printf("\n%-24s %10s %7s %7s %14s %10s %13s  %s\n", "case", "median µs", "ratio", "target",
                 "instructions", "target", "peak RSS KiB", "verdict");
     for (const auto& [name, figures] : {std::make_pair("floor (static C)", &floor),
-                                         std::make_pair("durable floor (static C)", &durable)}) {
+                                         std::make_pair("durable floor, 2 files", &durable)}) {
         if (!figures->runs.wall.empty())
             std::printf("%-24s %10.0f %7.2f %7s %14lld %10s %13ld\n", name, Median(figures->runs.wall), 1.0, "",
                         figures->instructions, "", figures->peakRssKiB);
@@ -233,7 +237,7 @@ void PrintDetail(const std::vector<Measured>& all, const FloorFigures& floor, co
 {
     std::printf("\n%-24s %10s %10s %13s\n", "case", "cpu µs", "cpu ratio", "minor faults");
     for (const auto& [name, figures] : {std::make_pair("floor (static C)", &floor),
-                                         std::make_pair("durable floor (static C)", &durable)}) {
+                                         std::make_pair("durable floor, 2 files", &durable)}) {
         if (!figures->runs.cpu.empty())
             std::printf("%-24s %10.0f %10.2f %13.0f\n", name, Median(figures->runs.cpu), 1.0,
                         Median(figures->runs.faults));
