@@ -265,7 +265,7 @@ async function runRound(round) {
   const judged = judgeAnswers(results, successPages(start, submissions, alone));
   const { problems } = judged;
   if (!ended) problems.push(`programs still running ${ProgramsEndWithinMs} ms after the round`);
-  const leftovers = fs.readdirSync(path.dirname(dbFile)).filter((name) => name !== path.basename(dbFile));
+  const leftovers = filesLeftBeside(dbFile);
   if (leftovers.length) problems.push(`files left beside the database: ${leftovers.join(', ')}`);
   const ini = readIni(dbFile);
   const from = submissionBehind(ini, start, judged, alone);
@@ -274,6 +274,21 @@ async function runRound(round) {
   if (problems.length) keepForInspection(round, start, ini, judged.unexpected);
   console.error(`    round ${round}: ${judged.confirmed.length} confirmed, file from ${from ?? 'no submission'}`);
   return problems;
+}
+
+// What stands beside the database's file but its history folder, and in that
+// folder anything but the whole versions an update keeps
+// ("NAME.ini.20261210T164132Z[-N].DIGEST.WHO").
+function filesLeftBeside(dbFile) {
+  const folder = path.dirname(dbFile);
+  const name = path.basename(dbFile);
+  const escaped = name.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
+  const version = new RegExp(`^${escaped}\\.\\d{8}T\\d{6}Z(-[1-9]\\d*)?\\.[0-9a-f]{16}\\..+$`);
+  const left = fs.readdirSync(folder).filter((entry) => entry !== name && entry !== 'zephconf-history');
+  const history = path.join(folder, 'zephconf-history');
+  if (fs.existsSync(history))
+    left.push(...fs.readdirSync(history).filter((entry) => !version.test(entry)).map((entry) => `zephconf-history/${entry}`));
+  return left;
 }
 
 // The round's files and unexpected answers, left in the work folder.
