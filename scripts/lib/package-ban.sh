@@ -64,12 +64,13 @@ fail2ban_stop() {
   F2B_DIR=
 }
 
-# request_from ADDR PORT BODY: POSTs BODY to the program on 127.0.0.1:PORT from
-# the local address ADDR; prints the answer's body. curl's exit status: 7 when
-# the connection was refused.
+# request_from ADDR PORT BODY: POSTs BODY over HTTPS to the program on
+# 127.0.0.1:PORT from the local address ADDR; prints the answer's body. curl's
+# exit status: 7 when the connection was refused. The certificate is not
+# checked here (it names the host, not 127.0.0.1): the HTTP checks do that.
 request_from() {
   local addr=$1 port=$2 body=$3
-  curl -sS --max-time 10 --interface "$addr" --data-raw "$body" "http://127.0.0.1:$port/cgi-bin/zephconf"
+  curl -sS --insecure --max-time 10 --interface "$addr" --data-raw "$body" "https://127.0.0.1:$port/cgi-bin/zephconf"
 }
 
 # wait_until SECONDS COMMAND...: runs COMMAND every 0.2 s until it succeeds;
@@ -93,11 +94,12 @@ refused() {
 answered() { request_from "$1" "$2" act=version 2>/dev/null | grep -q 'The version of ZEP'; }
 
 # ban_check DIR JAIL PORT LOG DATABASE PASSWORD: fail2ban with JAIL alone,
-# enabled on LOG (from its end) and PORT, configured in DIR; as many wrong
-# passwords for DATABASE (whose password is PASSWORD) from 127.0.0.2 as the
-# jail allows; then 127.0.0.2 must be banned and refused, 127.0.0.1 still
-# answered, and after the unban 127.0.0.2 answered again. Writes the number of
-# wrong passwords sent to DIR/sent and what it saw to DIR/ban.txt.
+# enabled on LOG (from its end) and the HTTPS port PORT, configured in DIR; as
+# many wrong passwords for DATABASE (whose password is PASSWORD) from
+# 127.0.0.2 as the jail allows; then 127.0.0.2 must be banned and refused,
+# 127.0.0.1 still answered, and after the unban 127.0.0.2 answered again.
+# Writes the number of wrong passwords sent to DIR/sent and what it saw to
+# DIR/ban.txt.
 ban_check() {
   local dir=$1 jail=$2 port=$3 log=$4 database=$5 password=$6 maxretry answer i
   fail2ban_lay_out "$dir"

@@ -1,8 +1,11 @@
-# package-servers.sh: Apache, nginx with fcgiwrap, and lighttpd for
-# scripts/test-package, each serving the installed package's configuration on a
-# port of 127.0.0.1 and nowhere else, and writing its logs, pid file and
-# sockets into a folder of its own. Needs common.sh and demo-site.sh
-# (port_in_use) sourced first.
+# package-servers.sh: the servers of packaging/servers for scripts/test-package,
+# each serving the installed package's configuration on two ports of 127.0.0.1
+# and nowhere else, plain HTTP on one and HTTPS on the other, and writing its
+# logs, pid file and sockets into a folder of its own. For each server NAME of
+# the table, NAME_lay_out DIR PORT TLS_PORT VARIANT makes its configuration in
+# DIR from what the enable commands left in /etc, and NAME_start DIR PORT
+# TLS_PORT starts it. Needs common.sh and demo-site.sh (port_in_use) sourced
+# first.
 
 SERVER_PIDS=()
 
@@ -18,17 +21,21 @@ start_server() {
   SERVER_PIDS+=("$!")
 }
 
-# wait_for_port PORT LOG: waits (at most 10 s) until the server started last
-# answers on 127.0.0.1:PORT; shows the end of LOG if it stopped instead.
-wait_for_port() {
-  local port=$1 log=$2 pid=${SERVER_PIDS[-1]} waited
-  for waited in $(seq 1 100); do
-    port_in_use "$port" && return 0
-    kill -0 "$pid" 2>/dev/null || { tail -n 20 "$log" >&2; return 1; }
-    sleep 0.1
+# wait_for_ports LOG PORT...: waits (at most 10 s) until the server started
+# last answers on each PORT of 127.0.0.1; shows the end of LOG if it stopped
+# instead.
+wait_for_ports() {
+  local log=$1 pid=${SERVER_PIDS[-1]} port waited
+  shift
+  for port in "$@"; do
+    for waited in $(seq 1 100); do
+      port_in_use "$port" && continue 2
+      kill -0 "$pid" 2>/dev/null || { tail -n 20 "$log" >&2; return 1; }
+      sleep 0.1
+    done
+    say "nothing answers on port $port after 10 seconds"
+    return 1
   done
-  say "nothing answers on port $port after 10 seconds"
-  return 1
 }
 
 # stop_servers: stops every server that start_server started, last first
@@ -42,25 +49,43 @@ stop_servers() {
 }
 
 # replace_line FILE PATTERN REPLACEMENT: replaces the one line of FILE that
-# matches the extended regular expression PATTERN; fails when not exactly one does.
+# matches the extended regular expression PATTERN; fails when not exactly one
+# does. With COUNT=any, every line that matches, and at least one must.
 replace_line() {
-  local file=$1 pattern=$2 replacement=$3
-  [ "$(grep -cE "$pattern" "$file")" = 1 ] || { say "$file: no single line matches $pattern"; return 1; }
-  REPLACEMENT=$replacement awk -v pattern="$pattern" \
-    '$0 ~ pattern { print ENVIRON["REPLACEMENT"]; next } { print }' "$file" > "$file.new"
+  local file=$1 pattern=$2 replacement=$3 found
+  found=$(grep -cE "$pattern" "$file" || true)
+  if [ "${COUNT:-}" = any ]; then
+    [ "$found" -ge 1 ] || { say "$file: no line matches $pattern"; return 1; }
+  else
+    [ "$found" = 1 ] || { say "$file: no single line matches $pattern"; return 1; }
+  fi
+  # Through the environment: awk -v would take the pattern's backslashes as escapes.
+  PATTERN=$pattern REPLACEMENT=$replacement \
+    awk '$0 ~ ENVIRON["PATTERN"] { print ENVIRON["REPLACEMENT"]; next } { print }' "$file" > "$file.new"
   mv "$file.new" "$file"
 }
 
-# server_start NAME DIR PORT: lays out the server NAME (apache-VARIANT, nginx or
-# lighttpd) in DIR and starts it on 127.0.0.1:PORT.
+# server_start SERVER VARIANT DIR PORT TLS_PORT [CONF LINE]: lays out SERVER
+# of the table, run as VARIANT ("-": its one way), in DIR and starts it on
+# 127.0.0.1, plain HTTP on PORT and HTTPS on TLS_PORT. With CONF and LINE, the
+# commented LINE of the lay-out's copy of the configuration CONF taken in.
 server_start() {
-  local name=$1 dir=$2 port=$3
-  case $name in
-    apache-*) apache_lay_out "$dir" "$port" "${name#apache-}" && apache_start "$dir" "$port" ;;
-    nginx) nginx_lay_out "$dir" "$port" && nginx_start "$dir" "$port" ;;
-    lighttpd) lighttpd_lay_out "$dir" "$port" && lighttpd_start "$dir" "$port" ;;
-    *) say "no server $name"; return 1 ;;
-  esac
+  local server=$1 variant=$2 dir=$3 port=$4 tls_port=$5 conf=${6:-} line=${7:-}
+  declare -F "${server}_lay_out" "${server}_start" >/dev/null || { say "no lay-out or start for $server"; return 1; }
+  "${server}_lay_out" "$dir" "$port" "$tls_port" "$variant" || return 1
+  [ -z "$line" ] || take_in_line "$dir" "${conf##*/}" "$line" || return 1
+  "${server}_start" "$dir" "$port" "$tls_port"
+}
+
+# take_in_line DIR NAME LINE: in the one file named NAME under DIR, the one
+# line LINE, which starts with "#", without that "#".
+take_in_line() {
+  local dir=$1 name=$2 line=$3 file
+  file=$(find "$dir" -type f -name "$name")
+  [ -n "$file" ] && [ "$(wc -l <<< "$file")" = 1 ] || { say "no single file $name in $dir"; return 1; }
+  LINE=$line awk '$0 == ENVIRON["LINE"] { print substr($0, 2); taken++; next } { print }
+    END { exit taken != 1 }' "$file" > "$file.new" || { say "$file has no single line $line"; return 1; }
+  mv "$file.new" "$file"
 }
 
 # server_stop: stops the servers that server_start started, and what they left.
@@ -73,23 +98,30 @@ server_stop() {
 # that the package's configurations are seen to keep the program's answers
 # out of it.
 
-# apache_lay_out DIR PORT VARIANT: a copy of /etc/apache2 in DIR/conf, as
-# enabled there, that listens on 127.0.0.1:PORT only. VARIANT: cgid (as it is:
-# cgid with the event MPM), cgid-scriptalias (without Debian's serve-cgi-bin.conf,
+# apache_lay_out DIR PORT TLS_PORT VARIANT: a copy of /etc/apache2 in
+# DIR/conf, as enabled there (Debian's default site and its HTTPS site), that
+# listens on 127.0.0.1:PORT and :TLS_PORT only. VARIANT: cgid (as it is: cgid
+# with the event MPM), cgid-scriptalias (without Debian's serve-cgi-bin.conf,
 # so that the package's own ScriptAlias applies), cgi (the prefork MPM with
 # mod_cgi instead), noheaders (without mod_headers) or none (no CGI module).
 apache_lay_out() {
-  local dir=$1 port=$2 variant=$3 mods=$1/conf/mods-enabled
+  local dir=$1 port=$2 tls_port=$3 variant=$4 mods=$1/conf/mods-enabled
   rm -rf "$dir"
   # As Debian's apache2ctl makes them: the CGI daemon's socket folder and the
   # lock folder belong to the server's user.
   mkdir -p "$dir/log" "$dir/run/socks" "$dir/lock"
   chown www-data:www-data "$dir/run/socks" "$dir/lock"
   cp -a /etc/apache2 "$dir/conf"
+  [ -e "$mods/cgid.load" ] || { say "cgid is not enabled in /etc/apache2"; return 1; }
+  [ -e "$mods/ssl.load" ] || { say "ssl is not enabled in /etc/apache2"; return 1; }
+  [ -e "$dir/conf/sites-enabled/default-ssl.conf" ] || { say "default-ssl is not enabled in /etc/apache2"; return 1; }
   replace_line "$dir/conf/ports.conf" '^Listen 80$' "Listen 127.0.0.1:$port" || return 1
+  # Once for mod_ssl, once for mod_gnutls.
+  COUNT=any replace_line "$dir/conf/ports.conf" '^[[:space:]]*Listen 443$' "Listen 127.0.0.1:$tls_port" || return 1
   replace_line "$dir/conf/sites-available/000-default.conf" '^<VirtualHost \*:80>$' "<VirtualHost *:$port>" \
     || return 1
-  [ -e "$mods/cgid.load" ] || { say "cgid is not enabled in /etc/apache2"; return 1; }
+  replace_line "$dir/conf/sites-available/default-ssl.conf" '^<VirtualHost \*:443>$' "<VirtualHost *:$tls_port>" \
+    || return 1
   local file
   for file in "$dir"/conf/mods-available/{filter,deflate}.*; do
     [ -e "$mods/${file##*/}" ] || ln -s "../mods-available/${file##*/}" "$mods/"
@@ -120,10 +152,10 @@ apache_command() {
     /usr/sbin/apache2 -d "$dir/conf")
 }
 
-# apache_start DIR PORT: checks the configuration (no warning of an alias that
-# never applies) and starts Apache.
+# apache_start DIR PORT TLS_PORT: checks the configuration (no warning of an
+# alias that never applies) and starts Apache.
 apache_start() {
-  local dir=$1 port=$2
+  local dir=$1 port=$2 tls_port=$3
   apache_command "$dir"
   "${APACHE[@]}" -t > "$dir/log/configtest.log" 2>&1 || { cat "$dir/log/configtest.log" >&2; return 1; }
   if grep -q 'AH00671' "$dir/log/configtest.log"; then
@@ -132,19 +164,28 @@ apache_start() {
     return 1
   fi
   start_server "$dir/log/server.log" "${APACHE[@]}" -DFOREGROUND
-  wait_for_port "$port" "$dir/log/error.log"
+  wait_for_ports "$dir/log/error.log" "$port" "$tls_port"
 }
 
 FCGIWRAP_SOCKET=/run/fcgiwrap.socket
 
-# nginx_lay_out DIR PORT: a main configuration in DIR/conf whose one server
-# block on 127.0.0.1:PORT includes the package's snippet, as the README says.
-# Relative includes resolve in DIR/conf, where Debian's files are linked.
+# nginx_lay_out DIR PORT TLS_PORT: a main configuration in DIR/conf with the
+# site that the README has the administrator put in /etc/nginx (the package's
+# example: both server blocks include the snippet), its ports 80 and 443 made
+# 127.0.0.1:PORT and :TLS_PORT. Relative includes resolve in DIR/conf, where
+# Debian's files are linked.
 nginx_lay_out() {
-  local dir=$1 port=$2 tmp=$1/tmp
+  local dir=$1 port=$2 tls_port=$3 tmp=$1/tmp site=$1/conf/site
+  [ "$4" = - ] || { say "nginx has no variant $4"; return 1; }
   rm -rf "$dir"
   mkdir -p "$dir/conf" "$dir/log" "$dir/run" "$tmp"
-  ln -s /etc/nginx/mime.types /etc/nginx/fastcgi_params /etc/nginx/snippets "$dir/conf/"
+  ln -s /etc/nginx/mime.types /etc/nginx/fastcgi_params "$dir/conf/"
+  cp -r /etc/nginx/snippets "$dir/conf/"
+  cp /etc/nginx/sites-available/default "$site"
+  replace_line "$site" '^[[:space:]]*listen 80 default_server;$' "listen 127.0.0.1:$port;" || return 1
+  replace_line "$site" '^[[:space:]]*listen \[::\]:80 default_server;$' '' || return 1
+  replace_line "$site" '^[[:space:]]*listen 443 ssl default_server;$' "listen 127.0.0.1:$tls_port ssl;" || return 1
+  replace_line "$site" '^[[:space:]]*listen \[::\]:443 ssl default_server;$' '' || return 1
   cat > "$dir/conf/nginx.conf" <<EOF
 user www-data;
 worker_processes 1;
@@ -164,20 +205,16 @@ http {
   proxy_temp_path $tmp/proxy;
   scgi_temp_path $tmp/scgi;
   uwsgi_temp_path $tmp/uwsgi;
-  server {
-    listen 127.0.0.1:$port;
-    root /var/www/html;
-    include snippets/zephconf.conf;
-  }
+  include $site;
 }
 EOF
 }
 
-# nginx_start DIR PORT: starts fcgiwrap on Debian's socket, the one the snippet
-# names, as Debian starts it (with -f: the program's standard error goes to
-# nginx), then nginx.
+# nginx_start DIR PORT TLS_PORT: starts fcgiwrap on Debian's socket, the one
+# the snippet names, as Debian starts it (with -f: the program's standard
+# error goes to nginx), then nginx.
 nginx_start() {
-  local dir=$1 port=$2 waited
+  local dir=$1 port=$2 tls_port=$3 waited
   if [ -e "$FCGIWRAP_SOCKET" ]; then
     say "$FCGIWRAP_SOCKET exists already: another fcgiwrap serves it"
     return 1
@@ -193,7 +230,7 @@ nginx_start() {
   local nginx=(nginx -c "$dir/conf/nginx.conf" -e "$dir/log/error.log")
   "${nginx[@]}" -t -q || return 1
   start_server "$dir/log/server.log" "${nginx[@]}"
-  wait_for_port "$port" "$dir/log/error.log"
+  wait_for_ports "$dir/log/error.log" "$port" "$tls_port"
 }
 
 # remove_fcgiwrap_socket: the socket that nginx_start made, once its fcgiwrap
@@ -204,18 +241,26 @@ remove_fcgiwrap_socket() {
   FCGIWRAP_STARTED=
 }
 
-# lighttpd_lay_out DIR PORT: Debian's lighttpd.conf, with the modules enabled
-# in /etc/lighttpd, listening on 127.0.0.1:PORT only (no IPv6 socket on all
-# addresses), with its own error log, pid file and compression cache in DIR,
-# and compressing HTML. The breakage log stays where the package's
+# lighttpd_lay_out DIR PORT TLS_PORT: Debian's lighttpd.conf, with a copy of
+# the modules enabled in /etc/lighttpd (its HTTPS module among them),
+# listening on 127.0.0.1:PORT and, with TLS, :TLS_PORT only (no IPv6 socket on
+# all addresses), with its own error log, pid file and compression cache in
+# DIR, and compressing HTML. The breakage log stays where the package's
 # configuration puts it.
 lighttpd_lay_out() {
-  local dir=$1 port=$2 conf=$1/lighttpd.conf
+  local dir=$1 port=$2 tls_port=$3 conf=$1/lighttpd.conf
+  [ "$4" = - ] || { say "lighttpd has no variant $4"; return 1; }
   rm -rf "$dir"
   mkdir -p "$dir/log" "$dir/run" "$dir/compress"
   # lighttpd opens its logs as its user, as it does in Debian's /var/log/lighttpd.
   chown www-data:www-data "$dir/log" "$dir/compress"
   cp /etc/lighttpd/lighttpd.conf "$conf"
+  cp -rL /etc/lighttpd/conf-enabled "$dir/conf-enabled"
+  [ -e "$dir/conf-enabled/10-ssl.conf" ] || { say "ssl is not enabled in /etc/lighttpd"; return 1; }
+  replace_line "$dir/conf-enabled/10-ssl.conf" '^\$SERVER\["socket"\] == "0\.0\.0\.0:443" \{$' \
+    "\$SERVER[\"socket\"] == \"127.0.0.1:$tls_port\" {" || return 1
+  replace_line "$dir/conf-enabled/10-ssl.conf" '^include_shell "/usr/share/lighttpd/use-ipv6\.pl 443"$' '' || return 1
+  replace_line "$conf" '^include "/etc/lighttpd/conf-enabled/\*\.conf"$' "include \"$dir/conf-enabled/*.conf\"" || return 1
   cat >> "$conf" <<EOF
 server.modules += ( "mod_deflate" )
 deflate.mimetypes = ( "text/html" )
@@ -229,11 +274,11 @@ server.bind = \"127.0.0.1\"" || return 1
   replace_line "$conf" '^include_shell "/usr/share/lighttpd/use-ipv6\.pl' '' || return 1
 }
 
-# lighttpd_start DIR PORT
+# lighttpd_start DIR PORT TLS_PORT
 lighttpd_start() {
-  local dir=$1 port=$2
+  local dir=$1 port=$2 tls_port=$3
   lighttpd -tt -f "$dir/lighttpd.conf" > "$dir/log/configtest.log" 2>&1 \
     || { cat "$dir/log/configtest.log" >&2; return 1; }
   start_server "$dir/log/server.log" lighttpd -D -f "$dir/lighttpd.conf"
-  wait_for_port "$port" "$dir/log/error.log"
+  wait_for_ports "$dir/log/error.log" "$port" "$tls_port"
 }

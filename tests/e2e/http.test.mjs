@@ -6,28 +6,13 @@ import path from 'node:path';
 import { beforeEach, describe, test } from 'node:test';
 
 import { formControls, submittedFields } from './lib/form.mjs';
-import { acceptsGzip, assertProtected } from './lib/headers.mjs';
+import { servedAsAlone } from './lib/served.mjs';
 import {
   adminPassword, demoIni, fixtureIni, formBody, freshDatabase, httpRequest, iniValue, readIni,
   runProgramAlone, siteDir,
 } from './lib/site.mjs';
 
 const DB = 'httpcheck';
-
-// Sends the request both ways and checks that lighttpd delivered exactly the
-// program's page: its header became the HTTP content type, its body is unchanged,
-// with the protective headers of the site's configuration added.
-// lighttpd answers 200 whatever the program's exit status.
-async function compareWithProgram(request) {
-  const alone = runProgramAlone({ ...request, dbName: DB, ini: readIni(dbFile) });
-  const served = await httpRequest({ ...request, headers: acceptsGzip });
-  assert.equal(alone.header, 'Content-type: text/html');
-  assert.equal(served.status, 200);
-  assert.equal(served.contentType, 'text/html');
-  assertProtected(served, `${request.method ?? 'GET'} ${request.query ?? request.body ?? ''}`);
-  assert.equal(served.body, alone.body);
-  return { alone, served };
-}
 
 // lighttpd's server.breakagelog: the program's standard error, copied raw.
 const breakageLog = path.join(siteDir, 'log', 'breakage.log');
@@ -52,7 +37,7 @@ beforeEach(() => {
 
 describe('through lighttpd', () => {
   test('the version page', async () => {
-    const { alone, served } = await compareWithProgram({ query: 'act=version' });
+    const { alone, served } = await servedAsAlone({ query: 'act=version' }, DB);
     assert.equal(alone.status, 0);
     assert.match(served.body, /The version of ZEP on this server is 5\.31\./);
   });
@@ -70,7 +55,7 @@ describe('through lighttpd', () => {
 
   test('the entrance page: the administration form, file unchanged', async () => {
     const body = formBody({ DBName: DB, password: adminPassword, act: 'entrance' });
-    const { alone, served } = await compareWithProgram({ method: 'POST', body });
+    const { alone, served } = await servedAsAlone({ method: 'POST', body }, DB);
     assert.equal(alone.status, 0);
     assert.match(served.body, /<form action="\/cgi-bin\/zephconf" method="POST"/);
     assert.match(served.body, new RegExp(`Zephyr Ledger Desk \\(${DB}\\) Administration Page`));
@@ -81,7 +66,7 @@ describe('through lighttpd', () => {
     const fields = configureFields();
     const body = formBody(fields);
     const logStart = logSize();
-    const { alone, served } = await compareWithProgram({ method: 'POST', body });
+    const { alone, served } = await servedAsAlone({ method: 'POST', body }, DB);
     assert.equal(alone.status, 0);
     assert.match(served.body, /Your database configuration file has been updated!/);
     // The update leaves one line in the server's log, with the client's address.
@@ -107,7 +92,7 @@ describe('through lighttpd', () => {
   for (const { name, fields, heading } of errorCases) {
     test(`error page: ${name}, file unchanged`, async () => {
       const logStart = logSize();
-      const { alone, served } = await compareWithProgram({ method: 'POST', body: formBody(fields) });
+      const { alone, served } = await servedAsAlone({ method: 'POST', body: formBody(fields) }, DB);
       assert.equal(alone.status, 1);
       assert.match(served.body, new RegExp(`<font color="#ff0000">${heading.replace(/[.()]/g, '\\$&')}`));
       assert.equal(readIni(dbFile), demoIni);

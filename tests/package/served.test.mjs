@@ -1,9 +1,13 @@
 // served.test.mjs: the installed package behind one web server, which
-// scripts/test-package has started: the program's pages compared with the program
-// run alone, with the protective headers and uncompressed, the packaged sign-in
-// and help pages, everything else under /cgi-bin/ refused, the example database
-// opening nothing as shipped, and the wrong and right passwords whose log lines
-// fail2ban must tell apart. The databases are the package's example, laid out
+// scripts/test-package has started with HTTPS (ZEPH_E2E_URL) and plain HTTP
+// (ZEPH_PACKAGE_PLAIN_URL). Over HTTPS: the program's pages compared with the
+// program run alone, with the protective headers and HSTS and uncompressed,
+// the packaged sign-in and help pages with the same headers, everything else
+// under /cgi-bin/ refused, the example database opening nothing as shipped,
+// and the wrong and right passwords whose log lines fail2ban must tell apart.
+// Over plain HTTP: from another client address (ZEPH_PACKAGE_OTHER_CLIENT) the
+// program refused before it runs and the pages redirected to HTTPS; from
+// 127.0.0.1 both answered. The databases are the package's example, laid out
 // as the README says and given a password with the installed zephconf-admin.
 // ZEPH_PACKAGE_CGI=none checks a server where the program must not run (no CGI
 // module, or no mod_headers) instead.
@@ -14,10 +18,12 @@ import path from 'node:path';
 import { after, afterEach, beforeEach, describe, test } from 'node:test';
 
 import { formControls, submittedFields } from '../e2e/lib/form.mjs';
-import { acceptsGzip, assertProtected, protectiveHeaderLines } from '../e2e/lib/headers.mjs';
 import {
-  adminPassword as demoPassword, formBody, freshDatabase, httpRequest, iniPathOf, iniValue, readIni, runProgramAlone,
-  siteDir, workDir,
+  acceptsGzip, assertProtected, assertProtectiveHeaders, protectiveHeaderLines,
+} from '../e2e/lib/headers.mjs';
+import { servedAsAlone } from '../e2e/lib/served.mjs';
+import {
+  adminPassword as demoPassword, formBody, freshDatabase, httpRequest, iniPathOf, iniValue, readIni, siteDir, workDir,
 } from '../e2e/lib/site.mjs';
 
 const cgiBin = path.join(siteDir, 'cgi-bin');
@@ -32,6 +38,9 @@ const adminPassword = process.env.ZEPH_PACKAGE_PASSWORD;
 if (!adminPassword) throw new Error('ZEPH_PACKAGE_PASSWORD is not set: run the tests with scripts/test-package');
 const webUid = Number(process.env.ZEPH_PACKAGE_UID);
 const webGid = Number(process.env.ZEPH_PACKAGE_GID);
+const plainUrl = process.env.ZEPH_PACKAGE_PLAIN_URL;
+const otherClient = process.env.ZEPH_PACKAGE_OTHER_CLIENT;
+if (!plainUrl || !otherClient) throw new Error('ZEPH_PACKAGE_PLAIN_URL or ZEPH_PACKAGE_OTHER_CLIENT is not set');
 const DB = 'pkgcheck';
 
 // The example beside the program under the name dbName, laid out as the README
@@ -64,21 +73,10 @@ function removeDatabase(dbName) {
   fs.rmSync(path.join(cgiBin, dbName), { recursive: true, force: true });
 }
 
-// The request sent through the server, from a client that takes compressed
-// answers, and given to the program alone, on a copy of the database as it is
-// now: the server must deliver the program's page unchanged, uncompressed and
-// with the protective headers, and leave the file as the program alone leaves
-// its copy.
-async function servedAsAlone(request, dbName = DB) {
-  const alone = runProgramAlone({ ...request, dbName, ini: readIni(iniPathOf(dbName)) });
-  const served = await httpRequest({ ...request, headers: acceptsGzip });
-  assert.equal(alone.header, 'Content-type: text/html');
-  assert.equal(served.status, 200);
-  assert.equal(served.contentType, 'text/html');
-  assertProtected(served, `${request.method ?? 'GET'} ${request.query ?? request.body ?? ''}`);
-  assert.equal(served.body, alone.body);
-  assert.equal(readIni(iniPathOf(dbName)), alone.ini);
-  return served.body;
+// The page of a request through the server, which must be the program's alone
+// (e2e/lib/served.mjs), for the database dbName.
+async function pageAsAlone(request, dbName = DB) {
+  return (await servedAsAlone(request, dbName)).served.body;
 }
 
 // The refused passwords sent through the server from 127.0.0.1, each a line in
@@ -109,12 +107,12 @@ function hrefs(html) {
   return [...html.matchAll(/<a href="([^"#]+)[^"]*"/gi)].map(([, href]) => href.replaceAll('&amp;', '&'));
 }
 
-describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withCgi }, () => {
+describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}, over HTTPS`, { skip: !withCgi }, () => {
   beforeEach(() => { layOutDatabase(DB); });
   afterEach(() => { removeDatabase(DB); });
 
   test('the version page', async () => {
-    const page = await servedAsAlone({ query: 'act=version' });
+    const page = await pageAsAlone({ query: 'act=version' });
     assert.match(page, /The version of ZEP on this server is 5\.31\./);
   });
 
@@ -128,6 +126,7 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withCg
     // configuration's doing.
     const signIn = await httpRequest({ urlPath: '/zephconf/', headers: acceptsGzip });
     assert.equal(signIn.status, 200);
+    assertProtectiveHeaders(signIn, 'the sign-in page');
     assert.match(signIn.headers['content-encoding'] ?? '', /^(gzip|deflate)$/, 'the sign-in page is compressed');
     fs.writeFileSync(path.join(workDir, 'headers.txt'),
       [...protectiveHeaderLines(form), `(the sign-in page: Content-Encoding: ${signIn.headers['content-encoding']})`]
@@ -144,7 +143,7 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withCg
           { DBName: example, ...withPassword, act: 'entrance' },
           { DBName: example, ...withPassword, act: 'Configure', iteminfo: 'Name', previtem: 'Name', StatSub: 'taken' },
         ]) {
-          const page = await servedAsAlone({ method: 'POST', body: formBody(fields) }, example);
+          const page = await pageAsAlone({ method: 'POST', body: formBody(fields) }, example);
           refusedPasswords += 1;
           assert.match(page, /Bad password\./, JSON.stringify(fields));
           assert.equal(readIni(iniPathOf(example)), exampleIni);
@@ -167,13 +166,13 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withCg
     assert.deepEqual(controls.map(({ kind, name }) => `${kind}:${name}`),
       ['text:DBName', 'password:password', 'hidden:act']);
     const body = formBody(submittedFields(withControl(controls, 'DBName', { value: DB }), adminPassword));
-    const page = await servedAsAlone({ method: 'POST', urlPath: action, body });
+    const page = await pageAsAlone({ method: 'POST', urlPath: action, body });
     assert.match(page, new RegExp(`Zephyr Ledger Desk \\(${DB}\\) Administration Page`));
   });
 
   test('every page the administration form and the sign-in page link to is served', async () => {
     const signIn = await httpRequest({ urlPath: '/zephconf/' });
-    const form = await servedAsAlone(
+    const form = await pageAsAlone(
       { method: 'POST', body: formBody({ DBName: DB, password: adminPassword, act: 'entrance' }) });
     const links = new Set([
       ...hrefs(form).filter((href) => !href.startsWith('mailto:')),
@@ -191,14 +190,14 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withCg
 
   test('a Configure round trip: the form as served, changed and submitted', async () => {
     const entrance = { method: 'POST', body: formBody({ DBName: DB, password: adminPassword, act: 'entrance' }) };
-    const form = await servedAsAlone(entrance);
+    const form = await pageAsAlone(entrance);
     const action = formAction(form);
     assert.equal(action, '/cgi-bin/zephconf');
     let controls = formControls(form);
     controls = withControl(controls, 'StatSub', { value: 'Weekly "top" members & <guests>' });
     controls = withControl(controls, 'MaxNumber', { value: '30' });
     controls = withControl(controls, 'Hide', { checked: false });
-    const confirmation = await servedAsAlone(
+    const confirmation = await pageAsAlone(
       { method: 'POST', urlPath: action, body: formBody(submittedFields(controls, adminPassword)) });
     assert.match(confirmation, /Your database configuration file has been updated!/);
     configured.push(DB);
@@ -208,7 +207,7 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withCg
     assert.match(saved, /^found entries per page=30$/m);
     assert.match(saved, /^hide files=0$/m);
     // Signed in again, the form shows what was saved.
-    assert.deepEqual(formControls(await servedAsAlone(entrance)), controls);
+    assert.deepEqual(formControls(await pageAsAlone(entrance)), controls);
   });
 
   test('nothing under /cgi-bin/ but the program is served or run', async () => {
@@ -258,6 +257,53 @@ describe(`passwords through ${process.env.ZEPH_PACKAGE_SERVER}, for fail2ban`, {
       assertProtected(answer, JSON.stringify(fields));
     }
     refusedPasswords += refused.length;
+  });
+});
+
+// Plain HTTP carries the passwords in clear: the server answers it for this
+// host alone. From any other address the program is refused before it runs:
+// nothing reaches the database, and a wrong password leaves no line in the log
+// (scripts/test-package has fail2ban's filter find exactly the lines from
+// 127.0.0.1 and the ban check's).
+describe(`plain HTTP through ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withCgi }, () => {
+  beforeEach(() => { layOutDatabase(DB); });
+  afterEach(() => { removeDatabase(DB); });
+
+  test(`from ${otherClient}: the program refused with 403, whatever the request`, async () => {
+    const before = readIni(iniPathOf(DB));
+    for (const request of [
+      { query: 'act=version' },
+      { method: 'POST', body: formBody({ DBName: DB, password: adminPassword, act: 'entrance' }) },
+      { method: 'POST', body: formBody({ DBName: DB, password: `not-${adminPassword}`, act: 'entrance' }) },
+      { method: 'POST', body: formBody({ DBName: DB, password: adminPassword, act: 'Configure', iteminfo: 'Name', previtem: 'Name' }) },
+    ]) {
+      const what = request.query ?? request.body;
+      const answer = await httpRequest({ ...request, base: plainUrl, localAddress: otherClient });
+      assert.equal(answer.status, 403, what);
+      assert.doesNotMatch(answer.body, /ZEP|Administration|Bad password/, what);
+    }
+    assert.equal(readIni(iniPathOf(DB)), before);
+  });
+
+  test(`from ${otherClient}: the sign-in and help pages redirected to the same address over HTTPS`, async () => {
+    const host = new URL(plainUrl).hostname;
+    for (const [urlPath, query] of [['/zephconf/', ''], ['/zephconf', ''], ['/zephconf/help/readme.html', 'a=1&b=2']]) {
+      const answer = await httpRequest({ urlPath, query, base: plainUrl, localAddress: otherClient });
+      const address = `${urlPath}${query ? `?${query}` : ''}`;
+      assert.equal(answer.status, 301, address);
+      assert.equal(answer.headers.location, `https://${host}${address}`, address);
+    }
+  });
+
+  test('from 127.0.0.1: the program answered as over HTTPS, the sign-in page served, neither with HSTS', async () => {
+    const version = await pageAsAlone({ query: 'act=version', base: plainUrl });
+    assert.match(version, /The version of ZEP on this server is 5\.31\./);
+    const form = await pageAsAlone(
+      { method: 'POST', body: formBody({ DBName: DB, password: adminPassword, act: 'entrance' }), base: plainUrl });
+    assert.match(form, new RegExp(`Zephyr Ledger Desk \\(${DB}\\) Administration Page`));
+    const signIn = await httpRequest({ urlPath: '/zephconf/', base: plainUrl });
+    assert.equal(signIn.status, 200);
+    assertProtectiveHeaders(signIn, 'the sign-in page over plain HTTP');
   });
 });
 

@@ -4,6 +4,7 @@
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
+import https from 'node:https';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -28,6 +29,9 @@ export const fixtureIniPath = path.join(projectRoot, 'tests', 'support', 'fixtur
 export const fixtureIni = fs.readFileSync(fixtureIniPath, 'latin1');
 
 const RequestTimeoutMs = 10000;
+// With an HTTPS address, the certificate that the server must present (the
+// package test's: Debian's own, which names the host rather than 127.0.0.1).
+const serverCertificate = process.env.ZEPH_E2E_CA ? fs.readFileSync(process.env.ZEPH_E2E_CA) : undefined;
 
 export function iniPathOf(dbName, root = path.join(siteDir, 'cgi-bin')) {
   return path.join(root, dbName, `${dbName}.ini`);
@@ -52,24 +56,29 @@ export function formBody(fields) {
 }
 
 // Sends a request to the server: { method, query, body, headers } -> { status,
-// contentType, headers, rawHeaders, body }; headers and rawHeaders as Node gives
-// them (names in lower case, repeats joined; names and values as sent).
-// The body is kept as latin1 text so that every byte compares one to one. Each
-// request has a connection of its own, as from a client of its own: a kept-alive
-// connection that the server closed while this process was busy would fail a
-// POST. A client that gives up after timeoutMs rejects with a TimeoutError.
+// contentType, headers, rawHeaders, body, tls }; headers and rawHeaders as Node
+// gives them (names in lower case, repeats joined; names and values as sent);
+// tls: whether it went over HTTPS. The body is kept as latin1 text so that
+// every byte compares one to one. Each request has a connection of its own, as
+// from a client of its own: a kept-alive connection that the server closed
+// while this process was busy would fail a POST. A client that gives up after
+// timeoutMs rejects with a TimeoutError. base: another address of the server
+// than ZEPH_E2E_URL; localAddress: the client's own address.
 export function httpRequest({
   method = 'GET', urlPath = '/cgi-bin/zephconf', query = '', body, headers: extraHeaders = {},
-  timeoutMs = RequestTimeoutMs,
+  timeoutMs = RequestTimeoutMs, base = baseUrl, localAddress,
 }) {
-  const url = baseUrl + urlPath + (query ? `?${query}` : '');
+  const url = base + urlPath + (query ? `?${query}` : '');
+  const tls = url.startsWith('https:');
   const signal = AbortSignal.timeout(timeoutMs);
   const content = body === undefined ? undefined : Buffer.from(body);
   const headers = content === undefined ? { ...extraHeaders }
     : { ...extraHeaders, 'content-type': 'application/x-www-form-urlencoded', 'content-length': content.length };
+  const options = { method, headers, agent: false, signal, localAddress };
+  if (tls) Object.assign(options, { ca: serverCertificate, checkServerIdentity: () => undefined });
   return new Promise((resolve, reject) => {
     const fail = (error) => reject(signal.aborted ? signal.reason : error);
-    const request = http.request(url, { method, headers, agent: false, signal }, (answer) => {
+    const request = (tls ? https : http).request(url, options, (answer) => {
       const chunks = [];
       answer.on('data', (chunk) => chunks.push(chunk));
       answer.on('end', () => resolve({
@@ -78,6 +87,7 @@ export function httpRequest({
         headers: answer.headers,
         rawHeaders: answer.rawHeaders,
         body: Buffer.concat(chunks).toString('latin1'),
+        tls,
       }));
       answer.on('error', fail);
       answer.on('close', () => { if (!answer.complete) fail(new Error('the answer was cut off')); });

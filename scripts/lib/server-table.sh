@@ -1,0 +1,27 @@
+# server-table.sh: reads packaging/servers, the table of the web servers the
+# package serves the program through (what each column holds is said there).
+# Needs common.sh sourced first.
+
+# server_rows: the table's rows, one a line, each field trimmed, separated by
+# "|": SERVER|CONF|PACKAGES|ENABLE|LOG|JAIL|LIFT|VARIANTS.
+server_rows() {
+  sed -e '/^#/d' -e '/^ *$/d' -e 's/ *| */|/g' -e 's/ *$//' "$(project_root)/packaging/servers"
+}
+
+# server_column N: the Nth field of every row, one a line.
+server_column() {
+  server_rows | cut -d'|' -f"$1"
+}
+
+# server_packages: every package of every row, one a line, in table order.
+server_packages() {
+  server_column 3 | tr ' ' '\n'
+}
+
+# server_suggests: the servers for the control file's Suggests: the first
+# package of each row as alternatives, then the other packages.
+server_suggests() {
+  server_column 3 | awk '
+    { first = first (NR > 1 ? " | " : "") $1; for (i = 2; i <= NF; i++) rest = rest ", " $i }
+    END { print first rest }'
+}

@@ -1,0 +1,24 @@
+// served.mjs: a request to the program through the web server, compared with
+// the same request given to the program alone.
+import assert from 'node:assert/strict';
+
+import { acceptsGzip, assertProtected } from './headers.mjs';
+import { httpRequest, iniPathOf, readIni, runProgramAlone } from './site.mjs';
+
+// Sends the request through the server, from a client that takes compressed
+// answers, and to the program alone on a copy of the database dbName as it is
+// now. The server must deliver the program's page unchanged (its CGI header
+// made the HTTP content type; 200 whatever the program's exit status),
+// uncompressed and with the protective headers, and leave the database's file
+// as the program alone leaves its copy. Returns both answers.
+export async function servedAsAlone(request, dbName) {
+  const alone = runProgramAlone({ ...request, dbName, ini: readIni(iniPathOf(dbName)) });
+  const served = await httpRequest({ ...request, headers: acceptsGzip });
+  assert.equal(alone.header, 'Content-type: text/html');
+  assert.equal(served.status, 200);
+  assert.equal(served.contentType, 'text/html');
+  assertProtected(served, `${request.method ?? 'GET'} ${request.query ?? request.body ?? ''}`);
+  assert.equal(served.body, alone.body);
+  assert.equal(readIni(iniPathOf(dbName)), alone.ini);
+  return { alone, served };
+}
