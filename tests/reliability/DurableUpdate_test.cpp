@@ -126,6 +126,22 @@ TEST(DurableUpdate, OwnerGroupAndModeKept)
         EXPECT_EQ(0640u, after.st_mode & 07777) << content;
         EXPECT_EQ(UpdatedFile(start, body), ReadFile(site.ini)) << content;
         EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries()) << content;
+        // The content it replaced is kept with the same owner, group and
+        // mode, in a folder that only the file's owner may enter.
+        EXPECT_EQ(std::vector<std::string>{start}, site.Versions()) << content;
+        const std::string history = site.folder + "/" + HistoryFolder;
+        for (const std::string& name : FolderEntriesOf(history)) {
+            const struct stat version = StatusOf(history + "/" + name, false);
+            EXPECT_TRUE(S_ISREG(version.st_mode)) << name;
+            EXPECT_EQ(nobody->pw_uid, version.st_uid) << name;
+            EXPECT_EQ(nogroup->gr_gid, version.st_gid) << name;
+            EXPECT_EQ(0640u, version.st_mode & 07777) << name;
+        }
+        const struct stat folder = StatusOf(history, false);
+        EXPECT_TRUE(S_ISDIR(folder.st_mode));
+        EXPECT_EQ(nobody->pw_uid, folder.st_uid);
+        EXPECT_EQ(nogroup->gr_gid, folder.st_gid);
+        EXPECT_EQ(0700u, folder.st_mode & 07777);
     }
 }
 
@@ -204,7 +220,8 @@ TEST(DurableUpdate, LineEndRewriteInPlaceForHardLinks)
 }
 
 // The web server's user may write the file but not own it: the new file
-// could not get its owner, so the file is rewritten in place and keeps it.
+// could not get its owner, so the file is rewritten in place and keeps it;
+// nor could a version of it, which is not kept.
 TEST(DurableUpdate, InPlaceWhenTheOwnerCannotBeKept)
 {
     if (::geteuid() != 0)
@@ -224,6 +241,10 @@ TEST(DurableUpdate, InPlaceWhenTheOwnerCannotBeKept)
     EXPECT_EQ(0666u, after.st_mode & 07777);
     EXPECT_EQ(UpdatedFile(start, body), ReadFile(site.ini));
     EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
+    // Nor could a version get it: the update says that it kept none.
+    EXPECT_TRUE(EndsWith(answer.errors, " (previous configuration not kept: history version: Operation not permitted)\n"))
+        << answer.errors;
+    EXPECT_TRUE(site.Versions().empty());
 }
 
 TEST(DurableUpdate, NothingChangedNothingWritten)

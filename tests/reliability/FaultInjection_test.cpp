@@ -219,7 +219,8 @@ TEST(FaultInjection, LockedFilesRefuseTheUpdate)
     }
 }
 
-// The program needs no right to the folder to update a file it may write.
+// The program needs no right to the folder to update a file it may write;
+// only the content it replaces cannot be kept.
 TEST(FaultInjection, UnprivilegedUpdateOfItsOwnFileInAFolderItCannotWrite)
 {
     if (::geteuid() != 0)
@@ -233,6 +234,9 @@ TEST(FaultInjection, UnprivilegedUpdateOfItsOwnFileInAFolderItCannotWrite)
     EXPECT_NE(std::string::npos, answer.output.find(Updated));
     EXPECT_EQ(UpdatedFile(start, body), ReadFile(site.ini));
     EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
+    // It can make no history folder either, and says so.
+    EXPECT_TRUE(EndsWith(answer.errors, " (previous configuration not kept: history folder: Permission denied)\n"))
+        << answer.errors;
 }
 
 }  // namespace

@@ -307,6 +307,8 @@ std::string Attribute(const std::string& path, const char* name)
     return size < 0 ? std::string("(none)") : std::string(value, static_cast<size_t>(size));
 }
 
+// The file's attributes and ACL survive a Configure, and the version of the
+// content it replaced has them too.
 TEST(Attributes, ExtendedAttributesAndAclSurviveAConfigure)
 {
     const std::string start = StartingFile();
@@ -333,6 +335,15 @@ TEST(Attributes, ExtendedAttributesAndAclSurviveAConfigure)
         EXPECT_EQ(aclSet, Attribute(site.ini, "system.posix_acl_access"));
         EXPECT_EQ(mode, StatusOf(site.ini).st_mode & 07777);
         EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
+        // So does the version of the content it replaced.
+        const std::string history = site.folder + "/" + HistoryFolder;
+        const std::vector<std::string> versions = FolderEntriesOf(history);
+        ASSERT_EQ(1u, versions.size());
+        const std::string version = history + "/" + versions[0];
+        EXPECT_EQ(start, ReadFile(version));
+        EXPECT_EQ("kept", Attribute(version, "user.zeph-note"));
+        EXPECT_EQ(aclSet, Attribute(version, "system.posix_acl_access"));
+        EXPECT_EQ(mode, StatusOf(version).st_mode & 07777);
     }
 }
 
