@@ -39,7 +39,9 @@ public:
     // temporary file cannot be had, a rewrite in place that puts the old
     // content back on failure. Either way the content is on disk when Commit
     // returns. Raises the file error on failure, the file unchanged; the file
-    // must be open with write access.
+    // must be open with write access. With KeepHistory, the content replaced
+    // is kept first (see CKeptVersion), and removed again when the file
+    // stays as it was.
     void Commit();
 
     // From now on Commit keeps the content it replaces as a history version
