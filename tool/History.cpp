@@ -62,11 +62,11 @@ private:
     std::vector<HistoryVersion> versions;
 };
 
-// The file's content, read under a shared lock (a change in progress is
-// waited for).
-std::string LiveContent(const std::string& iniPath)
+// The file's content, read under a shared lock that `file` holds for as
+// long as it lives: a change in progress is waited for, and none starts
+// while the versions are read.
+std::string LockedContent(CIniFile& file, const std::string& iniPath)
 {
-    CIniFile file;
     try {
         if (!file.OpenFile(iniPath.c_str(), OpenRead | OpenShared | OpenWaitForLock))
             throw OpenFailure(iniPath, errno);
@@ -111,9 +111,8 @@ std::string Joined(const std::vector<std::string>& names)
 
 void ShowHistory(const std::string& iniPath)
 {
-    // The file first: a change that finishes meanwhile has kept its version
-    // before the file's rename, so the versions listed after it reach it.
-    std::optional<std::string> after = LiveContent(iniPath);
+    CIniFile file;
+    std::optional<std::string> after = LockedContent(file, iniPath);
     const History history(iniPath);
     if (history.Versions().empty()) {
         Print("no versions kept for " + iniPath);
@@ -146,7 +145,8 @@ void ShowHistory(const std::string& iniPath)
 
 void ShowDifferences(const std::string& iniPath, int number)
 {
-    const std::string live = LiveContent(iniPath);
+    CIniFile file;
+    const std::string live = LockedContent(file, iniPath);
     const History history(iniPath);
     const std::string version = history.Content(iniPath, history.Numbered(iniPath, number));
     const std::vector<std::string> lines = SettingDifferences(version, live, FileSettings());
