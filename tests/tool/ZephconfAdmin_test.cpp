@@ -6,6 +6,7 @@
 #include "support/IniText.h"
 #include "support/RunProgram.h"
 #include "support/Site.h"
+#include "tool/ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -24,22 +25,6 @@ const char* const BadPassword = "<H1><font color=\"#ff0000\">Bad password. Opera
 const char* const NoRemoteAdmin =
     "<H1><font color=\"#ff0000\">Remote administration is not allowed. Operation aborted.</font></H1>\n";
 const std::string Usage = "usage: zephconf-admin set-password|enable-remote|disable-remote|status DATABASE\n";
-
-// The tool with `args`, standard input `input`, in `workingDir` (default: the
-// test's own), with an empty environment.
-ProgramAnswer RunTool(const std::vector<std::string>& args, const std::string& input = "",
-                      const std::string& workingDir = "")
-{
-    std::vector<std::string> argv = {"zephconf-admin"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    Launch launch(ZEPHCONF_ADMIN_PATH, argv, {});
-    launch.SetInput(input);
-    launch.SetWorkingDir(workingDir);
-    launch.CaptureErrors();
-    ProgramAnswer answer;
-    launch.Run(answer);
-    return answer;
-}
 
 // The web program's answer to a sign-in with `password`.
 ProgramAnswer SignIn(const Site& site, const std::string& password)
