@@ -1,4 +1,4 @@
-// At the password prompt the terminal's echo is off. Every signal that ends
+// On a terminal the password is asked twice without echo. Every signal that ends
 // the tool gives it back before the end, which is the one the signal makes;
 // every signal that stops the tool gives it back for the stop and turns it
 // off again when the tool goes on.
@@ -160,6 +160,42 @@ private:
 };
 
 const char* const Prompt = "New administration password: ";
+
+TEST(PasswordPrompt, TerminalAsksTwiceWithoutEcho)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> entries;
+        int status;
+        std::string said;
+    };
+    const Case cases[] = {
+        {"the same twice", {"Typed-pass-1", "Typed-pass-1"}, 0, "administration password set for "},
+        {"two different entries", {"Typed-pass-1", "Typed-pass-2"}, 1, "zephconf-admin: refused: the two entries differ"},
+        {"nothing typed", {""}, 1, "zephconf-admin: refused: the password is empty"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Site site(FixtureIni());
+        TerminalSession session({"set-password", site.folder});
+        ASSERT_GT(session.Tool(), 0);
+        ASSERT_TRUE(session.WaitFor(Prompt)) << session.screen;
+        session.Type(c.entries[0]);
+        if (c.entries.size() > 1) {
+            ASSERT_TRUE(session.WaitFor("Retype the new administration password: ")) << session.screen;
+            session.Type(c.entries[1]);
+        }
+        EXPECT_TRUE(session.WaitFor(c.said)) << session.screen;
+        const int status = session.NextStatus();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.status) << "status " << status;
+        EXPECT_EQ(std::string::npos, session.screen.find("Typed-pass")) << "echoed:\n" << session.screen;
+        EXPECT_TRUE(session.Echo());
+        const std::string expected = c.status == 0
+            ? WithIniValue(FixtureIni(), "Administration", "Administration password", c.entries[0])
+            : FixtureIni();
+        EXPECT_EQ(expected, ReadFile(site.ini));
+    }
+}
 
 TEST(PasswordPrompt, EverySignalThatEndsTheToolGivesTheEchoBack)
 {
