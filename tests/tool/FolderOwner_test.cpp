@@ -158,7 +158,7 @@ TEST(FolderOwner, LinksToRootOnlyFilesMeetPermissionDenied)
                 wrapper = Strace({"-o", "/dev/null", "-e", "trace=openat", "-e",
                                   "inject=openat:delay_enter=1500000:when=" + std::to_string(second)});
                 const ino_t crLfFile = LinkStatus(site.ini).st_ino;
-                swap = std::thread([&] {
+                swap = std::thread([&site, &link, &swappedIn, crLfFile] {
                     // The line-end rewrite has replaced the file: the first open is done.
                     for (int wait = 0; wait < 20000; ++wait) {
                         struct stat now {};
