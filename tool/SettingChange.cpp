@@ -4,33 +4,37 @@
 #include "config/DatabaseOpen.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/DeferTermination.h"
+#include "files/FileReplacement.h"
 #include "tool/CommandFailure.h"
+#include "tool/DatabaseArgument.h"
 
 #include <cerrno>
-#include <stdexcept>
 
-bool ChangeSetting(const std::string& iniPath, const char* section, const char* key,
-                   const std::string& value)
+SettingChange ChangeSetting(const DatabaseFile& file, const char* section, const char* key,
+                            const std::string& value)
 {
+    SettingChange change;
     CZEPHOnlineINI record;
-    try {
-        switch (OpenAndLoadDatabase(record, iniPath)) {
+    NamingFileErrors(file, [&] {
+        switch (OpenAndLoadDatabase(record, file.name, CZEPHOnlineINI::Load::AllSettings, &change.lineEndsRewritten)) {
         case DatabaseOpen::Loaded:
             break;
         case DatabaseOpen::NotPresent:
-            throw OpenFailure(iniPath, errno);
+            throw OpenFailure(file, errno);
         case DatabaseOpen::NoTemporaryFile:
-            throw CommandFailure("cannot create the temporary file " + iniPath + "tmp");
+            throw CommandFailure("cannot create the temporary file " + file.shown + "tmp");
         }
         CDeferTermination deferred;
         const std::string before = record.Content();
         record.WriteValue(section, key, value.c_str());
-        const bool changed = record.Content() != before;
-        record.Commit();
-        return changed;
-    } catch (const CommandFailure&) {
-        throw;
-    } catch (const std::runtime_error& fileError) {
-        throw CommandFailure(iniPath + ": " + fileError.what());
-    }
+        change.settingChanged = record.Content() != before;
+        try {
+            record.Commit();
+        } catch (const FolderSyncFailure& failure) {
+            throw CommandFailure("the change is in " + file.shown + ", but its folder could not be synced ("
+                                     + failure.what() + "): it may not survive a power cut",
+                                 ExitUnconfirmed);
+        }
+    });
+    return change;
 }

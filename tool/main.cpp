@@ -11,7 +11,7 @@
 #include "tool/Status.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <csignal>
 #include <cstring>
 #include <string>
 #include <unistd.h>
@@ -32,7 +32,8 @@ const char* const Help =
     "Sets the administration password and remote administration of a Zephyr\n"
     "Ledger Desk database, which the web form of zephconf does not offer. A\n"
     "change takes the file's lock and replaces the file whole, as the web form's\n"
-    "Configure does.\n"
+    "Configure does. Run by root on a folder that another user owns, the tool\n"
+    "acts as that user.\n"
     "\n"
     "DATABASE is the database's folder (.../members) or its file\n"
     "(.../members/members.ini).\n"
@@ -45,57 +46,83 @@ const char* const Help =
     "  status          show the file, its number of entry items, whether remote\n"
     "                  administration is on and whether a password is set\n"
     "\n"
-    "Exit status: 0 done, 1 failed or refused, 2 usage error.\n";
+    "Exit status: 0 the file holds what was asked; 1 refused or failed, the file\n"
+    "as it was; 2 usage error; 3 the change is in the file, but could not be\n"
+    "reported or the folder's sync failed.\n";
 
-// What the changes say: what changed, never a value.
-void Report(const std::string& line)
+// What a change says: what changed, never a value. `done` for a change,
+// `already` after "nothing changed: " for none; a change of the line ends
+// alone says so, with `still` after it.
+std::string Said(const SettingChange& change, const std::string& file, const std::string& done,
+                 const std::string& already, const std::string& still)
 {
-    std::fputs((line + "\n").c_str(), stdout);
+    if (change.settingChanged)
+        return done + "\n";
+    if (change.lineEndsRewritten)
+        return "line ends of " + file + " rewritten from CR LF to LF; " + still + "\n";
+    return "nothing changed: " + already + "\n";
 }
 
-void SetPassword(const std::string& iniPath)
+std::string SetPassword(const DatabaseFile& file, const std::string& password)
 {
-    const std::string password = ReadNewPassword();
-    if (ChangeSetting(iniPath, Section, PasswordKey, password))
-        Report("administration password set for " + iniPath);
-    else
-        Report("nothing changed: " + iniPath + " already has that administration password");
+    const SettingChange change = ChangeSetting(file, Section, PasswordKey, password);
+    return Said(change, file.shown, "administration password set for " + file.shown,
+                file.shown + " already has that administration password", "it already had that administration password");
 }
 
-void SetRemoteAdministration(const std::string& iniPath, bool on)
+std::string SetRemoteAdministration(const DatabaseFile& file, bool on)
 {
     const std::string state = on ? "enabled" : "disabled";
-    if (ChangeSetting(iniPath, Section, RemoteKey, on ? "1" : "0"))
-        Report("remote administration " + state + " for " + iniPath);
-    else
-        Report("nothing changed: remote administration already " + state + " for " + iniPath);
+    const SettingChange change = ChangeSetting(file, Section, RemoteKey, on ? "1" : "0");
+    return Said(change, file.shown, "remote administration " + state + " for " + file.shown,
+                "remote administration already " + state + " for " + file.shown,
+                "remote administration already " + state);
 }
 
 struct Command {
     const char* name;
-    void (*run)(const std::string& iniPath);
+    bool asksPassword;
+    bool changes;  // the file may be changed: a report that fails is exit status 3
+    // What the command says on standard output.
+    std::string (*run)(const DatabaseFile& file, const std::string& password);
 };
 
 const Command Commands[] = {
-    {"set-password", SetPassword},
-    {"enable-remote", [](const std::string& iniPath) { SetRemoteAdministration(iniPath, true); }},
-    {"disable-remote", [](const std::string& iniPath) { SetRemoteAdministration(iniPath, false); }},
-    {"status", ShowStatus},
+    {"set-password", true, true, SetPassword},
+    {"enable-remote", false, true,
+     [](const DatabaseFile& file, const std::string&) { return SetRemoteAdministration(file, true); }},
+    {"disable-remote", false, true,
+     [](const DatabaseFile& file, const std::string&) { return SetRemoteAdministration(file, false); }},
+    {"status", false, false, [](const DatabaseFile& file, const std::string&) { return StatusText(file); }},
 };
 
 // Every message to standard error is one line in one write.
 int Fail(const std::string& problem, int status)
 {
-    WriteFully(STDERR_FILENO, "zephconf-admin: " + problem + "\n" + (status == 2 ? Usage : ""));
+    WriteFully(STDERR_FILENO, "zephconf-admin: " + problem + "\n" + (status == ExitUsage ? Usage : ""));
     return status;
 }
 
-// Success, once what was said on standard output has been written out.
-int Done()
+// Says `text` on standard output: done, or the failure that tells so.
+int Say(const std::string& text)
 {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return Fail(std::string("cannot write to standard output: ") + std::strerror(errno), 1);
-    return 0;
+    if (!WriteFully(STDOUT_FILENO, text))
+        return Fail(std::string("cannot write to standard output: ") + std::strerror(errno), ExitAsItWas);
+    return ExitDone;
+}
+
+int Run(const Command& command, const std::string& database)
+{
+    const DatabaseFile file = EnterDatabase(database);
+    const std::string password = command.asksPassword ? ReadNewPassword() : std::string();
+    const std::string said = command.run(file, password);
+    if (!WriteFully(STDOUT_FILENO, said)) {
+        const std::string error = std::strerror(errno);
+        if (command.changes)
+            return Fail(file.shown + " holds what was asked, but standard output failed: " + error, ExitUnconfirmed);
+        return Fail("cannot write to standard output: " + error, ExitAsItWas);
+    }
+    return ExitDone;
 }
 
 }  // namespace
@@ -103,35 +130,36 @@ int Done()
 int main(int argc, char** argv)
 {
     PrepareProcess();
+    // A closed standard output is a write error that the tool reports (a
+    // change made must be told), never its end. Only the password prompt
+    // lets the signal end the tool, when nothing has been done yet.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::string first = argc > 1 ? argv[1] : "";
-    if (argc == 2 && first == "--help") {
-        std::fputs(Help, stdout);
-        return Done();
-    }
-    if (argc == 2 && first == "--version") {
-        std::printf("zephconf-admin %s\n", ProgramVersion);
-        return Done();
-    }
+    if (argc == 2 && first == "--help")
+        return Say(Help);
+    if (argc == 2 && first == "--version")
+        return Say(std::string("zephconf-admin ") + ProgramVersion + "\n");
     if (argc < 2)
-        return Fail("no command given", 2);
+        return Fail("no command given", ExitUsage);
 
     const Command* command = nullptr;
     for (const Command& candidate : Commands)
         if (first == candidate.name)
             command = &candidate;
     if (command == nullptr)
-        return Fail((first[0] == '-' ? "unknown option " : "unknown command ") + first, 2);
+        return Fail((first[0] == '-' ? "unknown option " : "unknown command ") + first, ExitUsage);
     if (argc != 3)
-        return Fail(argc < 3 ? "no DATABASE given" : "one DATABASE only", 2);
+        return Fail(argc < 3 ? "no DATABASE given" : "one DATABASE only", ExitUsage);
     const std::string database = argv[2];
     // A database path that begins with "-" is written ./-name.
     if (database.empty() || database[0] == '-')
-        return Fail(database.empty() ? "an empty DATABASE" : "unknown option " + database, 2);
+        return Fail(database.empty() ? "an empty DATABASE" : "unknown option " + database, ExitUsage);
 
     try {
-        command->run(DatabaseIniPath(database));
+        return Run(*command, database);
+    } catch (const CommandFailure& failure) {
+        return Fail(failure.what(), failure.Status());
     } catch (const std::exception& failure) {
-        return Fail(failure.what(), 1);
+        return Fail(failure.what(), ExitAsItWas);
     }
-    return Done();
 }
