@@ -16,18 +16,20 @@ constexpr int SecondOpenMode = OpenReadWrite | OpenWaitForLock;
 }  // namespace
 
 DatabaseOpen OpenAndLoadDatabase(CZEPHOnlineINI& record, const std::string& iniPath,
-                                 CZEPHOnlineINI::Load which)
+                                 CZEPHOnlineINI::Load which, bool* lineEndsRewritten)
 {
     if (!record.OpenFile(iniPath.c_str(), FirstOpenMode))
         return DatabaseOpen::NotPresent;
-    bool normalised;
+    LineEnds lineEnds;
     {
         // A SIGTERM waits until the rewrite is complete or undone.
         CDeferTermination deferred;
-        normalised = NormaliseLineEndings(record, iniPath);
+        lineEnds = NormaliseLineEndings(record, iniPath);
     }
-    if (!normalised)
+    if (lineEnds == LineEnds::NoTemporaryFile)
         return DatabaseOpen::NoTemporaryFile;
+    if (lineEndsRewritten != nullptr)
+        *lineEndsRewritten = lineEnds == LineEnds::Rewritten;
     // Between the two opens another process may have taken the file; nothing
     // is loaded from a file that is not ours.
     if (!record.OpenFile(iniPath.c_str(), SecondOpenMode))

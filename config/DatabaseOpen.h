@@ -18,6 +18,9 @@ enum class DatabaseOpen {
 // holds it, rewrites a file with CR LF line ends with line feeds (termination
 // signals held back meanwhile), opens it again for reading and writing and
 // loads the settings `which` names. Only Loaded leaves the record open and
-// loaded. File errors of the rewrite are raised, the file as it was.
+// loaded, and tells through `lineEndsRewritten` (when given) whether the
+// line ends were rewritten. File errors of the rewrite are raised, the file
+// as it was.
 DatabaseOpen OpenAndLoadDatabase(CZEPHOnlineINI& record, const std::string& iniPath,
-                                 CZEPHOnlineINI::Load which = CZEPHOnlineINI::Load::AllSettings);
+                                 CZEPHOnlineINI::Load which = CZEPHOnlineINI::Load::AllSettings,
+                                 bool* lineEndsRewritten = nullptr);

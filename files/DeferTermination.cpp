@@ -1,13 +1,11 @@
 // DeferTermination.cpp: blocking the termination signals around a file change.
 #include "files/DeferTermination.h"
 
-#include <initializer_list>
-
 CDeferTermination::CDeferTermination()
 {
     sigset_t held;
     sigemptyset(&held);
-    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM})
+    for (int signal : TerminationSignals)
         sigaddset(&held, signal);
     sigprocmask(SIG_BLOCK, &held, &previous);
 }

@@ -43,6 +43,28 @@ std::string FileBehind(const std::string& path, bool& linked)
     return target;
 }
 
+// Whether `path` reaches its file through the symbolic link `link`: `path`
+// itself or one of the links it leads through, one after another.
+bool ReachedThrough(std::string path, const struct stat& link)
+{
+    // As many links as the system follows for one name.
+    for (int step = 0; step < 40; ++step) {
+        struct stat named {};
+        if (::lstat(path.c_str(), &named) != 0 || !S_ISLNK(named.st_mode))
+            return false;
+        if (SameFile(named, link))
+            return true;
+        std::string target(static_cast<size_t>(named.st_size) + 1, '\0');
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length < 0 || static_cast<size_t>(length) >= target.size())
+            return false;
+        target.resize(static_cast<size_t>(length));
+        const size_t slash = path.rfind('/');
+        path = target[0] == '/' || slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
+    }
+    return false;
+}
+
 // The folder that holds the file, open; every later step goes through it by
 // name, so that a folder on the way swapped for a link meanwhile cannot send
 // the new file elsewhere.
@@ -67,13 +89,10 @@ public:
         struct stat named {};
         return ::fstatat(descriptor, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(named, file);
     }
-    // A symbolic link `name` that leads to `file`: it may be one of the links
-    // through which the file is reached, and is no temporary file to remove.
-    bool LinksTo(const std::string& name, const struct stat& file) const
+    // The symbolic link `name` in this folder, when there is one.
+    bool Link(const std::string& name, struct stat& link) const
     {
-        struct stat named {}, behind {};
-        return ::fstatat(descriptor, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(named.st_mode)
-               && ::fstatat(descriptor, name.c_str(), &behind, 0) == 0 && SameFile(behind, file);
+        return ::fstatat(descriptor, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode);
     }
     // A file system that cannot sync a folder (EINVAL) keeps its names anyway.
     bool Sync() const { return ::fsync(descriptor) == 0 || errno == EINVAL; }
@@ -120,8 +139,12 @@ Replacement ReplaceThroughTemporaryFile(int current, const std::string& path, st
     struct stat now {};
     if (!folder.Holds(name, original) || ::fstat(current, &now) != 0 || now.st_nlink > 1)
         return Replacement::InPlace;
+    // A link with the temporary name through which `path` reaches the file
+    // is part of the way users take to it: removing it would cut them off.
+    // Any other link there is planted or stale, and is cleared as any file.
     const std::string temporaryName = name + "tmp";
-    if (folder.LinksTo(temporaryName, original))
+    struct stat link {};
+    if (linked && folder.Link(temporaryName, link) && ReachedThrough(path, link))
         return Replacement::InPlace;
     CTemporaryFile temporary(folder.Descriptor(), temporaryName);
     struct stat status {};
@@ -161,8 +184,13 @@ Replacement ReplaceThroughTemporaryFile(int current, const std::string& path, st
     // The old file, which has lost its name, and its lock go last, once the
     // new name is on disk.
     ::close(old);
-    if (!synced)
-        FailAfter("File flush: ", error);
+    if (!synced) {
+        try {
+            FailAfter("File flush: ", error);
+        } catch (const std::runtime_error& failure) {
+            throw FolderSyncFailure(failure.what());
+        }
+    }
     return Replacement::Renamed;
 }
 

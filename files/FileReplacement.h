@@ -2,8 +2,17 @@
 // power cut or a full disk leaves the old content or the new one, never a mix.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
+
+// The file error raised when the new content has taken the file's name but
+// the folder could not be synced after the rename: the file holds the new
+// content, which may not survive a power cut.
+class FolderSyncFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 enum class Replacement {
     Renamed,          // the new content has the file's name, on disk
@@ -22,12 +31,13 @@ enum class Replacement {
 // Renamed: `current` now holds the new file, open and locked (the old file
 // and its lock are let go). Every step that can fail on the way there comes
 // before the rename, so a failure leaves the original as it was and no
-// temporary file; only the folder's sync comes after, and when it fails the
-// file error is raised although `current` holds the new file.
+// temporary file; only the folder's sync comes after, and when it fails
+// FolderSyncFailure is raised although `current` holds the new file.
 //
 // InPlace when the file has other hard links, the new file cannot get the
-// original's owner or attributes, or the file is behind a link and its
-// folder cannot take the temporary file; NoTemporaryFile when the temporary
+// original's owner or attributes, the file is behind a link and its folder
+// cannot take the temporary file, or `path` reaches the file through a link
+// that has the temporary name; NoTemporaryFile when the temporary
 // file or the folder cannot be had otherwise. Neither changes anything.
 //
 // A failure to write, sync or rename raises the file error.

@@ -68,8 +68,6 @@ private:
     KeySearch Search(const std::string& section, const std::string& key);
     // Reads the file unless its content is already held.
     void Load();
-    // Whether the file open as `descriptor` holds `content`.
-    bool HoldsContent(int descriptor) const;
     // `text` put in place of `count` bytes at `at`.
     void Splice(size_t at, size_t count, const std::string& text);
 

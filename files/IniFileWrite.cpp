@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <optional>
-#include <stdexcept>
 #include <unistd.h>
 
 void CIniFile::WriteValue(const char* sectionText, const char* keyText, const char* valueText)
@@ -98,10 +97,9 @@ void CIniFile::Commit()
                 version->SyncFolder();
             RewriteInPlace(descriptor, original, content);
         }
-    } catch (...) {
-        // Only the folder's sync fails after the rename: then the file holds
-        // the change, and the content it replaced stays kept.
-        if (version && HoldsContent(descriptor))
+    } catch (const FolderSyncFailure&) {
+        // The file holds the change: the content it replaced stays kept.
+        if (version)
             version->Keep();
         throw;
     }
@@ -111,15 +109,6 @@ void CIniFile::Commit()
     }
     // The file now holds `content` (nothing here may fail any more).
     written = false;
-}
-
-bool CIniFile::HoldsContent(int descriptor) const
-{
-    try {
-        return ReadWholeFile(descriptor) == content;
-    } catch (const std::runtime_error&) {
-        return false;
-    }
 }
 
 void CIniFile::KeepHistory(std::string who)

@@ -42,14 +42,14 @@ std::string WithLineFeeds(std::string_view content)
 
 // The file was opened for reading only: the rewrite in place goes through a
 // second descriptor on the same file (the lock held on the first covers it).
-// A file this program may not write is left as it is; the read-write open
-// that follows refuses it.
-void RewriteLockedFileInPlace(int locked, const std::string& path, std::string_view old,
+// A file this program may not write is left as it is (false); the
+// read-write open that follows refuses it.
+bool RewriteLockedFileInPlace(int locked, const std::string& path, std::string_view old,
                               const std::string& content)
 {
     const int descriptor = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0)
-        return;
+        return false;
     struct stat lockedFile {}, opened {};
     const bool same =
         ::fstat(locked, &lockedFile) == 0 && ::fstat(descriptor, &opened) == 0 && SameFile(lockedFile, opened);
@@ -61,24 +61,25 @@ void RewriteLockedFileInPlace(int locked, const std::string& path, std::string_v
         throw;
     }
     ::close(descriptor);
+    return same;
 }
 
 }  // namespace
 
-bool NormaliseLineEndings(CIniFile& file, const std::string& iniPath)
+LineEnds NormaliseLineEndings(CIniFile& file, const std::string& iniPath)
 {
     // The check needs the first line; only a file to rewrite is read whole.
     const int locked = ::fileno(file.GetStream());
     if (FirstLineEndsWithLineFeed(ReadFirstLine(locked))) {
         file.Close();
-        return true;
+        return LineEnds::Untouched;
     }
     const std::string old = ReadWholeFile(locked);
 
     const std::string lineFeeds = WithLineFeeds(old);
     const Replacement outcome = ReplaceThroughTemporaryFile(locked, iniPath, lineFeeds);
-    if (outcome == Replacement::InPlace)
-        RewriteLockedFileInPlace(locked, iniPath, old, lineFeeds);
+    const bool inPlace =
+        outcome == Replacement::InPlace && RewriteLockedFileInPlace(locked, iniPath, old, lineFeeds);
     if (outcome == Replacement::Renamed) {
         // The stream now reads the new file, which has the name; it is only
         // read, so a failure to close it loses nothing and is no failure of
@@ -87,8 +88,10 @@ bool NormaliseLineEndings(CIniFile& file, const std::string& iniPath)
             file.Close();
         } catch (const std::runtime_error&) {
         }
-        return true;
+        return LineEnds::Rewritten;
     }
     file.Close();
-    return outcome != Replacement::NoTemporaryFile;
+    if (outcome == Replacement::NoTemporaryFile)
+        return LineEnds::NoTemporaryFile;
+    return inPlace ? LineEnds::Rewritten : LineEnds::Untouched;
 }

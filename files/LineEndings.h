@@ -14,7 +14,13 @@ class CIniFile;
 // owner or attribute the new file cannot get; see ReplaceThroughTemporaryFile).
 // Either way `file` is closed on return.
 //
-// Returns false when the temporary file cannot be had for a file that is not
-// behind a link (the original is untouched). Any other failure leaves the original byte for byte as it was,
-// leaves no temporary file, and raises the file error.
-bool NormaliseLineEndings(CIniFile& file, const std::string& iniPath);
+// Returns NoTemporaryFile when the temporary file cannot be had for a file
+// that is not behind a link (the original is untouched). Any other failure
+// leaves the original byte for byte as it was, leaves no temporary file, and
+// raises the file error.
+enum class LineEnds {
+    Untouched,        // line feeds already, or a file this process may not write
+    Rewritten,        // the file now has line feeds
+    NoTemporaryFile,  // untouched
+};
+LineEnds NormaliseLineEndings(CIniFile& file, const std::string& iniPath);

@@ -1,12 +1,14 @@
-// DatabaseArgument.cpp: from a database's folder or file to its file's path.
+// DatabaseArgument.cpp: from a database's folder or file to its folder,
+// entered, and its file's name there.
 #include "tool/DatabaseArgument.h"
 
 #include "tool/CommandFailure.h"
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,37 +23,57 @@ bool EndsWith(const std::string& text, const std::string& end)
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+// The working folder's own name: "." and ".." name a folder by its real one.
+std::string WorkingFolderName()
+{
+    char real[PATH_MAX];
+    return ::getcwd(real, sizeof real) != nullptr ? LastComponent(real) : std::string();
+}
+
 }  // namespace
 
-std::string DatabaseIniPath(const std::string& database)
+DatabaseFile EnterDatabase(const std::string& database)
 {
-    std::string iniPath;
-    struct stat named {};
-    const bool exists = ::stat(database.c_str(), &named) == 0;
-    const int statError = exists ? 0 : errno;
-    if (exists && S_ISDIR(named.st_mode)) {
-        std::string folder = database;
-        while (folder.size() > 1 && folder.back() == '/')
-            folder.pop_back();
-        std::string name = LastComponent(folder);
-        // "." or ".." name the folder by its real name.
-        if (name.empty() || name == "." || name == "..") {
-            char real[PATH_MAX];
-            if (::realpath(folder.c_str(), real) != nullptr)
-                name = LastComponent(real);
-        }
-        if (name.empty() || name == "." || name == "..")
-            throw CommandFailure(database + " is no database folder");
-        iniPath = folder + "/" + name + ".ini";
-    } else if (EndsWith(database, ".ini")) {
-        iniPath = database;
-    } else if (statError == ENOENT) {
-        throw CommandFailure("no database folder or file " + database);
-    } else {
-        // Never a file of another kind: the tool would write a section into it.
-        throw CommandFailure(database + " is neither a database folder nor a database's .ini file");
+    // A name ending in ".ini" is the file; its folder is taken from the path,
+    // never from where a link at the file's name leads.
+    const bool byFile = EndsWith(database, ".ini");
+    std::string folder = database;
+    if (byFile) {
+        const size_t slash = database.rfind('/');
+        folder = slash == std::string::npos ? "." : slash == 0 ? "/" : database.substr(0, slash);
     }
-    if (::stat(iniPath.c_str(), &named) != 0 && errno == ENOENT)
-        throw OpenFailure(iniPath, ENOENT);
-    return iniPath;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+
+    const int opened = OpenFolder(folder);
+    if (opened < 0) {
+        const int error = errno;
+        if (byFile && (error == ENOENT || error == ENOTDIR))
+            throw OpenFailure(database, ENOENT);
+        if (error == ENOENT)
+            throw CommandFailure("no database folder or file " + database);
+        // Never a file of another kind: the tool would write a section into it.
+        if (error == ENOTDIR)
+            throw CommandFailure(database + " is neither a database folder nor a database's .ini file");
+        throw CommandFailure("cannot open " + folder + ": " + std::strerror(error));
+    }
+    DatabaseFile file;
+    file.user = ::getuid();
+    file.folderOwner = EnterFolderAsOwner(opened, folder);
+    if (byFile) {
+        file.shown = database;
+        file.name = LastComponent(database);
+    } else {
+        std::string name = LastComponent(folder);
+        if (name.empty() || name == "." || name == "..")
+            name = WorkingFolderName();
+        if (name.empty() || name == "/")
+            throw CommandFailure(database + " is no database folder");
+        file.name = name + ".ini";
+        file.shown = folder + "/" + file.name;
+    }
+    struct stat status {};
+    if (::stat(file.name.c_str(), &status) != 0 && errno == ENOENT)
+        throw OpenFailure(file.shown, ENOENT);
+    return file;
 }

@@ -6,11 +6,11 @@
 #include "files/HistoryVersion.h"
 #include "files/IniFile.h"
 #include "tool/CommandFailure.h"
+#include "tool/DatabaseArgument.h"
 #include "tool/FileSettings.h"
 #include "tool/SettingChange.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
@@ -22,13 +22,12 @@ namespace {
 // The history folder, open, and the versions it holds; none when it is missing.
 class History {
 public:
-    explicit History(const std::string& iniPath) : folder(OpenHistoryFolder(iniPath))
+    explicit History(const DatabaseFile& file) : folder(OpenHistoryFolder(file.name))
     {
         if (folder < 0 && errno != ENOENT)
-            throw CommandFailure("cannot open the history of " + iniPath + ": " + std::strerror(errno));
-        const size_t slash = iniPath.rfind('/');
+            throw CommandFailure("cannot open the history of " + file.shown + ": " + std::strerror(errno));
         if (folder >= 0)
-            versions = ListVersions(folder, slash == std::string::npos ? iniPath : iniPath.substr(slash + 1));
+            versions = ListVersions(folder, file.name);
     }
     ~History()
     {
@@ -41,19 +40,19 @@ public:
     const std::vector<HistoryVersion>& Versions() const { return versions; }
 
     // Version `number` (1 = the newest) and its content.
-    const HistoryVersion& Numbered(const std::string& iniPath, int number) const
+    const HistoryVersion& Numbered(const DatabaseFile& file, int number) const
     {
         if (number < 1 || static_cast<size_t>(number) > versions.size())
-            throw CommandFailure("no version " + std::to_string(number) + " of " + iniPath + " (" +
+            throw CommandFailure("no version " + std::to_string(number) + " of " + file.shown + " (" +
                                  std::to_string(versions.size()) + " kept)");
         return versions[static_cast<size_t>(number) - 1];
     }
-    std::string Content(const std::string& iniPath, const HistoryVersion& version) const
+    std::string Content(const DatabaseFile& file, const HistoryVersion& version) const
     {
         try {
             return ReadVersion(folder, version);
         } catch (const std::runtime_error& fileError) {
-            throw CommandFailure(iniPath + ": version " + version.name + ": " + fileError.what());
+            throw CommandFailure(file.shown + ": version " + version.name + ": " + fileError.what());
         }
     }
 
@@ -65,17 +64,15 @@ private:
 // The file's content, read under a shared lock that `file` holds for as
 // long as it lives: a change in progress is waited for, and none starts
 // while the versions are read.
-std::string LockedContent(CIniFile& file, const std::string& iniPath)
+std::string LockedContent(CIniFile& locked, const DatabaseFile& file)
 {
-    try {
-        if (!file.OpenFile(iniPath.c_str(), OpenRead | OpenShared | OpenWaitForLock))
-            throw OpenFailure(iniPath, errno);
-        return file.Content();
-    } catch (const CommandFailure&) {
-        throw;
-    } catch (const std::runtime_error& fileError) {
-        throw CommandFailure(iniPath + ": " + fileError.what());
-    }
+    std::string content;
+    NamingFileErrors(file, [&] {
+        if (!locked.OpenFile(file.name.c_str(), OpenRead | OpenShared | OpenWaitForLock))
+            throw OpenFailure(file, errno);
+        content = locked.Content();
+    });
+    return content;
 }
 
 // "20261210T164132Z" as "2026-12-10T16:41:32Z", the audit line's form.
@@ -94,11 +91,6 @@ std::string ShownWho(const std::string& who)
     return shown;
 }
 
-void Print(const std::string& line)
-{
-    std::fputs((line + "\n").c_str(), stdout);
-}
-
 std::string Joined(const std::vector<std::string>& names)
 {
     std::string joined;
@@ -109,68 +101,68 @@ std::string Joined(const std::vector<std::string>& names)
 
 }  // namespace
 
-void ShowHistory(const std::string& iniPath)
+std::string HistoryText(const DatabaseFile& file)
 {
-    CIniFile file;
-    std::optional<std::string> after = LockedContent(file, iniPath);
-    const History history(iniPath);
-    if (history.Versions().empty()) {
-        Print("no versions kept for " + iniPath);
-        return;
-    }
+    CIniFile locked;
+    std::optional<std::string> after = LockedContent(locked, file);
+    const History history(file);
+    if (history.Versions().empty())
+        return "no versions kept for " + file.shown + "\n";
+    std::string said;
     for (size_t i = 0; i < history.Versions().size(); ++i) {
         const HistoryVersion& version = history.Versions()[i];
         const std::string number = std::to_string(i + 1);
         if (after && ContentDigest(*after) != version.successor)
-            Print("-  a change after " + number + " was not kept, or the file was changed by other means");
-        std::string line = number + "  " + ShownTime(version.time) + "  " + ShownWho(version.who) + "  ";
+            said += "-  a change after " + number + " was not kept, or the file was changed by other means\n";
+        said += number + "  " + ShownTime(version.time) + "  " + ShownWho(version.who) + "  ";
         std::string content;
         try {
-            content = history.Content(iniPath, version);
+            content = history.Content(file, version);
         } catch (const CommandFailure& failure) {
-            Print(line + "cannot be read: " + failure.what());
+            said += "cannot be read: " + std::string(failure.what()) + "\n";
             after.reset();
             continue;
         }
         if (after) {
             const std::vector<std::string> names = ChangedSettingNames(content, *after, FileSettings());
-            line += names.empty() ? std::string("no setting changed") : "changed " + Joined(names);
+            said += names.empty() ? std::string("no setting changed") : "changed " + Joined(names);
         } else {
-            line += "changes unknown: the version after it cannot be read";
+            said += "changes unknown: the version after it cannot be read";
         }
-        Print(line);
+        said += "\n";
         after = std::move(content);
     }
+    return said;
 }
 
-void ShowDifferences(const std::string& iniPath, int number)
+std::string DifferencesText(const DatabaseFile& file, int number)
 {
-    CIniFile file;
-    const std::string live = LockedContent(file, iniPath);
-    const History history(iniPath);
-    const std::string version = history.Content(iniPath, history.Numbered(iniPath, number));
-    const std::vector<std::string> lines = SettingDifferences(version, live, FileSettings());
-    for (const std::string& line : lines)
-        Print(line);
-    if (lines.empty())
-        Print(version == live ? "no difference: " + iniPath + " holds version " + std::to_string(number)
-                              : "no setting differs; other lines of " + iniPath + " do");
-}
-
-void RestoreVersion(const std::string& iniPath, int number)
-{
+    CIniFile locked;
+    const std::string live = LockedContent(locked, file);
+    const History history(file);
+    const std::string version = history.Content(file, history.Numbered(file, number));
     std::string said;
+    for (const std::string& line : SettingDifferences(version, live, FileSettings()))
+        said += line + "\n";
+    if (said.empty())
+        said = version == live ? "no difference: " + file.shown + " holds version " + std::to_string(number) + "\n"
+                               : "no setting differs; other lines of " + file.shown + " do\n";
+    return said;
+}
+
+std::string RestoreVersion(const DatabaseFile& file, int number)
+{
+    std::string restored;
     // The version is chosen and read under the file's lock, which every
     // change that adds one holds.
-    const ChangeOutcome outcome = ChangeDatabase(iniPath, [&](CZEPHOnlineINI& record) {
-        const History history(iniPath);
-        const HistoryVersion& version = history.Numbered(iniPath, number);
-        record.ReplaceContent(history.Content(iniPath, version));
-        said = "version " + std::to_string(number) + " (" + ShownTime(version.time) + ", replaced by " +
-               ShownWho(version.who) + ")";
+    const SettingChange change = ChangeDatabase(file, [&](CZEPHOnlineINI& record) {
+        const History history(file);
+        const HistoryVersion& version = history.Numbered(file, number);
+        record.ReplaceContent(history.Content(file, version));
+        restored = "version " + std::to_string(number) + " (" + ShownTime(version.time) + ", replaced by " +
+                   ShownWho(version.who) + ")";
     });
-    if (outcome.changed)
-        Print("restored " + said + " to " + iniPath + NotKeptNote(outcome));
-    else
-        Print("nothing changed: " + iniPath + " already holds " + said);
+    if (change.settingChanged)
+        return "restored " + restored + " to " + file.shown + NotKeptNote(change) + "\n";
+    return "nothing changed: " + file.shown + " already holds " + restored + "\n";
 }

@@ -2,61 +2,129 @@
 #include "tool/PasswordEntry.h"
 
 #include "cgi/Output.h"
+#include "files/DeferTermination.h"
 #include "tool/CommandFailure.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <iterator>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace {
 
-constexpr int TerminationSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM};
+// The signals that stop the process from a terminal or a shell.
+constexpr int StopSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
 
-// The terminal's settings before echo went off, for a signal that ends the
-// process while a password is being typed.
-struct termios echoing;
+// The terminal's settings before echo went off, and with it off, for the
+// signal handlers.
+struct termios echoing, quiet;
 
-void RestoreEchoAndDie(int signal)
+// Whether the terminal is ours to set: a process group in the background
+// would be stopped for setting it, and the settings are the foreground's.
+bool InForeground()
 {
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &echoing);
-    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, "\n", 1);
-    ::signal(signal, SIG_DFL);
+    return ::tcgetpgrp(STDIN_FILENO) == ::getpgrp();
+}
+
+// Lets `signal` take its default action now, from within its handler.
+void ActAsByDefault(int signal)
+{
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    sigemptyset(&byDefault.sa_mask);
+    ::sigaction(signal, &byDefault, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    ::sigprocmask(SIG_UNBLOCK, &only, nullptr);
     ::raise(signal);
 }
 
-// Echo off for as long as the object lives, also when a signal ends the
-// process meanwhile. Typed-ahead input is dropped first, so that nothing
-// typed before the prompt is taken for the password.
+// A signal that ends the process: the echo back, the cursor on a new line,
+// then the end the signal would have made.
+void RestoreEchoAndEnd(int signal)
+{
+    if (InForeground())
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &echoing);
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, "\n", 1);
+    ActAsByDefault(signal);
+}
+
+// A signal that stops the process: the echo back for the shell while it is
+// stopped, and off again when it goes on (in the foreground; in the
+// background the terminal is not its own).
+void RestoreEchoAndStop(int signal)
+{
+    const int savedErrno = errno;
+    if (InForeground())
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &echoing);
+    struct sigaction handling {};
+    ::sigaction(signal, nullptr, &handling);
+    ActAsByDefault(signal);  // returns once the process is continued
+    ::sigaction(signal, &handling, nullptr);
+    if (InForeground())
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    errno = savedErrno;
+}
+
+// Echo off for as long as the object lives, also when a signal ends or
+// stops the process meanwhile. Typed-ahead input is dropped first, so that
+// nothing typed before the prompt is taken for the password.
 class CEchoOff {
 public:
     CEchoOff()
     {
         if (::tcgetattr(STDIN_FILENO, &echoing) != 0)
             throw CommandFailure(std::string("cannot read the terminal's settings: ") + std::strerror(errno));
-        struct sigaction restoring {};
-        restoring.sa_handler = RestoreEchoAndDie;
-        sigemptyset(&restoring.sa_mask);
-        for (size_t i = 0; i < std::size(TerminationSignals); ++i)
-            ::sigaction(TerminationSignals[i], &restoring, &previous[i]);
-        struct termios quiet = echoing;
+        quiet = echoing;
         quiet.c_lflag &= ~ECHO;
         quiet.c_lflag |= ECHONL;  // the line feed still shows: the cursor moves on
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+
+        // One signal handled at a time; a read or terminal setting that a
+        // stop interrupted goes on after it.
+        struct sigaction handling {};
+        handling.sa_flags = SA_RESTART;
+        sigemptyset(&handling.sa_mask);
+        for (int signal : TerminationSignals)
+            sigaddset(&handling.sa_mask, signal);
+        for (int signal : StopSignals)
+            sigaddset(&handling.sa_mask, signal);
+        size_t slot = 0;
+        handling.sa_handler = RestoreEchoAndEnd;
+        for (int signal : TerminationSignals)
+            ::sigaction(signal, &handling, &previous[slot++]);
+        handling.sa_handler = RestoreEchoAndStop;
+        for (int signal : StopSignals)
+            ::sigaction(signal, &handling, &previous[slot++]);
+
+        if (::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) != 0) {
+            const int error = errno;
+            RestoreHandlers();
+            throw CommandFailure(std::string("cannot turn the terminal's echo off: ") + std::strerror(error));
+        }
     }
     ~CEchoOff()
     {
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &echoing);
-        for (size_t i = 0; i < std::size(TerminationSignals); ++i)
-            ::sigaction(TerminationSignals[i], &previous[i], nullptr);
+        RestoreHandlers();
     }
     CEchoOff(const CEchoOff&) = delete;
     CEchoOff& operator=(const CEchoOff&) = delete;
 
 private:
-    struct sigaction previous[std::size(TerminationSignals)];
+    void RestoreHandlers()
+    {
+        size_t slot = 0;
+        for (int signal : TerminationSignals)
+            ::sigaction(signal, &previous[slot++], nullptr);
+        for (int signal : StopSignals)
+            ::sigaction(signal, &previous[slot++], nullptr);
+    }
+
+    struct sigaction previous[std::size(TerminationSignals) + std::size(StopSignals)];
 };
 
 // Reads one line from standard input: up to a line feed (kept), the end of
@@ -119,6 +187,9 @@ std::string PasswordRefusal(const std::string& password)
 
 std::string ReadNewPassword()
 {
+    // What is typed must not end up in a core file, nor be read from this
+    // process's memory by another of the same user.
+    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
     if (!::isatty(STDIN_FILENO))
         return Checked(WithoutFinalLineFeed(ReadLine(MaxPasswordBytes + 1)));
 

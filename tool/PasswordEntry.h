@@ -9,6 +9,9 @@
 constexpr size_t MaxPasswordBytes = 1024;
 
 // On a terminal: asks twice without echo and refuses two entries that differ.
+// A signal that ends the process meanwhile gives the terminal its echo back
+// first, and the process then ends as the signal makes it; one that stops it
+// gives the echo back for the stop and turns it off again when it goes on.
 // Otherwise: reads standard input to its end, one line: the password and at
 // most one line feed after it. Raises CommandFailure for a refused password
 // (see PasswordRefusal) or input that cannot be read.

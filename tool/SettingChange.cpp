@@ -4,49 +4,50 @@
 #include "config/DatabaseOpen.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/DeferTermination.h"
+#include "files/FileReplacement.h"
 #include "files/HistoryVersion.h"
 #include "tool/CommandFailure.h"
+#include "tool/DatabaseArgument.h"
 
 #include <cerrno>
-#include <stdexcept>
-#include <unistd.h>
 
-ChangeOutcome ChangeDatabase(const std::string& iniPath, const std::function<void(CZEPHOnlineINI&)>& edit)
+SettingChange ChangeDatabase(const DatabaseFile& file, const std::function<void(CZEPHOnlineINI&)>& edit)
 {
+    SettingChange change;
     CZEPHOnlineINI record;
-    try {
-        switch (OpenAndLoadDatabase(record, iniPath)) {
+    NamingFileErrors(file, [&] {
+        switch (OpenAndLoadDatabase(record, file.name, CZEPHOnlineINI::Load::AllSettings, &change.lineEndsRewritten)) {
         case DatabaseOpen::Loaded:
             break;
         case DatabaseOpen::NotPresent:
-            throw OpenFailure(iniPath, errno);
+            throw OpenFailure(file, errno);
         case DatabaseOpen::NoTemporaryFile:
-            throw CommandFailure("cannot create the temporary file " + iniPath + "tmp");
+            throw CommandFailure("cannot create the temporary file " + file.shown + "tmp");
         }
         CDeferTermination deferred;
         const std::string before = record.Content();
         edit(record);
-        ChangeOutcome outcome;
-        outcome.changed = record.Content() != before;
-        record.KeepHistory("shell tool uid " + std::to_string(::getuid()));
-        record.Commit();
-        outcome.notKept = record.HistoryNotKept();
-        return outcome;
-    } catch (const CommandFailure&) {
-        throw;
-    } catch (const std::runtime_error& fileError) {
-        throw CommandFailure(iniPath + ": " + fileError.what());
-    }
+        change.settingChanged = record.Content() != before;
+        record.KeepHistory("shell tool uid " + std::to_string(file.user));
+        try {
+            record.Commit();
+        } catch (const FolderSyncFailure& failure) {
+            throw CommandFailure("the change is in " + file.shown + ", but its folder could not be synced ("
+                                     + failure.what() + "): it may not survive a power cut",
+                                 ExitUnconfirmed);
+        }
+        change.notKept = record.HistoryNotKept();
+    });
+    return change;
 }
 
-ChangeOutcome ChangeSetting(const std::string& iniPath, const char* section, const char* key,
+SettingChange ChangeSetting(const DatabaseFile& file, const char* section, const char* key,
                             const std::string& value)
 {
-    return ChangeDatabase(iniPath,
-                          [&](CZEPHOnlineINI& record) { record.WriteValue(section, key, value.c_str()); });
+    return ChangeDatabase(file, [&](CZEPHOnlineINI& record) { record.WriteValue(section, key, value.c_str()); });
 }
 
-std::string NotKeptNote(const ChangeOutcome& outcome)
+std::string NotKeptNote(const SettingChange& change)
 {
-    return outcome.notKept.empty() ? std::string() : NotKeptSuffix(outcome.notKept);
+    return change.notKept.empty() ? std::string() : NotKeptSuffix(change.notKept);
 }

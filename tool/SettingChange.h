@@ -6,25 +6,30 @@
 #include <string>
 
 class CZEPHOnlineINI;
+struct DatabaseFile;
 
-struct ChangeOutcome {
-    bool changed = false;  // the file's content changed
-    std::string notKept;   // why the content it replaced was not kept; empty when kept
+// What a change did to the file.
+struct SettingChange {
+    bool settingChanged = false;     // the content differs from what the file held
+    bool lineEndsRewritten = false;  // its CR LF line ends became line feeds
+    std::string notKept;             // why the content it replaced was not kept; empty when kept
 };
 
-// Opens `iniPath` through the same path as a web request (lock wait, line
-// ends, loading), lets `edit` change the content and commits: the whole file
+// Opens `file` through the same path as a web request (lock wait, line ends,
+// loading), lets `edit` change the content and commits: the whole file
 // replaced, owner, mode and attributes kept, nothing written when the content
 // is as it was, and the content replaced kept as a history version made by
-// the shell tool and the user's id. Termination signals wait until the change
-// is complete. Raises CommandFailure when the file cannot be opened or
-// written (the file then is as it was).
-ChangeOutcome ChangeDatabase(const std::string& iniPath, const std::function<void(CZEPHOnlineINI&)>& edit);
+// the shell tool and the id of the user who runs it. Termination signals wait
+// until the change is complete. Raises CommandFailure when the file cannot be
+// opened or written (the file then is as it was), and one with
+// ExitUnconfirmed when the file holds the change but its folder could not be
+// synced after the rename.
+SettingChange ChangeDatabase(const DatabaseFile& file, const std::function<void(CZEPHOnlineINI&)>& edit);
 
 // ChangeDatabase setting `key` in `section` to `value`.
-ChangeOutcome ChangeSetting(const std::string& iniPath, const char* section, const char* key,
+SettingChange ChangeSetting(const DatabaseFile& file, const char* section, const char* key,
                             const std::string& value);
 
-// " (previous configuration not kept: REASON)" when the outcome says so,
-// else empty: the end of the line that reports a change.
-std::string NotKeptNote(const ChangeOutcome& outcome);
+// " (previous configuration not kept: REASON)" when the change says so, else
+// empty: the end of the line that reports it.
+std::string NotKeptNote(const SettingChange& change);

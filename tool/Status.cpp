@@ -1,28 +1,22 @@
-// Status.cpp: the administration settings of a database, printed.
+// Status.cpp: the administration settings of a database, put in words.
 #include "tool/Status.h"
 
 #include "config/ZEPHOnlineINI.h"
 #include "tool/CommandFailure.h"
+#include "tool/DatabaseArgument.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <stdexcept>
 
-void ShowStatus(const std::string& iniPath)
+std::string StatusText(const DatabaseFile& file)
 {
     CZEPHOnlineINI record;
-    try {
-        if (!record.OpenFile(iniPath.c_str(), OpenRead | OpenShared | OpenWaitForLock))
-            throw OpenFailure(iniPath, errno);
+    NamingFileErrors(file, [&] {
+        if (!record.OpenFile(file.name.c_str(), OpenRead | OpenShared | OpenWaitForLock))
+            throw OpenFailure(file, errno);
         record.LoadSettings();
-    } catch (const CommandFailure&) {
-        throw;
-    } catch (const std::runtime_error& fileError) {
-        throw CommandFailure(iniPath + ": " + fileError.what());
-    }
+    });
     // Slot 0 is the built-in item, no entry item of the database's.
-    std::printf("file: %s\n", iniPath.c_str());
-    std::printf("entry items: %d\n", record.itemCount - 1);
-    std::printf("remote administration: %s\n", record.remoteAdmin ? "on" : "off");
-    std::printf("administration password: %s\n", record.adminPassword.empty() ? "not set" : "set");
+    return "file: " + file.shown + "\n" + "entry items: " + std::to_string(record.itemCount - 1) + "\n"
+           + "remote administration: " + (record.remoteAdmin ? "on" : "off") + "\n"
+           + "administration password: " + (record.adminPassword.empty() ? "not set" : "set") + "\n";
 }

@@ -57,6 +57,14 @@ const Plant Plants[] = {
          fs::create_symlink(outside, temporary);
          return -1;
      }},
+    // A link to the database file beside it is no way to the file: the file
+    // is reached by its own name, and the link is cleared as any other.
+    {"a symbolic link to the database file",
+     [](const std::string& temporary, const std::string&) {
+         const std::string name = fs::path(temporary).filename().string();
+         fs::create_symlink(name.substr(0, name.size() - 3), temporary);  // NAME.initmp -> NAME.ini
+         return -1;
+     }},
     {"a dangling symbolic link",
      [](const std::string& temporary, const std::string& outside) {
          fs::create_symlink(outside + ".missing", temporary);

@@ -7,13 +7,14 @@
 #include "support/Form.h"
 #include "support/RunProgram.h"
 #include "support/Site.h"
-#include "tool/RunTool.h"
+#include "tool/ToolRun.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <regex>
+#include <sys/stat.h>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,11 @@ std::string WithoutTimes(const std::string& output)
 {
     static const std::regex time(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)");
     return std::regex_replace(output, time, "TIME");
+}
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 bool Contains(const std::string& text, const std::string& part)
@@ -185,6 +191,35 @@ TEST(History, ChangeWithoutItsPredecessorKeptSaysSo)
     const ProgramAnswer history = RunTool({"history", site.folder});
     EXPECT_EQ(1, history.status);
     EXPECT_EQ("zephconf-admin: cannot open the history of " + site.ini + ": Not a directory\n", history.errors);
+}
+
+// Root on the web server's database: the history folder and its versions
+// are the web server user's, as the file is, and the tool's own later runs
+// and the web program's can add to them.
+TEST(History, KeptAsTheFolderOwnerWhenRootRunsTheTool)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give the database to the web server's user";
+    Site site(FixtureIni());
+    GiveToWebServer(site);
+    const WebServerUser owner = WebServer();
+    ASSERT_EQ(0, RunTool({"disable-remote", site.folder}).status);
+    ASSERT_EQ(0, RunTool({"restore", site.folder, "1"}).status);
+    EXPECT_EQ(FixtureIni(), ReadFile(site.ini));
+    const std::string history = site.folder + "/" + HistoryFolder;
+    struct stat status {};
+    ASSERT_EQ(0, ::lstat(history.c_str(), &status));
+    EXPECT_EQ(owner.uid, status.st_uid);
+    EXPECT_EQ(0700u, status.st_mode & 07777);
+    const std::vector<std::string> names = FolderEntriesOf(history);
+    ASSERT_EQ(2u, names.size());
+    for (const std::string& name : names) {
+        ASSERT_EQ(0, ::lstat((history + "/" + name).c_str(), &status));
+        EXPECT_EQ(owner.uid, status.st_uid) << name;
+        EXPECT_EQ(0600u, status.st_mode & 07777) << name;
+        // Who made the change: root, whose rights the tool gave up.
+        EXPECT_TRUE(EndsWith(name, ".shell_tool_uid_0")) << name;
+    }
 }
 
 }  // namespace

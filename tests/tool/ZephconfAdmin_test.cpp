@@ -6,17 +6,13 @@
 #include "support/IniText.h"
 #include "support/RunProgram.h"
 #include "support/Site.h"
-#include "tool/RunTool.h"
+#include "tool/ToolRun.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstring>
 #include <optional>
-#include <poll.h>
-#include <pty.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -273,85 +269,6 @@ TEST(ZephconfAdmin, RefusalsAndFailuresLeaveTheFileByteForByte)
         EXPECT_EQ("", answer.output) << c.what;
         EXPECT_EQ(start, ReadFile(site.ini)) << c.what;
         EXPECT_EQ("not a database\n", ReadFile(site.ini + "tmp")) << c.what;
-    }
-}
-
-// What a terminal showed and how the tool ended.
-struct TerminalRun {
-    std::string screen;
-    int status = -1;
-};
-
-// The tool on a new pseudo-terminal, each password prompt answered in turn by
-// the next of `entries` (typed once the prompt shows, as a person types).
-TerminalRun RunOnTerminal(const std::vector<std::string>& args, const std::vector<std::string>& entries)
-{
-    std::vector<std::string> argvText = {"zephconf-admin"};
-    argvText.insert(argvText.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : argvText)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    TerminalRun run;
-    int terminal = -1;
-    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
-    if (child < 0)
-        return run;
-    if (child == 0) {
-        ::execv(ZEPHCONF_ADMIN_PATH, argv.data());
-        ::_exit(127);
-    }
-    size_t answered = 0;
-    for (;;) {
-        pollfd ready {terminal, POLLIN, 0};
-        if (::poll(&ready, 1, 10000) <= 0)
-            break;  // nothing for ten seconds: the tool hangs
-        char buffer[512];
-        const ssize_t count = ::read(terminal, buffer, sizeof buffer);
-        if (count <= 0)
-            break;  // EIO: the tool has ended and closed the terminal
-        run.screen.append(buffer, static_cast<size_t>(count));
-        size_t prompts = 0;
-        for (size_t at = 0; (at = run.screen.find("password: ", at)) != std::string::npos; at += 10)
-            ++prompts;
-        for (; answered < prompts && answered < entries.size(); ++answered) {
-            const std::string line = entries[answered] + "\n";
-            EXPECT_EQ(static_cast<ssize_t>(line.size()), ::write(terminal, line.data(), line.size()));
-        }
-    }
-    ::close(terminal);
-    int status = 0;
-    ::kill(child, SIGKILL);  // only if it hangs; an ended child is a zombie until reaped
-    ::waitpid(child, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return run;
-}
-
-TEST(ZephconfAdmin, TerminalAsksTwiceWithoutEcho)
-{
-    struct Case {
-        const char* what;
-        std::vector<std::string> entries;
-        int status;
-        std::string said;
-    };
-    const Case cases[] = {
-        {"the same twice", {"Typed-pass-1", "Typed-pass-1"}, 0, "administration password set for "},
-        {"two different entries", {"Typed-pass-1", "Typed-pass-2"}, 1, "zephconf-admin: refused: the two entries differ"},
-        {"nothing typed", {""}, 1, "zephconf-admin: refused: the password is empty"},
-    };
-    for (const Case& c : cases) {
-        Site site(FixtureIni());
-        TerminalRun run = RunOnTerminal({"set-password", site.folder}, c.entries);
-        EXPECT_EQ(c.status, run.status) << c.what << "\n" << run.screen;
-        EXPECT_TRUE(Contains(run.screen, "New administration password: ")) << c.what << "\n" << run.screen;
-        EXPECT_TRUE(Contains(run.screen, c.said)) << c.what << "\n" << run.screen;
-        EXPECT_FALSE(Contains(run.screen, "Typed-pass")) << c.what << ": echoed\n" << run.screen;
-        const std::string expected = c.status == 0
-            ? WithIniValue(FixtureIni(), "Administration", "Administration password", c.entries[0])
-            : FixtureIni();
-        EXPECT_EQ(expected, ReadFile(site.ini)) << c.what;
     }
 }
 

@@ -1,0 +1,98 @@
+// ToolRun.cpp
+#include "tool/ToolRun.h"
+
+#include "reliability/Tools.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+std::vector<std::string> CommandLine(const std::vector<std::string>& wrapper, const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv = wrapper;
+    argv.push_back(wrapper.empty() ? "zephconf-admin" : ZEPHCONF_ADMIN_PATH);
+    argv.insert(argv.end(), args.begin(), args.end());
+    return argv;
+}
+
+}  // namespace
+
+ProgramAnswer RunTool(const std::vector<std::string>& args, const std::string& input,
+                      const std::string& workingDir, const std::vector<std::string>& wrapper)
+{
+    const std::vector<std::string> argv = CommandLine(wrapper, args);
+    Launch launch(wrapper.empty() ? ZEPHCONF_ADMIN_PATH : wrapper[0], argv, {});
+    launch.SetInput(input);
+    launch.SetWorkingDir(workingDir);
+    launch.CaptureErrors();
+    ProgramAnswer answer;
+    launch.Run(answer);
+    return answer;
+}
+
+ProgramAnswer RunToolWritingTo(int output, const std::vector<std::string>& args,
+                               const std::vector<std::string>& wrapper)
+{
+    std::vector<std::string> argvText = CommandLine(wrapper, args);
+    std::vector<char*> argv;
+    for (std::string& arg : argvText)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const std::string program = wrapper.empty() ? ZEPHCONF_ADMIN_PATH : wrapper[0];
+    char* const environment[] = {nullptr};
+
+    ProgramAnswer answer;
+    int errors[2];
+    if (::pipe2(errors, O_CLOEXEC) != 0)
+        return answer;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGPIPE, SIG_DFL);
+        const int empty = ::open("/dev/null", O_RDONLY);
+        if (empty < 0 || ::dup2(empty, STDIN_FILENO) < 0 || ::dup2(output, STDOUT_FILENO) < 0
+            || ::dup2(errors[1], STDERR_FILENO) < 0)
+            ::_exit(127);
+        ::execve(program.c_str(), argv.data(), environment);
+        ::_exit(127);
+    }
+    ::close(errors[1]);
+    char buffer[4096];
+    for (ssize_t count; (count = ::read(errors[0], buffer, sizeof buffer)) != 0;)
+        if (count > 0)
+            answer.errors.append(buffer, static_cast<size_t>(count));
+        else if (errno != EINTR)
+            break;
+    ::close(errors[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    answer.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return answer;
+}
+
+WebServerUser WebServer()
+{
+    const passwd* user = ::getpwnam("www-data");
+    EXPECT_TRUE(user != nullptr) << "no user www-data";
+    return user != nullptr ? WebServerUser {user->pw_uid, user->pw_gid} : WebServerUser {65534, 65534};
+}
+
+void GiveToWebServer(const Site& site)
+{
+    const WebServerUser user = WebServer();
+    EXPECT_EQ(0, ::chown(site.folder.c_str(), user.uid, user.gid));
+    EXPECT_EQ(0, ::chmod(site.folder.c_str(), 0700));
+    EXPECT_EQ(0, ::chown(site.ini.c_str(), user.uid, user.gid));
+    EXPECT_EQ(0, ::chmod(site.ini.c_str(), 0600));
+}
+
+std::vector<std::string> RunAs(const std::string& name, const std::string& group)
+{
+    return {ToolPath("setpriv"), "--reuid=" + name, "--regid=" + group, "--clear-groups"};
+}

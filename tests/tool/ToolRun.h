@@ -1,0 +1,37 @@
+// ToolRun.h: starting the shell tool zephconf-admin in the tests, and a
+// database folder owned by the web server's user as root finds one.
+#pragma once
+
+#include "support/Launch.h"
+#include "support/Site.h"
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// The tool with `args`, standard input `input`, in `workingDir` (default: the
+// test's own), with an empty environment; a wrapper command (strace, setpriv)
+// goes in front. Standard output and standard error are captured.
+ProgramAnswer RunTool(const std::vector<std::string>& args, const std::string& input = "",
+                      const std::string& workingDir = "", const std::vector<std::string>& wrapper = {});
+
+// The same with standard output on the descriptor `output` (a full device, a
+// pipe nobody reads) and standard input empty; `output` in the answer stays
+// empty. SIGPIPE has its default action, as a shell leaves it.
+ProgramAnswer RunToolWritingTo(int output, const std::vector<std::string>& args,
+                               const std::vector<std::string>& wrapper = {});
+
+// The web server's user, as its folders are owned.
+struct WebServerUser {
+    uid_t uid;
+    gid_t gid;
+};
+WebServerUser WebServer();
+
+// Gives the site's database folder (0700) and file (0600) to the web server's
+// user, as the README lays a database out. Needs root.
+void GiveToWebServer(const Site& site);
+
+// setpriv in front of the tool: it runs as the user `name`, in the group of
+// the same name, without other groups.
+std::vector<std::string> RunAs(const std::string& name, const std::string& group);

@@ -1,0 +1,38 @@
+// AccountNames.cpp: user and group names read from the account files.
+//
+// The files are read directly: the C library's lookups in a statically linked
+// program would need its shared libraries at run time.
+#include "tool/AccountNames.h"
+
+#include <fstream>
+
+namespace {
+
+// The first field of the line of `file` whose third field is `id`
+// ("name:password:id:..."), or the number.
+std::string NameOf(const char* file, unsigned long id)
+{
+    const std::string number = std::to_string(id);
+    std::ifstream lines(file);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t first = line.find(':');
+        const size_t second = first == std::string::npos ? first : line.find(':', first + 1);
+        if (second == std::string::npos || first == 0)
+            continue;
+        if (line.compare(second + 1, number.size() + 1, number + ":") == 0)
+            return line.substr(0, first);
+    }
+    return number;
+}
+
+}  // namespace
+
+std::string UserName(uid_t uid)
+{
+    return NameOf("/etc/passwd", uid);
+}
+
+std::string GroupName(gid_t gid)
+{
+    return NameOf("/etc/group", gid);
+}
