@@ -61,7 +61,7 @@ private:
     std::vector<HistoryVersion> versions;
 };
 
-// The file's content, read under a shared lock that `file` holds for as
+// The file's content, read under a shared lock that `locked` holds for as
 // long as it lives: a change in progress is waited for, and none starts
 // while the versions are read.
 std::string LockedContent(CIniFile& locked, const DatabaseFile& file)
