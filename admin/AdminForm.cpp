@@ -7,6 +7,7 @@
 #include "admin/PageShell.h"
 #include "cgi/Output.h"
 #include "config/EntryItems.h"
+#include "config/SettingTable.h"
 #include "config/ZEPHOnlineINI.h"
 
 #include <algorithm>
@@ -18,12 +19,12 @@
 
 namespace {
 
-// A key that the record keeps only in parsed form (or not at all), shown as the
-// text stored in the file; an absent key is empty.
-std::string StoredText(CZEPHOnlineINI& record, const char* section, const char* key)
+// A setting that the record keeps only in parsed form (or not at all), shown
+// as the text stored in the file; an absent key is empty.
+std::string StoredText(CZEPHOnlineINI& record, Setting setting)
 {
     std::string value;
-    record.ReadValue(section, key, value);
+    record.ReadSetting(setting, value);
     return value;
 }
 
@@ -166,17 +167,17 @@ void EmitOutputOptionsSection(CZEPHOnlineINI& record)
     Emit("  <p><b>Conversion Options:</b><br>\n");
     Emit("    Input CSV file path \n");
     Emit("    <input type=\"text\" name=\"OldDBPath\" size=\"40\" value =\"");
-    EmitHtml(StoredText(record, "conversion", "database source"));
+    EmitHtml(StoredText(record, Setting::ConversionSource));
     Emit("\">\n<br>\n");
     Emit("    Output format (see ");
     EmitHelpHref(record);
     Emit("#OutputOption\">Help</a> file for detail) \n");
     Emit("    <input type=\"text\" name=\"DBFormat\" size=\"60\" value =\"");
-    EmitHtml(StoredText(record, "conversion", "output format"));
+    EmitHtml(StoredText(record, Setting::ConversionFormat));
     Emit("\">\n<br>\n");
     Emit("    Separation character \n");
     Emit("    <input type=\"text\" name=\"SChar\" size=\"1\" maxlength=\"1\" value =\"");
-    EmitHtml(StoredText(record, "conversion", "separation charcter"));
+    EmitHtml(StoredText(record, Setting::SeparationCharacter));
     Emit("\">\n<p>\n");
     Emit("  <p><b>Output CSV Files:</b><br>\n");
     Emit("    <input type=\"checkbox\" name=\"UseCSV\" value=\"1\"");
@@ -184,11 +185,11 @@ void EmitOutputOptionsSection(CZEPHOnlineINI& record)
     Emit("> Use CSV output file?<br>\n");
     Emit("    Items to be displayed (in desired sequence) \n");
     Emit("    <input type=\"text\" name=\"CSVItem\" size=\"60\" value =\"");
-    EmitHtml(StoredText(record, "formatted csv file options", "display"));
+    EmitHtml(StoredText(record, Setting::CsvDisplay));
     Emit("\">\n<br>\n");
     Emit("    Name of the item to be used for sorting CSV file \n");
     Emit("    <input type=\"text\" name=\"CSVSort\" size=\"10\" value =\"");
-    EmitHtml(StoredText(record, "formatted csv file options", "sort"));
+    EmitHtml(StoredText(record, Setting::CsvSort));
     Emit("\">\n<p>\n");
     Emit("  <p>Go to <a href=\"#submit\">submit button</a><p>\n");
     Emit("  <hr>\n");
@@ -254,19 +255,19 @@ void EmitSearchTimeSection(CZEPHOnlineINI& record)
     EmitHelpHref(record);
     Emit("#SearchTime\">help</a> before entering information): \n");
     Emit("    <input type=\"text\" name=\"StampIndex\" size=\"20\" value =\"");
-    EmitHtml(StoredText(record, "time stamp", "time stamp items"));
+    EmitHtml(StoredText(record, Setting::StampItems));
     Emit("\">\n<br>\n");
     Emit("    Name of the master time stamp item is (consult ");
     EmitHelpHref(record);
     Emit("#SearchTime\">help</a> for detail): \n");
     Emit("    <input type=\"text\" name=\"MasterStamp\" size=\"15\" value =\"");
-    EmitHtml(StoredText(record, "time stamp", "master time stamp"));
+    EmitHtml(StoredText(record, Setting::MasterTimeStamp));
     Emit("\">\n<br>\n");
     Emit("    Time stamps display format, respectively (0-4, see ");
     EmitHelpHref(record);
     Emit("#SearchTime\">help</a> file for detail)\n");
     Emit("    <input type=\"text\" name=\"TimeFormat\" size=\"10\" value = \"");
-    EmitHtml(StoredText(record, "time stamp", "mode"));
+    EmitHtml(StoredText(record, Setting::StampModes));
     Emit("\">\n<br>\n");
     Emit("    Life span of entries in days (e.g. 20. 0 means never expire) \n");
     Emit("    <input type=\"text\" name=\"EntryLife\" size=\"3\" value =\"");
@@ -288,7 +289,7 @@ void EmitReportSection(CZEPHOnlineINI& record)
     Emit("#Report\">help</a> for details)<br>\n");
     Emit("    The name of the item used for hit counting is: \n");
     Emit(" <input type=\"text\" name=\"CountItem\" size=\"10\" value = \"");
-    EmitHtml(StoredText(record, "report", "hit counting item"));
+    EmitHtml(StoredText(record, Setting::HitCountItem));
     Emit("\">\n<br>\n");
     Emit("    Every how many days should ZEP report statistics to you? \n");
     Emit(" <input type=\"text\" name=\"CountInt\" size=\"3\" value =\"");

@@ -4,6 +4,7 @@
 #include "cgi/Output.h"
 #include "cgi/ProcessSetup.h"
 #include "cgi/Version.h"
+#include "config/SettingTable.h"
 #include "tool/CommandFailure.h"
 #include "tool/DatabaseArgument.h"
 #include "tool/PasswordEntry.h"
@@ -18,9 +19,9 @@
 
 namespace {
 
-const char* const Section = "Administration";
-const char* const PasswordKey = "Administration password";
-const char* const RemoteKey = "Enable Remote Administration";
+// The two settings the tool changes.
+const SettingRow& PasswordRow = RowOf(Setting::AdminPassword);
+const SettingRow& RemoteRow = RowOf(Setting::RemoteAdmin);
 
 const char* const Usage =
     "usage: zephconf-admin set-password|enable-remote|disable-remote|status DATABASE\n";
@@ -56,7 +57,7 @@ void Report(const std::string& line)
 void SetPassword(const std::string& iniPath)
 {
     const std::string password = ReadNewPassword();
-    if (ChangeSetting(iniPath, Section, PasswordKey, password))
+    if (ChangeSetting(iniPath, PasswordRow.section, PasswordRow.key, password))
         Report("administration password set for " + iniPath);
     else
         Report("nothing changed: " + iniPath + " already has that administration password");
@@ -65,7 +66,7 @@ void SetPassword(const std::string& iniPath)
 void SetRemoteAdministration(const std::string& iniPath, bool on)
 {
     const std::string state = on ? "enabled" : "disabled";
-    if (ChangeSetting(iniPath, Section, RemoteKey, on ? "1" : "0"))
+    if (ChangeSetting(iniPath, RemoteRow.section, RemoteRow.key, on ? "1" : "0"))
         Report("remote administration " + state + " for " + iniPath);
     else
         Report("nothing changed: remote administration already " + state + " for " + iniPath);
