@@ -6,7 +6,6 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <new>
 #include <unistd.h>
 
@@ -43,16 +42,16 @@ inline void Append(const char* text, size_t count)
 // Registered at start-up, so that an exit() anywhere still delivers the page.
 const int flushAtExit = std::atexit(FlushOutput);
 
-// The bytes that an HTML page needs written as entities, and their entities.
-constexpr char EntityBytes[] = {'&', '<', '>', '"'};
-
-const char* Entity(char c)
+// The entity that stands for a byte in an HTML page; null for a byte that
+// stands for itself.
+const char* EntityFor(char c)
 {
     switch (c) {
     case '&': return "&amp;";
     case '<': return "&lt;";
     case '>': return "&gt;";
-    default: return "&quot;";
+    case '"': return "&quot;";
+    default: return nullptr;
     }
 }
 
@@ -65,32 +64,17 @@ void Emit(std::string_view text)
 
 void EmitHtml(std::string_view value)
 {
-    // Runs of bytes that stand for themselves are appended whole. memchr
-    // finds the next byte of each kind that needs an entity, and finds it
-    // again only once it is passed, so that every byte is looked at once per
-    // kind: values seldom hold one, and on the long ones (the item lists run
-    // to kilobytes) that is far faster than a test per byte.
-    if (value.empty())
-        return;
-    const char* const end = value.data() + value.size();
-    const char* next[std::size(EntityBytes)];
-    auto findNext = [&](size_t kind, const char* from) {
-        const void* found = std::memchr(from, EntityBytes[kind], static_cast<size_t>(end - from));
-        next[kind] = found != nullptr ? static_cast<const char*>(found) : end;
-    };
-    for (size_t kind = 0; kind < std::size(EntityBytes); ++kind)
-        findNext(kind, value.data());
-    for (const char* run = value.data();;) {
-        const size_t kind = static_cast<size_t>(std::min_element(std::begin(next), std::end(next)) - next);
-        const char* special = next[kind];
-        Append(run, static_cast<size_t>(special - run));
-        if (special == end)
-            return;
-        const char* entity = Entity(*special);
+    // Runs of bytes that stand for themselves are appended whole.
+    size_t run = 0;
+    for (size_t at = 0; at < value.size(); ++at) {
+        const char* entity = EntityFor(value[at]);
+        if (entity == nullptr)
+            continue;
+        Append(value.data() + run, at - run);
         Append(entity, std::strlen(entity));
-        run = special + 1;
-        findNext(kind, run);
+        run = at + 1;
     }
+    Append(value.data() + run, value.size() - run);
 }
 
 void EmitNumber(long long value)
