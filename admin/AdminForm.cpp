@@ -10,7 +10,6 @@
 #include "config/SettingTable.h"
 #include "config/ZEPHOnlineINI.h"
 
-#include <charconv>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,28 +40,22 @@ void EmitChecked(bool ticked)
 }
 
 // An item text area: "[*]name,length\n" per item, with ",type" before the
-// line feed when `types` is given; slot 0 left out. The text is put together
-// first and escaped in one go (only a name can hold a byte that needs an
-// entity): with 512 items that is some five thousand small pieces.
+// line feed when `types` is given; slot 0 left out.
 void EmitItemLines(int count, const std::vector<std::string>& names, const std::vector<short>& stars,
                    const std::vector<unsigned short>& lengths, const std::vector<short>* types)
 {
-    std::string text;
-    text.reserve(static_cast<size_t>(count) * 32);
     for (int slot = 1; slot < count; ++slot) {
         if (stars[slot] != 0)
-            text += '*';
-        text += names[slot];
-        text += ',';
-        char digits[8];
-        text.append(digits, std::to_chars(digits, digits + sizeof digits, lengths[slot]).ptr);
+            Emit("*");
+        EmitHtml(names[slot]);
+        Emit(",");
+        EmitNumber(lengths[slot]);
         if (types != nullptr) {
-            text += ',';
-            text += ItemTypeWord((*types)[slot]);
+            Emit(",");
+            Emit(ItemTypeWord((*types)[slot]));
         }
-        text += '\n';
+        Emit("\n");
     }
-    EmitHtml(text);
 }
 
 void EmitHeadingAndContents(const CZEPHOnlineINI& record)

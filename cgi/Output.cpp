@@ -2,6 +2,7 @@
 #include "cgi/Output.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -42,16 +43,22 @@ inline void Append(const char* text, size_t count)
 // Registered at start-up, so that an exit() anywhere still delivers the page.
 const int flushAtExit = std::atexit(FlushOutput);
 
-// The entity that stands for a byte in an HTML page; null for a byte that
-// stands for itself.
-const char* EntityFor(char c)
+// The bytes that an HTML page needs written as entities, looked up in a table
+// of all 256 at one load per byte, and their entities.
+constexpr std::array<bool, 256> NeedsEntity = [] {
+    std::array<bool, 256> needs{};
+    for (char c : {'&', '<', '>', '"'})
+        needs[static_cast<unsigned char>(c)] = true;
+    return needs;
+}();
+
+const char* Entity(char c)
 {
     switch (c) {
     case '&': return "&amp;";
     case '<': return "&lt;";
     case '>': return "&gt;";
-    case '"': return "&quot;";
-    default: return nullptr;
+    default: return "&quot;";
     }
 }
 
@@ -65,16 +72,17 @@ void Emit(std::string_view text)
 void EmitHtml(std::string_view value)
 {
     // Runs of bytes that stand for themselves are appended whole.
-    size_t run = 0;
-    for (size_t at = 0; at < value.size(); ++at) {
-        const char* entity = EntityFor(value[at]);
-        if (entity == nullptr)
+    const char* run = value.data();
+    const char* const end = run + value.size();
+    for (const char* at = run; at != end; ++at) {
+        if (!NeedsEntity[static_cast<unsigned char>(*at)])
             continue;
-        Append(value.data() + run, at - run);
+        const char* entity = Entity(*at);
+        Append(run, static_cast<size_t>(at - run));
         Append(entity, std::strlen(entity));
         run = at + 1;
     }
-    Append(value.data() + run, value.size() - run);
+    Append(run, static_cast<size_t>(end - run));
 }
 
 void EmitNumber(long long value)

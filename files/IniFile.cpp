@@ -55,23 +55,23 @@ CIniFile::KeySearch CIniFile::Search(std::string_view section, std::string_view 
     Load();
     const std::string_view text = content;
     // The first header of the section anywhere in the file, inside other
-    // bodies too; its body runs to the first empty line (a later header does
-    // not end it).
-    bool inBody = false;
-    size_t at = 0;
-    while (at < text.size()) {
+    // bodies too: each "[" that starts a line is looked at.
+    size_t at = text.find('[');
+    while (at != std::string_view::npos && !((at == 0 || text[at - 1] == '\n') && IsHeaderOf(LineAt(text, at), section)))
+        at = text.find('[', at + 1);
+    if (at == std::string_view::npos)
+        return {text.size(), true, true};
+    // The body runs to the first empty line; a later header does not end it.
+    for (at += LineAt(text, at).size(); at < text.size();) {
         const std::string_view line = LineAt(text, at);
         const std::string_view withoutEnd = WithoutLineEnd(line);
-        if (!inBody) {
-            inBody = IsHeaderOf(line, section);
-        } else if (withoutEnd.empty()) {
+        if (withoutEnd.empty())
             return {at, true, false};
-        } else if (IsKeyLine(withoutEnd, key)) {
+        if (IsKeyLine(withoutEnd, key))
             return {at, false, false};
-        }
         at += line.size();
     }
-    return {at, true, !inBody};
+    return {at, true, false};
 }
 
 long CIniFile::FindKey(std::string_view section, std::string_view key, bool& keyMissing,

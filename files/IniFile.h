@@ -50,7 +50,7 @@ private:
         bool keyMissing;
         bool sectionMissing;
     };
-    // One pass from the start of the content: the file is a few kilobytes.
+    // Every lookup searches the content from its start: the file is a few kilobytes.
     KeySearch Search(std::string_view section, std::string_view key);
     // Reads the file unless its content is already held.
     void Load();
