@@ -2,9 +2,11 @@
 #include "config/ZEPHOnlineINI.h"
 
 #include "config/EntryItems.h"
-#include "config/ItemNameIndex.h"
+#include "config/ItemNames.h"
 #include "config/SettingTable.h"
 #include "config/SettingValues.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -16,15 +18,10 @@ void CutNameList(std::string& list, int most, std::vector<std::string_view>& nam
 {
     names.clear();
     stars.clear();
-    ListCutter elements(list);
-    while (static_cast<int>(names.size()) < most) {
-        const char* element = elements.Next();
-        if (element[0] == '\0')
-            break;
-        const bool star = element[0] == '*';
-        names.emplace_back(element + (star ? 1 : 0), elements.Length() - (star ? 1 : 0));
+    ForEachListedName(list, static_cast<size_t>(std::max(most, 0)), [&](std::string_view name, bool star) {
+        names.push_back(name);
         stars.push_back(star ? 1 : 0);
-    }
+    });
 }
 
 }  // namespace
