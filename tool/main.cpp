@@ -4,6 +4,7 @@
 #include "cgi/Output.h"
 #include "cgi/ProcessSetup.h"
 #include "cgi/Version.h"
+#include "config/SettingTable.h"
 #include "tool/CommandFailure.h"
 #include "tool/DatabaseArgument.h"
 #include "tool/PasswordEntry.h"
@@ -18,9 +19,9 @@
 
 namespace {
 
-const char* const Section = "Administration";
-const char* const PasswordKey = "Administration password";
-const char* const RemoteKey = "Enable Remote Administration";
+// The two settings the tool changes.
+const SettingRow& PasswordRow = RowOf(Setting::AdminPassword);
+const SettingRow& RemoteRow = RowOf(Setting::RemoteAdmin);
 
 const char* const Usage =
     "usage: zephconf-admin set-password|enable-remote|disable-remote|status DATABASE\n";
@@ -65,7 +66,7 @@ std::string Said(const SettingChange& change, const std::string& file, const std
 
 std::string SetPassword(const DatabaseFile& file, const std::string& password)
 {
-    const SettingChange change = ChangeSetting(file, Section, PasswordKey, password);
+    const SettingChange change = ChangeSetting(file, PasswordRow.section, PasswordRow.key, password);
     return Said(change, file.shown, "administration password set for " + file.shown,
                 file.shown + " already has that administration password", "it already had that administration password");
 }
@@ -73,7 +74,7 @@ std::string SetPassword(const DatabaseFile& file, const std::string& password)
 std::string SetRemoteAdministration(const DatabaseFile& file, bool on)
 {
     const std::string state = on ? "enabled" : "disabled";
-    const SettingChange change = ChangeSetting(file, Section, RemoteKey, on ? "1" : "0");
+    const SettingChange change = ChangeSetting(file, RemoteRow.section, RemoteRow.key, on ? "1" : "0");
     return Said(change, file.shown, "remote administration " + state + " for " + file.shown,
                 "remote administration already " + state + " for " + file.shown,
                 "remote administration already " + state);

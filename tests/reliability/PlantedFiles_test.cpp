@@ -192,9 +192,8 @@ TEST(PlantedFiles, UnreadableFileIsRemovedToo)
     ASSERT_EQ(0, ::chown(temporary.c_str(), 1, 1));  // another user's
     ProgramRun run;
     run.environment = {{"REQUEST_METHOD", "GET"}, {"QUERY_STRING", "DBName=shop&act=entrance&password=wrong"}};
-    run.argv0 = site.program;
     run.wrapper = Unprivileged();
-    const ProgramAnswer answer = RunZephconf(run);
+    const ProgramAnswer answer = site.Run(run);
     EXPECT_EQ(1, answer.status);
     EXPECT_NE(std::string::npos, answer.output.find(BadPassword)) << answer.output;
     EXPECT_EQ(start, ReadFile(site.ini));
@@ -242,11 +241,10 @@ TEST(LinkedFile, FolderSwappedMidwayIsNotWrittenIn)
     const ProgramRun run = [&] {
         ProgramRun r;
         r.environment = {{"REQUEST_METHOD", "GET"}, {"QUERY_STRING", "DBName=shop&act=entrance&password=wrong"}};
-        r.argv0 = site.program;
         r.wrapper = Strace({"-o", "/dev/null", "-e", "trace=openat", "-e", "inject=openat:delay_enter=1500000:when=2"});
         return r;
     }();
-    const ProgramAnswer answer = RunZephconf(run);
+    const ProgramAnswer answer = site.Run(run);
     swap.join();
     EXPECT_EQ(1, answer.status);
     EXPECT_EQ("victim\n", ReadFile(victim + "/shop.ini"));

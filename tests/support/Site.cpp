@@ -1,8 +1,10 @@
-// Site.cpp
+// Site.cpp: the program copied into a fresh folder and started through the
+// launcher.
 #include "support/Site.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -12,12 +14,22 @@
 
 namespace fs = std::filesystem;
 
-Site::Site(const std::optional<std::string>& content, const std::string& name)
+namespace {
+
+// The folder open to every user, with the built program copied into it.
+std::string CopyProgram(const TempDir& dir)
 {
     fs::permissions(dir.path(), fs::perms(0755));
-    program = dir / "zephconf";
-    fs::copy_file(ZephconfPath(), program);
+    const std::string program = dir / "zephconf";
+    fs::copy_file(ZEPHCONF_PATH, program);
     fs::permissions(program, fs::perms(0755));
+    return program;
+}
+
+}  // namespace
+
+Site::Site(const std::optional<std::string>& content, const std::string& name) : program(CopyProgram(dir))
+{
     folder = dir / name;
     fs::create_directory(folder);
     fs::permissions(folder, fs::perms(0755));
@@ -26,19 +38,47 @@ Site::Site(const std::optional<std::string>& content, const std::string& name)
         WriteFile(ini, *content);
 }
 
+Site::Site(const SiteFiles& files) : program(CopyProgram(dir))
+{
+    if (fs::exists(files.root))
+        fs::copy(files.root, dir.path(), fs::copy_options::recursive);
+}
+
+ProgramAnswer Site::Run(const ProgramRun& run) const
+{
+    std::vector<std::string> environment;
+    for (const auto& [name, value] : run.environment)
+        environment.push_back(name + "=" + value);
+    std::vector<std::string> argv = run.wrapper;
+    argv.push_back(run.argv0.empty() ? program : run.argv0);
+
+    Launch launch(run.wrapper.empty() ? program : run.wrapper[0], argv, environment);
+    launch.SetInput(run.body);
+    launch.SetWorkingDir(run.workingDir);
+    launch.CaptureErrors();
+    ProgramAnswer answer;
+    launch.Run(answer);
+    if (answer.status >= 128)
+        std::fwrite(answer.errors.data(), 1, answer.errors.size(), stderr);
+    return answer;
+}
+
 ProgramAnswer Site::Get(const std::string& query,
                         const std::vector<std::pair<std::string, std::string>>& extra) const
 {
     ProgramRun run;
     run.environment = {{"REQUEST_METHOD", "GET"}, {"QUERY_STRING", query}};
     run.environment.insert(run.environment.end(), extra.begin(), extra.end());
-    run.argv0 = program;
-    return RunZephconf(run);
+    return Run(run);
 }
 
 ProgramAnswer Site::Post(const std::string& body, const std::vector<std::string>& wrapper) const
 {
-    return RunPost(body, program, "", wrapper);
+    ProgramRun run;
+    run.environment = {{"REQUEST_METHOD", "POST"}, {"CONTENT_LENGTH", std::to_string(body.size())}};
+    run.body = body;
+    run.wrapper = wrapper;
+    return Run(run);
 }
 
 std::vector<std::string> Site::FolderEntries() const

@@ -4,7 +4,6 @@
 #include "support/Fixture.h"
 #include "support/Form.h"
 #include "support/IniText.h"
-#include "support/RunProgram.h"
 #include "support/Site.h"
 #include "tool/ToolRun.h"
 
@@ -272,7 +271,7 @@ TEST(ZephconfAdmin, HelpAndVersion)
         EXPECT_TRUE(Contains(help.output, std::string("\n  ") + command + " ")) << command;
 
     // The version the web program names on its version page.
-    const std::string page = RunGet("act=version").output;
+    const std::string page = Site(std::nullopt).Get("act=version").output;
     const std::string lead = "The version of ZEP on this server is ";
     const size_t at = page.find(lead);
     ASSERT_NE(std::string::npos, at) << page;
