@@ -20,7 +20,8 @@ enum class SettingKind {
     ItemList,  // part of the entry item definitions, carried by an item text area
 };
 
-// The settings, in the order of SettingTable's rows (which the compiler checks).
+// The settings, in the order of SettingTable's rows (which the compiler checks;
+// a new last setting moves the check in RowsInSettingOrder along).
 enum class Setting {
     ItemCount, ItemNames, ItemTypes, ItemLengths, PreviousItemNames, PreviousItemLengths,
     ConvertOldItems, WastePercent,
@@ -59,7 +60,6 @@ struct SettingRow {
 // the text areas), the form's fields, then the settings the form leaves alone.
 // A new setting is one row here and its name in Setting, at the same place.
 inline constexpr SettingRow SettingTable[] = {
-    // clang-format off
     {Setting::ItemCount,           "database entry info",        "entry item number",                        SettingKind::ItemList, "iteminfo",        {}},
     {Setting::ItemNames,           "database entry info",        "entry item name",                          SettingKind::ItemList, "iteminfo",        {}},
     {Setting::ItemTypes,           "database entry info",        "entry item data type",                     SettingKind::ItemList, "iteminfo",        {}},
@@ -110,19 +110,18 @@ inline constexpr SettingRow SettingTable[] = {
     {Setting::AdminPassword,       "Administration",             "Administration password",                  SettingKind::Password, nullptr,           &CZEPHOnlineINI::adminPassword},
     {Setting::LastStatReportTime,  "report",                     "Last stat report time (program generated, do not edit!)",
                                                                                                              SettingKind::Number,   nullptr,           &CZEPHOnlineINI::lastStatReportTime},
-    // clang-format on
 };
 
-namespace settingtable {
+// Row i names Setting i, and the last row the last setting: a setting without
+// its row, or a row out of place, does not compile.
 constexpr bool RowsInSettingOrder()
 {
     for (size_t row = 0; row < std::size(SettingTable); ++row)
         if (SettingTable[row].setting != static_cast<Setting>(row))
             return false;
-    return SettingTable[std::size(SettingTable) - 1].setting == Setting::LastStatReportTime;
+    return std::size(SettingTable) == static_cast<size_t>(Setting::LastStatReportTime) + 1;
 }
-}  // namespace settingtable
-static_assert(settingtable::RowsInSettingOrder(), "every Setting has its row, in the order of the enum");
+static_assert(RowsInSettingOrder(), "every Setting has its row, in the order of the enum");
 
 // The row of a setting.
 constexpr const SettingRow& RowOf(Setting setting)
