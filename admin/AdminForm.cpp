@@ -5,7 +5,7 @@
 #include "admin/AdminForm.h"
 
 #include "admin/PageShell.h"
-#include "cgi/Output.h"
+#include "base/Output.h"
 #include "config/EntryItems.h"
 #include "config/SettingTable.h"
 #include "config/ZEPHOnlineINI.h"

@@ -5,7 +5,7 @@
 #include "admin/ErrorPage.h"
 #include "admin/ItemListSubmission.h"
 #include "cgi/CgiForm.h"
-#include "cgi/Output.h"
+#include "base/Output.h"
 #include "config/SettingTable.h"
 #include "config/ZEPHOnlineINI.h"
 

@@ -2,7 +2,7 @@
 // written back as comma-separated entry item keys.
 #include "admin/ItemListSubmission.h"
 
-#include "cgi/TokensAndNumbers.h"
+#include "base/TokensAndNumbers.h"
 #include "config/SettingTable.h"
 #include "config/ZEPHOnlineINI.h"
 

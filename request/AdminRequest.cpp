@@ -7,7 +7,7 @@
 #include "admin/ErrorPage.h"
 #include "admin/PageShell.h"
 #include "cgi/CgiForm.h"
-#include "cgi/Output.h"
+#include "base/Output.h"
 #include "config/DatabaseOpen.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/DeferTermination.h"

@@ -1,9 +1,9 @@
 // main.cpp: zephconf-admin, the shell tool with which the owner of a Zephyr
 // Ledger Desk database sets what the web form does not offer: the
 // administration password and remote administration.
-#include "cgi/Output.h"
-#include "cgi/ProcessSetup.h"
-#include "cgi/Version.h"
+#include "base/Output.h"
+#include "base/ProcessSetup.h"
+#include "base/Version.h"
 #include "config/SettingTable.h"
 #include "tool/CommandFailure.h"
 #include "tool/DatabaseArgument.h"

@@ -1,5 +1,5 @@
 // Output.cpp: the answer buffer, written to standard output in one go.
-#include "cgi/Output.h"
+#include "base/Output.h"
 
 #include <algorithm>
 #include <array>
