@@ -189,8 +189,11 @@ std::string CreateDatabase(const NewDatabase& order)
                 " is in the way: another create of it runs, or one was cut off; remove it if none runs");
 
     // Everything that can be refused is, before the password is asked.
-    const std::string model =
-        RunAsUser(owner, "reads the model " + order.model, [&] { return ReadModel(order.model); });
+    // The owner's processes hold nothing of root's: not the parent folder.
+    const std::string model = RunAsUser(owner, "reads the model " + order.model, [&] {
+        ::close(parent.fd);
+        return ReadModel(order.model);
+    });
     const std::string text = CarriedOver(model, ModelName(order.model), folder.name);
     const std::string password = ReadNewPassword();
 
@@ -200,6 +203,7 @@ std::string CreateDatabase(const NewDatabase& order)
     const Descriptor temporary {MakeTemporaryFolder(parent.fd, temporaryName, shownTemporary, owner)};
     try {
         RunAsUser(owner, "writes it", [&] {
+            ::close(parent.fd);
             if (::fchdir(temporary.fd) != 0)
                 ThrowFileError("File open: ");
             const Descriptor file {
