@@ -44,12 +44,6 @@ struct stat StatusOf(const std::string& path)
     return status;
 }
 
-std::string CurrentUser()
-{
-    const passwd* user = ::getpwuid(::geteuid());
-    return user != nullptr ? user->pw_name : "";
-}
-
 // A model database file, readable by everyone, in a folder of its own.
 struct Model {
     TempDir dir;
@@ -158,7 +152,7 @@ TEST(Create, TheModelsNameCarriedOverWhereItIsAWord)
     const Model model(WithCrLf(text + "\n"), "members");
     NewSite site("shop");
     const ProgramAnswer answer =
-        RunTool({"create", "--owner", CurrentUser(), "--from", model.path, site.folder}, "pass\n");
+        RunTool({"create", "--owner", CurrentUserName(), "--from", model.path, site.folder}, "pass\n");
     ASSERT_EQ(0, answer.status) << answer.errors;
     const std::string file = ReadFile(site.ini);
     EXPECT_EQ(std::string::npos, file.find('\r'));
@@ -232,7 +226,7 @@ TEST(Create, RefusalsMakeNothing)
             return std::find(c.args.begin(), c.args.end(), option) != c.args.end();
         };
         if (c.status == 1 && !names("--owner"))
-            args.insert(args.end(), {"--owner", CurrentUser()});
+            args.insert(args.end(), {"--owner", CurrentUserName()});
         if (c.status == 1 && !names("--from"))
             args.insert(args.end(), {"--from", model.path});
         for (const std::string& arg : c.args)
