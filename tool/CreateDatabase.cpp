@@ -12,9 +12,9 @@
 // owner controls.
 #include "tool/CreateDatabase.h"
 
+#include "cgi/Output.h"
 #include "files/DeferTermination.h"
 #include "files/SFile.h"
-#include "cgi/Output.h"
 #include "tool/AccountNames.h"
 #include "tool/CommandFailure.h"
 #include "tool/DatabaseArgument.h"
@@ -29,14 +29,17 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 // The temporary folder's name beside the new one's: a run that is killed
 // (SIGKILL, a power cut) leaves it behind under a name that says what it was.
 const std::string TemporaryEnding = ".creating";
+const std::string InTheWay = " is in the way: another create of it runs, or one was cut off; remove it if none runs";
 
 struct Descriptor {
     int fd;
@@ -111,7 +114,7 @@ int MakeTemporaryFolder(int parent, const std::string& name, const std::string& 
 {
     if (::mkdirat(parent, name.c_str(), 0700) != 0) {
         if (errno == EEXIST)
-            throw CommandFailure(shown + " is in the way: another create of it runs, or one was cut off; remove it if none runs");
+            throw CommandFailure(shown + InTheWay);
         throw CommandFailure("cannot create " + shown + ": " + std::strerror(errno));
     }
     const int folder = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -154,6 +157,30 @@ void PutInPlace(int parent, const std::string& temporary, const std::string& nam
     throw CommandFailure("cannot create " + shown + ": rename: " + std::strerror(errno));
 }
 
+// In the owner's process, in the temporary folder: the new file with the
+// model's `text`, then the values set as an update sets them, all on disk.
+void WriteNewDatabase(int temporary, const DatabaseFile& file, const std::string& text, const std::string& password)
+{
+    if (::fchdir(temporary) != 0)
+        ThrowFileError("File open: ");
+    const Descriptor written {::open(file.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
+    if (written.fd < 0)
+        ThrowFileError("File open: ");
+    if (::fchmod(written.fd, 0600) != 0)
+        ThrowFileError("File mode: ");
+    if (!WriteFully(written.fd, text))
+        ThrowFileError("File write: ");
+    if (::fsync(written.fd) != 0)
+        ThrowFileError("File flush: ");
+
+    std::vector<SettingValue> values = {{AdminPasswordKey, password}, {RemoteAdminKey, "1"}};
+    for (const SettingKey& key : DatabasePasswordKeys)
+        values.push_back({key, RandomPassword()});
+    ChangeSettings(file, values);
+    if (::fsync(temporary) != 0)
+        ThrowFileError("File flush: ");
+}
+
 // Removes the temporary folder and what the owner's process made in it.
 // Returns what is left behind, to add to the failure's line.
 std::string RemoveTemporaryFolder(int parent, int temporary, const std::string& name, const std::string& shown,
@@ -185,8 +212,7 @@ std::string CreateDatabase(const NewDatabase& order)
     const std::string shownIni = folder.shown + "/" + iniName;
     const Descriptor parent {OpenParent(folder.parent)};
     RefuseTaken(parent.fd, folder.name, folder.shown, " exists already");
-    RefuseTaken(parent.fd, temporaryName, shownTemporary,
-                " is in the way: another create of it runs, or one was cut off; remove it if none runs");
+    RefuseTaken(parent.fd, temporaryName, shownTemporary, InTheWay);
 
     // Everything that can be refused is, before the password is asked.
     // The owner's processes hold nothing of root's: not the parent folder.
@@ -204,25 +230,7 @@ std::string CreateDatabase(const NewDatabase& order)
     try {
         RunAsUser(owner, "writes it", [&] {
             ::close(parent.fd);
-            if (::fchdir(temporary.fd) != 0)
-                ThrowFileError("File open: ");
-            const Descriptor file {
-                ::open(iniName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
-            if (file.fd < 0)
-                ThrowFileError("File open: ");
-            if (::fchmod(file.fd, 0600) != 0)
-                ThrowFileError("File mode: ");
-            if (!WriteFully(file.fd, text))
-                ThrowFileError("File write: ");
-            if (::fsync(file.fd) != 0)
-                ThrowFileError("File flush: ");
-
-            std::vector<SettingValue> values = {{AdminPasswordKey, password}, {RemoteAdminKey, "1"}};
-            for (const SettingKey& key : DatabasePasswordKeys)
-                values.push_back({key, RandomPassword()});
-            ChangeSettings(DatabaseFile {shownIni, iniName, owner}, values);
-            if (::fsync(temporary.fd) != 0)
-                ThrowFileError("File flush: ");
+            WriteNewDatabase(temporary.fd, DatabaseFile {shownIni, iniName, owner}, text, password);
             return std::string();
         });
     } catch (const CommandFailure& failure) {
