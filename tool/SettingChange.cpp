@@ -1,4 +1,4 @@
-// SettingChange.cpp: open, write one key, commit.
+// SettingChange.cpp: open, write the keys, commit.
 #include "tool/SettingChange.h"
 
 #include "config/DatabaseOpen.h"
@@ -10,8 +10,7 @@
 
 #include <cerrno>
 
-SettingChange ChangeSetting(const DatabaseFile& file, const char* section, const char* key,
-                            const std::string& value)
+SettingChange ChangeSettings(const DatabaseFile& file, const std::vector<SettingValue>& values)
 {
     SettingChange change;
     CZEPHOnlineINI record;
@@ -26,7 +25,8 @@ SettingChange ChangeSetting(const DatabaseFile& file, const char* section, const
         }
         CDeferTermination deferred;
         const std::string before = record.Content();
-        record.WriteValue(section, key, value.c_str());
+        for (const SettingValue& each : values)
+            record.WriteValue(each.setting.section, each.setting.key, each.value.c_str());
         change.settingChanged = record.Content() != before;
         try {
             record.Commit();

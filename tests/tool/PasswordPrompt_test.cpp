@@ -1,7 +1,8 @@
 // On a terminal the password is asked twice without echo. Every signal that ends
 // the tool gives it back before the end, which is the one the signal makes;
 // every signal that stops the tool gives it back for the stop and turns it
-// off again when the tool goes on.
+// off again when the tool goes on. create asks the same way, before it makes
+// anything.
 #include "files/DeferTermination.h"
 #include "support/Fixture.h"
 #include "support/IniText.h"
@@ -13,6 +14,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
@@ -247,6 +249,39 @@ TEST(PasswordPrompt, EverySignalThatStopsTheToolGivesTheEchoBackUntilItGoesOn)
         EXPECT_TRUE(session.Echo());
         EXPECT_EQ(WithIniValue(FixtureIni(), "Administration", "Administration password", "Typed-pass-1"),
                   ReadFile(site.ini));
+    }
+}
+
+// create asks as set-password does, and only then makes the database; a
+// signal at the prompt ends it with nothing made.
+TEST(PasswordPrompt, CreateAsksBeforeItMakesAnything)
+{
+    for (const bool typed : {true, false}) {
+        SCOPED_TRACE(typed ? "typed twice" : "SIGINT at the prompt");
+        Site site(std::nullopt, "bazaar");
+        std::filesystem::remove(site.folder);
+        TerminalSession session({"create", "--owner", CurrentUserName(), "--from", FixturePath(), site.folder});
+        ASSERT_GT(session.Tool(), 0);
+        ASSERT_TRUE(session.WaitFor(Prompt)) << session.screen;
+        EXPECT_EQ((std::vector<std::string> {"zephconf"}), FolderEntriesOf(site.dir.path()));
+        if (typed) {
+            session.Type("Typed-pass-1");
+            ASSERT_TRUE(session.WaitFor("Retype the new administration password: ")) << session.screen;
+            session.Type("Typed-pass-1");
+            EXPECT_TRUE(session.WaitFor("created " + site.ini)) << session.screen;
+        } else {
+            ASSERT_EQ(0, ::kill(session.Tool(), SIGINT));
+        }
+        const int status = session.NextStatus();
+        if (typed) {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+            EXPECT_EQ("Typed-pass-1", IniValue(ReadFile(site.ini), "Administration", "Administration password"));
+        } else {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << "status " << status;
+            EXPECT_EQ((std::vector<std::string> {"zephconf"}), FolderEntriesOf(site.dir.path()));
+        }
+        EXPECT_EQ(std::string::npos, session.screen.find("Typed-pass")) << "echoed:\n" << session.screen;
+        EXPECT_TRUE(session.Echo());
     }
 }
 

@@ -28,6 +28,9 @@ struct WebServerUser {
 };
 WebServerUser WebServer();
 
+// The name of the user the tests run as.
+std::string CurrentUserName();
+
 // Gives the site's database folder (0700) and file (0600) to the web server's
 // user, as the README lays a database out. Needs root.
 void GiveToWebServer(const Site& site);
