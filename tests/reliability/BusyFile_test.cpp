@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <future>
 #include <sys/socket.h>
@@ -120,6 +121,7 @@ TEST(BusyFile, SimultaneousUpdatesAllCompleteOneAfterTheOther)
     }
     EXPECT_NE(results.end(), std::find(results.begin(), results.end(), ReadFile(site.ini)))
         << "the file is none of the updates:\n" << ReadFile(site.ini);
+    std::printf("%d simultaneous updates, one alone taking %.3f s\n", Updates, alone);
     EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
 }
 

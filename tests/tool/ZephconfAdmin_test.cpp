@@ -1,6 +1,7 @@
 // The shell tool zephconf-admin, run as a user runs it: each command, what it
 // says, what it leaves in the database's file, and what the web program then
 // lets in.
+#include "files/LockWait.h"
 #include "support/Fixture.h"
 #include "support/Form.h"
 #include "support/IniText.h"
@@ -308,11 +309,13 @@ TerminalRun RunOnTerminal(const std::vector<std::string>& args, const std::vecto
         ::execv(ZEPHCONF_ADMIN_PATH, argv.data());
         ::_exit(127);
     }
+    // The tool is silent for a lock wait at most: ten of them is a hang.
+    const auto hangMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(10 * LockWait).count());
     size_t answered = 0;
     for (;;) {
         pollfd ready {terminal, POLLIN, 0};
-        if (::poll(&ready, 1, 10000) <= 0)
-            break;  // nothing for ten seconds: the tool hangs
+        if (::poll(&ready, 1, hangMs) <= 0)
+            break;
         char buffer[512];
         const ssize_t count = ::read(terminal, buffer, sizeof buffer);
         if (count <= 0)

@@ -285,7 +285,8 @@ function judgeAnswers(results, isSuccessPage) {
       refused.push(request);
       const waited = Math.floor(answeredAt - sentAt);
       if (waited < LockWaitMs) {
-        problems.push(`${request.label}: refused for a locked file after ${waited} ms, within the ${LockWaitMs} ms lock wait`);
+        problems.push(`${request.label}: refused for a locked file after ${waited} ms,`
+          + ` within the ${LockWaitMs} ms lock wait`);
       }
     }
     if (verdict === 'success') servedAt.push(answeredAt);
