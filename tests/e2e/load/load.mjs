@@ -338,8 +338,8 @@ async function runRound(round, { crLf, requests, aloneMs, spreadMs }) {
     + `${fitted ? `, fitting in the ${LockWaitMs} ms lock wait` : ''}`;
   if (fitted) totals.fitting++;
   if (fitted && refused.length) {
-    problems.push(`${refused.map(({ label }) => label).join(', ')}: refused for a locked file that was free`
-      + ` from ${servedWithinMs} ms after the round's start on`);
+    problems.push(`${refused.map(({ label }) => label).join(', ')}: refused for a locked file, though the`
+      + ` requests served were answered within ${servedWithinMs} ms of the round's start, the lock free from then on`);
   }
   if (!ended) problems.push(`programs still running ${answerWithinMs} ms after the round`);
   const leftovers = fs.readdirSync(path.dirname(dbFile)).filter((name) => name !== path.basename(dbFile));
