@@ -394,11 +394,12 @@ before(async () => {
 });
 
 // Round 0 starts its requests at once: as many as take, one after the other,
-// half the share of the lock wait within which a fitted round is served (at
-// most a full round's Configures and entrances).
+// the share of the lock wait within which a fitted round is served (at once
+// they take less, their starts overlapping), and at most a full round's
+// Configures and entrances.
 test('round 0: a queue sized to fit in the lock wait, from CR LF line ends', async (t) => {
   const aloneMs = await longestAloneMs();
-  const count = Math.min(Configures + Entrances, Math.floor((FittedShare * LockWaitMs) / (2 * aloneMs)));
+  const count = Math.min(Configures + Entrances, Math.floor((FittedShare * LockWaitMs) / aloneMs));
   if (count < 2) {
     t.skip(`a request alone takes ${aloneMs} ms: not two of them fit in the ${LockWaitMs} ms lock wait`);
     return;
