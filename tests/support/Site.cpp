@@ -8,8 +8,12 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -106,6 +110,29 @@ void HeldLock::Release()
     if (fd >= 0)
         ::close(fd);
     fd = -1;
+}
+
+bool HeldLock::Awaited() const
+{
+    return fd >= 0 && LockAwaited(fd);
+}
+
+bool LockAwaited(int fd)
+{
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        return false;
+    // A waiting request's line: "N: -> FLOCK  ADVISORY  WRITE PID MAJ:MIN:INODE 0 EOF".
+    const std::string inode = ":" + std::to_string(status.st_ino);
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+        std::istringstream words(line);
+        std::vector<std::string> word{std::istream_iterator<std::string>(words), {}};
+        if (word.size() > 6 && word[1] == "->" && word[2] == "FLOCK" && word[6].size() > inode.size()
+            && word[6].compare(word[6].size() - inode.size(), inode.size(), inode) == 0)
+            return true;
+    }
+    return false;
 }
 
 std::string WithCrLf(const std::string& text)

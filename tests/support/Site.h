@@ -77,7 +77,14 @@ struct HeldLock {
     HeldLock& operator=(const HeldLock&) = delete;
     // Lets go of the lock before the end of the scope (idempotent).
     void Release();
+    // True while another process waits for this lock.
+    bool Awaited() const;
 };
+
+// True while another process waits for a whole-file lock on the file open at
+// `fd` (the kernel lists the waiting request in /proc/locks). A test that lets
+// go of its lock once it is awaited checks the wait whatever the machine's speed.
+bool LockAwaited(int fd);
 
 // The text with every line feed preceded by a carriage return.
 std::string WithCrLf(const std::string& text);

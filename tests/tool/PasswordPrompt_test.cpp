@@ -4,6 +4,7 @@
 // off again when the tool goes on. create asks the same way, before it makes
 // anything.
 #include "files/DeferTermination.h"
+#include "files/LockWait.h"
 #include "support/Fixture.h"
 #include "support/IniText.h"
 #include "support/Site.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -28,6 +30,9 @@ namespace {
 // job-control shell runs it: the session's leader is the tool's parent, so
 // that a stop signal stops the tool (it would be ignored in an orphaned
 // process group), and reports each change of the tool's state.
+// The tool is silent for a lock wait at most: ten of them is a hang.
+const int HangMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(10 * LockWait).count());
+
 class TerminalSession {
 public:
     explicit TerminalSession(const std::vector<std::string>& args)
@@ -101,12 +106,12 @@ public:
     pid_t Tool() const { return tool; }
 
     // What the terminal showed until `text` appeared; false when nothing
-    // more came for ten seconds.
+    // more came for ten lock waits.
     bool WaitFor(const std::string& text)
     {
         while (screen.find(text) == std::string::npos) {
             pollfd ready {master, POLLIN, 0};
-            if (::poll(&ready, 1, 10000) <= 0)
+            if (::poll(&ready, 1, HangMs) <= 0)
                 return false;
             char buffer[512];
             const ssize_t count = ::read(master, buffer, sizeof buffer);
@@ -130,10 +135,10 @@ public:
         return (settings.c_lflag & ECHO) != 0;
     }
 
-    // Waits (ten seconds at most) until the echo is `on`.
+    // Waits (ten lock waits at most) until the echo is `on`.
     bool EchoBecomes(bool on) const
     {
-        for (int wait = 0; wait < 10000; ++wait) {
+        for (int wait = 0; wait < HangMs; ++wait) {
             if (Echo() == on)
                 return true;
             ::usleep(1000);
@@ -142,7 +147,7 @@ public:
     }
 
     // The tool's next change of state, as waitpid gives it; -1 when none
-    // came within ten seconds.
+    // came within ten lock waits.
     int NextStatus()
     {
         int status = -1;
@@ -155,7 +160,7 @@ private:
     bool Next(void* into, size_t size)
     {
         pollfd ready {reports, POLLIN, 0};
-        return ::poll(&ready, 1, 10000) > 0 && ::read(reports, into, size) == static_cast<ssize_t>(size);
+        return ::poll(&ready, 1, HangMs) > 0 && ::read(reports, into, size) == static_cast<ssize_t>(size);
     }
 
     int master = -1, slave = -1, reports = -1;

@@ -1,6 +1,7 @@
 // The shell tool zephconf-admin, run as a user runs it: each command, what it
 // says, what it leaves in the database's file, and what the web program then
 // lets in.
+#include "files/LockWait.h"
 #include "support/Fixture.h"
 #include "support/Form.h"
 #include "support/IniText.h"
