@@ -5,25 +5,23 @@
 #include "admin/AdminForm.h"
 
 #include "admin/PageShell.h"
-#include "cgi/Output.h"
+#include "base/Output.h"
 #include "config/EntryItems.h"
+#include "config/SettingTable.h"
 #include "config/ZEPHOnlineINI.h"
 
-#include <algorithm>
-#include <charconv>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace {
 
-// A key that the record keeps only in parsed form (or not at all), shown as the
-// text stored in the file; an absent key is empty.
-std::string StoredText(CZEPHOnlineINI& record, const char* section, const char* key)
+// A setting that the record keeps only in parsed form (or not at all), shown
+// as the text stored in the file; an absent key is empty.
+std::string StoredText(CZEPHOnlineINI& record, Setting setting)
 {
     std::string value;
-    record.ReadValue(section, key, value);
+    record.ReadSetting(setting, value);
     return value;
 }
 
@@ -42,35 +40,22 @@ void EmitChecked(bool ticked)
 }
 
 // An item text area: "[*]name,length\n" per item, with ",type" before the
-// line feed when `types` is given; slot 0 left out. The text is put together
-// first and escaped in one go (only a name can hold a byte that needs an
-// entity). With 512 items it is a few thousand small pieces: they are copied
-// into room made for all of them at once, which costs a fraction of
-// appending them to the answer, or to a string, one by one.
+// line feed when `types` is given; slot 0 left out.
 void EmitItemLines(int count, const std::vector<std::string>& names, const std::vector<short>& stars,
                    const std::vector<unsigned short>& lengths, const std::vector<short>* types)
 {
-    // Around a name at most "*", ",65535", ",string" and the line feed.
-    constexpr size_t MostAroundName = 16;
-    size_t room = 0;
-    for (int slot = 1; slot < count; ++slot)
-        room += names[slot].size() + MostAroundName;
-    const std::unique_ptr<char[]> text(new char[room]);
-    char* out = text.get();
     for (int slot = 1; slot < count; ++slot) {
         if (stars[slot] != 0)
-            *out++ = '*';
-        out = std::copy(names[slot].begin(), names[slot].end(), out);
-        *out++ = ',';
-        out = std::to_chars(out, out + 5, lengths[slot]).ptr;
+            Emit("*");
+        EmitHtml(names[slot]);
+        Emit(",");
+        EmitNumber(lengths[slot]);
         if (types != nullptr) {
-            const std::string_view word = ItemTypeWord((*types)[slot]);
-            *out++ = ',';
-            out = std::copy(word.begin(), word.end(), out);
+            Emit(",");
+            Emit(ItemTypeWord((*types)[slot]));
         }
-        *out++ = '\n';
+        Emit("\n");
     }
-    EmitHtml(std::string_view(text.get(), static_cast<size_t>(out - text.get())));
 }
 
 void EmitHeadingAndContents(const CZEPHOnlineINI& record)
@@ -166,17 +151,17 @@ void EmitOutputOptionsSection(CZEPHOnlineINI& record)
     Emit("  <p><b>Conversion Options:</b><br>\n");
     Emit("    Input CSV file path \n");
     Emit("    <input type=\"text\" name=\"OldDBPath\" size=\"40\" value =\"");
-    EmitHtml(StoredText(record, "conversion", "database source"));
+    EmitHtml(StoredText(record, Setting::ConversionSource));
     Emit("\">\n<br>\n");
     Emit("    Output format (see ");
     EmitHelpHref(record);
     Emit("#OutputOption\">Help</a> file for detail) \n");
     Emit("    <input type=\"text\" name=\"DBFormat\" size=\"60\" value =\"");
-    EmitHtml(StoredText(record, "conversion", "output format"));
+    EmitHtml(StoredText(record, Setting::ConversionFormat));
     Emit("\">\n<br>\n");
     Emit("    Separation character \n");
     Emit("    <input type=\"text\" name=\"SChar\" size=\"1\" maxlength=\"1\" value =\"");
-    EmitHtml(StoredText(record, "conversion", "separation charcter"));
+    EmitHtml(StoredText(record, Setting::SeparationCharacter));
     Emit("\">\n<p>\n");
     Emit("  <p><b>Output CSV Files:</b><br>\n");
     Emit("    <input type=\"checkbox\" name=\"UseCSV\" value=\"1\"");
@@ -184,11 +169,11 @@ void EmitOutputOptionsSection(CZEPHOnlineINI& record)
     Emit("> Use CSV output file?<br>\n");
     Emit("    Items to be displayed (in desired sequence) \n");
     Emit("    <input type=\"text\" name=\"CSVItem\" size=\"60\" value =\"");
-    EmitHtml(StoredText(record, "formatted csv file options", "display"));
+    EmitHtml(StoredText(record, Setting::CsvDisplay));
     Emit("\">\n<br>\n");
     Emit("    Name of the item to be used for sorting CSV file \n");
     Emit("    <input type=\"text\" name=\"CSVSort\" size=\"10\" value =\"");
-    EmitHtml(StoredText(record, "formatted csv file options", "sort"));
+    EmitHtml(StoredText(record, Setting::CsvSort));
     Emit("\">\n<p>\n");
     Emit("  <p>Go to <a href=\"#submit\">submit button</a><p>\n");
     Emit("  <hr>\n");
@@ -254,19 +239,19 @@ void EmitSearchTimeSection(CZEPHOnlineINI& record)
     EmitHelpHref(record);
     Emit("#SearchTime\">help</a> before entering information): \n");
     Emit("    <input type=\"text\" name=\"StampIndex\" size=\"20\" value =\"");
-    EmitHtml(StoredText(record, "time stamp", "time stamp items"));
+    EmitHtml(StoredText(record, Setting::StampItems));
     Emit("\">\n<br>\n");
     Emit("    Name of the master time stamp item is (consult ");
     EmitHelpHref(record);
     Emit("#SearchTime\">help</a> for detail): \n");
     Emit("    <input type=\"text\" name=\"MasterStamp\" size=\"15\" value =\"");
-    EmitHtml(StoredText(record, "time stamp", "master time stamp"));
+    EmitHtml(StoredText(record, Setting::MasterTimeStamp));
     Emit("\">\n<br>\n");
     Emit("    Time stamps display format, respectively (0-4, see ");
     EmitHelpHref(record);
     Emit("#SearchTime\">help</a> file for detail)\n");
     Emit("    <input type=\"text\" name=\"TimeFormat\" size=\"10\" value = \"");
-    EmitHtml(StoredText(record, "time stamp", "mode"));
+    EmitHtml(StoredText(record, Setting::StampModes));
     Emit("\">\n<br>\n");
     Emit("    Life span of entries in days (e.g. 20. 0 means never expire) \n");
     Emit("    <input type=\"text\" name=\"EntryLife\" size=\"3\" value =\"");
@@ -288,7 +273,7 @@ void EmitReportSection(CZEPHOnlineINI& record)
     Emit("#Report\">help</a> for details)<br>\n");
     Emit("    The name of the item used for hit counting is: \n");
     Emit(" <input type=\"text\" name=\"CountItem\" size=\"10\" value = \"");
-    EmitHtml(StoredText(record, "report", "hit counting item"));
+    EmitHtml(StoredText(record, Setting::HitCountItem));
     Emit("\">\n<br>\n");
     Emit("    Every how many days should ZEP report statistics to you? \n");
     Emit(" <input type=\"text\" name=\"CountInt\" size=\"3\" value =\"");

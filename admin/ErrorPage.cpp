@@ -1,7 +1,7 @@
 // ErrorPage.cpp: the common refusal page of the administration request.
 #include "admin/ErrorPage.h"
 
-#include "cgi/Output.h"
+#include "base/Output.h"
 #include "config/ZEPHOnlineINI.h"
 
 [[noreturn]] void ShowErrorPage(int code, const CZEPHOnlineINI& record)

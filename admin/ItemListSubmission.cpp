@@ -2,15 +2,14 @@
 // written back as comma-separated entry item keys.
 #include "admin/ItemListSubmission.h"
 
-#include "cgi/TokensAndNumbers.h"
+#include "base/TokensAndNumbers.h"
+#include "config/SettingTable.h"
 #include "config/ZEPHOnlineINI.h"
 
 #include <cstring>
 #include <string_view>
 
 namespace {
-
-const char* const ItemSection = "database entry info";
 
 // The lines of a text area, cut at LF; the last one runs to the end.
 class LineCutter {
@@ -113,12 +112,12 @@ void WriteItemList(const std::string& text, ItemLayout layout, CZEPHOnlineINI& r
 
     if (current) {
         char countText[16];
-        record.WriteValue(ItemSection, "entry item number", IntToText(itemCount, countText, 10));
-        record.WriteValue(ItemSection, "entry item name", names.c_str());
-        record.WriteValue(ItemSection, "entry item data type", types.c_str());
-        record.WriteValue(ItemSection, "entry item DB storage length", lengths.c_str());
+        record.WriteSetting(Setting::ItemCount, IntToText(itemCount, countText, 10));
+        record.WriteSetting(Setting::ItemNames, names);
+        record.WriteSetting(Setting::ItemTypes, types);
+        record.WriteSetting(Setting::ItemLengths, lengths);
     } else {
-        record.WriteValue(ItemSection, "previous entry item name", names.c_str());
-        record.WriteValue(ItemSection, "previous entry item DB storage length", lengths.c_str());
+        record.WriteSetting(Setting::PreviousItemNames, names);
+        record.WriteSetting(Setting::PreviousItemLengths, lengths);
     }
 }

@@ -2,8 +2,8 @@
 // stand in for an administration page.
 #include "admin/PageShell.h"
 
-#include "cgi/Output.h"
-#include "cgi/Version.h"
+#include "base/Output.h"
+#include "base/Version.h"
 
 std::string CurrentDBName;
 std::string AdminURL;

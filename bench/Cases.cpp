@@ -136,7 +136,7 @@ std::vector<BenchCase> PrepareCases(const std::string& siteDir)
         ConfigureCase(siteDir, "Configure 512 items", "catalog", wide),
     };
     // The ratios of the updates are to the durable-update floor.
-    const double ratios[] = {1.1, 1.2, 1.35, 1.2, 1.3};
+    const double ratios[] = {1.1, 1.2, 1.5, 1.2, 1.3};
     const long long instructions[] = {0, 250000, 900000, 400000, 1400000};
     for (size_t i = 0; i < cases.size(); ++i) {
         cases[i].targetRatio = ratios[i];

@@ -1,7 +1,7 @@
 // CgiForm.cpp: reading and URL-decoding the request.
 #include "cgi/CgiForm.h"
 
-#include "cgi/Output.h"
+#include "base/Output.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -7,10 +7,9 @@
 
 namespace {
 
-// OpenRead plus a bit that has no effect on opening; the file is read once
-// for its line ends and then opened again for reading and writing. Both opens
-// wait a moment for another process that holds the file.
-constexpr int FirstOpenMode = 0x81 | OpenWaitForLock;
+// The file is read once for its line ends and then opened again for reading
+// and writing. Both opens wait a moment for another process that holds it.
+constexpr int FirstOpenMode = OpenRead | OpenWaitForLock;
 constexpr int SecondOpenMode = OpenReadWrite | OpenWaitForLock;
 
 }  // namespace

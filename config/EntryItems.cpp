@@ -1,7 +1,7 @@
 // EntryItems.cpp: the entry item lists of "database entry info".
 #include "config/EntryItems.h"
 
-#include "config/ItemNameIndex.h"
+#include "config/ItemNames.h"
 #include "config/SettingValues.h"
 
 #include <algorithm>
@@ -40,15 +40,10 @@ int ParseItemNames(std::string& list, const char* slotZeroName, std::vector<std:
     stars.clear();
     stars.reserve(slots);
     stars.push_back(0);
-    ListCutter elements(list);
-    while (names.size() <= CZEPHOnlineINI::MaxItems) {
-        const char* element = elements.Next();
-        if (element[0] == '\0')
-            break;
-        const bool star = element[0] == '*';
+    ForEachListedName(list, CZEPHOnlineINI::MaxItems, [&](std::string_view name, bool star) {
+        names.emplace_back(name);
         stars.push_back(star ? 1 : 0);
-        names.emplace_back(element + (star ? 1 : 0), elements.Length() - (star ? 1 : 0));
-    }
+    });
     return static_cast<int>(names.size());
 }
 

@@ -2,7 +2,7 @@
 // numbers, on/off letters and comma-separated lists.
 #pragma once
 
-#include "cgi/TokensAndNumbers.h"
+#include "base/TokensAndNumbers.h"
 
 #include <string>
 #include <string_view>

@@ -2,8 +2,11 @@
 #include "config/ZEPHOnlineINI.h"
 
 #include "config/EntryItems.h"
-#include "config/ItemNameIndex.h"
+#include "config/ItemNames.h"
+#include "config/SettingTable.h"
 #include "config/SettingValues.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -15,15 +18,10 @@ void CutNameList(std::string& list, int most, std::vector<std::string_view>& nam
 {
     names.clear();
     stars.clear();
-    ListCutter elements(list);
-    while (static_cast<int>(names.size()) < most) {
-        const char* element = elements.Next();
-        if (element[0] == '\0')
-            break;
-        const bool star = element[0] == '*';
-        names.emplace_back(element + (star ? 1 : 0), elements.Length() - (star ? 1 : 0));
+    ForEachListedName(list, static_cast<size_t>(std::max(most, 0)), [&](std::string_view name, bool star) {
+        names.push_back(name);
         stars.push_back(star ? 1 : 0);
-    }
+    });
 }
 
 }  // namespace
@@ -31,6 +29,16 @@ void CutNameList(std::string& list, int most, std::vector<std::string_view>& nam
 bool CZEPHOnlineINI::OpenFile(const char* fileName, int mode)
 {
     return CIniFile::OpenFile(fileName, mode);
+}
+
+bool CZEPHOnlineINI::ReadSetting(Setting setting, std::string& value)
+{
+    return ReadValue(RowOf(setting).section, RowOf(setting).key, value);
+}
+
+void CZEPHOnlineINI::WriteSetting(Setting setting, const std::string& value)
+{
+    WriteValue(RowOf(setting).section, RowOf(setting).key, value.c_str());
 }
 
 int CZEPHOnlineINI::FindItemAmong(int first, int end, std::string_view name) const
@@ -74,17 +82,17 @@ void CZEPHOnlineINI::LoadSettings(Load which)
 
 void CZEPHOnlineINI::LoadFileSettings(std::string& value)
 {
-    ReadValue("file", "html path", htmlPath);
-    ReadValue("file", "exe full URL", exeUrl);
-    ReadValue("file", "configuration exe full URL", confExeUrl);
-    ReadValue("file", "hide files", value);
+    ReadSetting(Setting::HtmlPath, htmlPath);
+    ReadSetting(Setting::ExeUrl, exeUrl);
+    ReadSetting(Setting::ConfExeUrl, confExeUrl);
+    ReadSetting(Setting::HideFiles, value);
     hideFiles = BeginsWith(value, '1');
-    ReadValue("contact", "web master", webMaster);
+    ReadSetting(Setting::WebMaster, webMaster);
 }
 
 void CZEPHOnlineINI::LoadPasswordSettings(std::string& value)
 {
-    ReadValue("password", "use password", value);
+    ReadSetting(Setting::UsePassword, value);
     passwordFlags = IsYes(value) ? UsePassword : 0;
     // Every further bit only counts when passwords are in use at all.
     const bool inUse = passwordFlags != 0;
@@ -92,36 +100,36 @@ void CZEPHOnlineINI::LoadPasswordSettings(std::string& value)
         if (condition && inUse)
             passwordFlags |= bit;
     };
-    ReadValue("password", "search entry password", searchPassword);
+    ReadSetting(Setting::SearchPassword, searchPassword);
     setWhen(!searchPassword.empty(), HasSearchPassword);
-    ReadValue("password", "change entry password", changePassword);
+    ReadSetting(Setting::ChangePassword, changePassword);
     setWhen(!changePassword.empty(), HasChangePassword);
-    ReadValue("password", "add entry password", addPassword);
+    ReadSetting(Setting::AddPassword, addPassword);
     setWhen(!addPassword.empty(), HasAddPassword);
-    ReadValue("password", "case sensitivity", value);
+    ReadSetting(Setting::CaseSensitivity, value);
     setWhen(IsYes(value), CaseSensitivePasswords);
-    ReadValue("password", "use own password", value);
+    ReadSetting(Setting::OwnPasswords, value);
     setWhen(IsYes(value), OwnPasswords);
-    ReadValue("password", "masterpassword", masterPassword);
+    ReadSetting(Setting::MasterPassword, masterPassword);
     setWhen(!masterPassword.empty(), HasMasterPassword);
 }
 
 void CZEPHOnlineINI::LoadEntryItems(std::string& value)
 {
-    ReadValue("database entry info", "entry item name", value);
+    ReadSetting(Setting::ItemNames, value);
     itemCount = ParseItemNames(value, "autoNumber", itemName, itemStar);
-    ReadValue("database entry info", "convert old items to new items", value);
+    ReadSetting(Setting::ConvertOldItems, value);
     convertOldItems = TextToInt(value) != 0;
-    ReadValue("database entry info", "entry item DB storage length", value);
+    ReadSetting(Setting::ItemLengths, value);
     ParseItemLengths(value, itemCount, itemLength);
-    ReadValue("database entry info", "entry item data type", value);
+    ReadSetting(Setting::ItemTypes, value);
     ParseItemTypes(value, itemCount, itemType);
-    ReadValue("database entry info", "previous entry item name", value);
+    ReadSetting(Setting::PreviousItemNames, value);
     prevItemCount = ParseItemNames(value, "AutoNumber", prevItemName, prevItemStar);
-    ReadValue("database entry info", "previous entry item DB storage length", value);
+    ReadSetting(Setting::PreviousItemLengths, value);
     ParseItemLengths(value, prevItemCount, prevItemLength);
 
-    ReadValue("database entry info", "maximum waste entries stored in DB", value);
+    ReadSetting(Setting::WastePercent, value);
     wastePercent = TextToInt(value);
     if (wastePercent < 20 || wastePercent > 80)
         wastePercent = 20;
@@ -129,7 +137,7 @@ void CZEPHOnlineINI::LoadEntryItems(std::string& value)
 
 void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value, bool lookUpItems)
 {
-    if (ReadValue("time stamp", "use time stamp", value)) {
+    if (ReadSetting(Setting::UseTimeStamp, value)) {
         useTimeStamp = TextToInt(value);
         if (useTimeStamp < 0)
             useTimeStamp = 0;
@@ -142,7 +150,7 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value, bool lookUpItems)
     stampItem.clear();
     stampStar.clear();
     if (lookUpItems) {
-        ReadValue("time stamp", "time stamp items", value);
+        ReadSetting(Setting::StampItems, value);
         std::vector<std::string_view> names;
         CutNameList(value, itemCount - 2, names, stampStar);
         const std::vector<int> slots = FirstSlotsNamed(itemName, names, 0, itemCount);
@@ -153,14 +161,14 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value, bool lookUpItems)
     const size_t stampCount = stampItem.size();
     stampItem.push_back(-1);
 
-    ReadValue("time stamp", "master time stamp", value);
+    ReadSetting(Setting::MasterTimeStamp, value);
     masterTimeStamp = TextToInt(value);
     if (masterTimeStamp < 1 || masterTimeStamp > itemCount - 2)
         masterTimeStamp = itemCount - 2;
 
     // One display format number per time stamp; anything beyond 40 (negative
     // numbers included, as unsigned 16-bit values) and missing numbers give 1.
-    ReadValue("time stamp", "mode", value);
+    ReadSetting(Setting::StampModes, value);
     ListCutter modes(value);
     stampMode.clear();
     bool listEnded = false;
@@ -176,7 +184,7 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value, bool lookUpItems)
     }
     stampMode.push_back(-1);
 
-    ReadValue("time stamp", "obsolete", value);
+    ReadSetting(Setting::EntryLifeDays, value);
     entryLifeDays = TextToInt(value);
     if (entryLifeDays < 0)
         entryLifeDays = 0;
@@ -184,15 +192,15 @@ void CZEPHOnlineINI::LoadTimeStampSettings(std::string& value, bool lookUpItems)
 
 void CZEPHOnlineINI::LoadSearchSettings(std::string& value)
 {
-    ReadValue("search options", "maximum found entries returned in search", value);
+    ReadSetting(Setting::MaxFoundEntries, value);
     maxFoundEntries = TextToInt(value);
     if (maxFoundEntries <= 1)
         maxFoundEntries = 2;
-    ReadValue("search options", "found entries per page", value);
+    ReadSetting(Setting::EntriesPerPage, value);
     entriesPerPage = TextToInt(value);
     if (entriesPerPage <= 0)
         entriesPerPage = 20;
-    ReadValue("search options", "total pages per section", value);
+    ReadSetting(Setting::PagesPerSection, value);
     pagesPerSection = TextToInt(value);
     if (pagesPerSection <= 0)
         pagesPerSection = 20;
@@ -203,12 +211,12 @@ void CZEPHOnlineINI::LoadCsvSettings(std::string& value, bool lookUpItems)
     csvDisplay.assign(static_cast<size_t>(itemCount), 0);
     csvStar.assign(static_cast<size_t>(itemCount), 0);
 
-    if (ReadValue("formatted csv file options", "use csv file", value))
+    if (ReadSetting(Setting::UseCsvFile, value))
         useCsvFile = TextToInt(value);
 
     // Display sequence: position q holds the matched item slot + 1, 0 for none.
     if (lookUpItems) {
-        ReadValue("formatted csv file options", "display", value);
+        ReadSetting(Setting::CsvDisplay, value);
         std::vector<std::string_view> names;
         std::vector<short> stars;
         CutNameList(value, itemCount - 1, names, stars);
@@ -226,7 +234,7 @@ void CZEPHOnlineINI::LoadCsvSettings(std::string& value, bool lookUpItems)
 
     // Sort item: its slot, negative when written with "*" (descending); 1 by default.
     csvSortItem = 1;
-    ReadValue("formatted csv file options", "sort", value);
+    ReadSetting(Setting::CsvSort, value);
     if (!value.empty()) {
         const bool descending = value[0] == '*';
         const int slot = FindCsvItem(value.c_str() + (descending ? 1 : 0));
@@ -237,13 +245,13 @@ void CZEPHOnlineINI::LoadCsvSettings(std::string& value, bool lookUpItems)
 
 void CZEPHOnlineINI::LoadAdministrationSettings(std::string& value)
 {
-    remoteAdmin = ReadValue("Administration", "Enable Remote Administration", value)
+    remoteAdmin = ReadSetting(Setting::RemoteAdmin, value)
                   && TextToInt(value) != 0;
-    ReadValue("Administration", "Administration password", adminPassword);
+    ReadSetting(Setting::AdminPassword, adminPassword);
 
     // The readme page lies beside the help page, whose file name is taken to
     // be 13 characters long; a shorter URL is used whole.
-    if (ReadValue("Administration", "Administration help page URL", helpUrl)) {
+    if (ReadSetting(Setting::HelpUrl, helpUrl)) {
         const size_t keep = helpUrl.size() >= 13 ? helpUrl.size() - 13 : helpUrl.size();
         readmeUrl.assign(helpUrl, 0, keep);
         readmeUrl += "readme.html";
@@ -252,27 +260,27 @@ void CZEPHOnlineINI::LoadAdministrationSettings(std::string& value)
 
 void CZEPHOnlineINI::LoadReportSettings(std::string& value)
 {
-    ReadValue("report", "hit count", value);
+    ReadSetting(Setting::HitCount, value);
     hitCountOn = BeginsWith(value, '1');
-    ReadValue("report", "hit counting item", value);
+    ReadSetting(Setting::HitCountItem, value);
     hitCountItem = FindItem(value);
     if (hitCountItem < 0)
         hitCountOn = false;
-    ReadValue("report", "hits report interval (in days)", value);
+    ReadSetting(Setting::HitsReportInterval, value);
     hitsReportInterval = TextToInt(value);
-    ReadValue("report", "stat report", value);
+    ReadSetting(Setting::StatReport, value);
     statReport = BeginsWith(value, '1');
-    ReadValue("report", "error report", value);
+    ReadSetting(Setting::ErrorReport, value);
     errorReport = BeginsWith(value, '1');
-    ReadValue("report", "report top x hits and x (max:100)", value);
+    ReadSetting(Setting::TopHits, value);
     topHits = TextToInt(value);
     if (topHits == 0 && hitCountOn && statReport)
         topHits = 1;
-    ReadValue("report", "Last stat report time (program generated, do not edit!)", value);
+    ReadSetting(Setting::LastStatReportTime, value);
     lastStatReportTime = TextToLong(value);
-    ReadValue("report", "SMTP server", smtpServer);
-    ReadValue("report", "report sender", reportSender);
-    ReadValue("report", "report receiver", reportReceiver);
-    ReadValue("report", "Stats subject", statsSubject);
-    ReadValue("report", "Error subject", errorSubject);
+    ReadSetting(Setting::SmtpServer, smtpServer);
+    ReadSetting(Setting::ReportSender, reportSender);
+    ReadSetting(Setting::ReportReceiver, reportReceiver);
+    ReadSetting(Setting::StatsSubject, statsSubject);
+    ReadSetting(Setting::ErrorSubject, errorSubject);
 }

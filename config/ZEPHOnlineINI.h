@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+enum class Setting;  // config/SettingTable.h
+
 class CZEPHOnlineINI : public CIniFile {
 public:
     // Most entry items one list may hold. The per-item lists hold one entry
@@ -38,6 +40,11 @@ public:
     };
     // Reads the settings of the open file into the members.
     void LoadSettings(Load which = Load::AllSettings);
+    // The stored text of a setting (its section and key from SettingTable);
+    // false and empty when the key is missing.
+    bool ReadSetting(Setting setting, std::string& value);
+    // Sets a setting's key to `value` in the content, as WriteValue does.
+    void WriteSetting(Setting setting, const std::string& value);
     // The slot of the entry item named `name` (letter case ignored), slots 0 to
     // itemCount - 1, first match; -1 when none matches.
     int FindItem(const std::string& name) const;

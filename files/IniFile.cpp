@@ -18,14 +18,14 @@ std::string_view LineAt(std::string_view text, size_t start)
 
 // "[name]", or anything else of two or more bytes that starts with "[": the
 // name is what stands between the first and the last byte.
-bool IsHeaderOf(std::string_view line, const std::string& section)
+bool IsHeaderOf(std::string_view line, std::string_view section)
 {
     const std::string_view text = CSioFile::WithoutLineEnd(line);
     return text.size() >= 2 && text[0] == '[' && text.substr(1, text.size() - 2) == section;
 }
 
 // "key=" at the start of the line, compared byte for byte without trimming.
-bool IsKeyLine(std::string_view text, const std::string& key)
+bool IsKeyLine(std::string_view text, std::string_view key)
 {
     return text.size() > key.size() && text[key.size()] == '=' && text.compare(0, key.size(), key) == 0;
 }
@@ -48,27 +48,19 @@ void CIniFile::Load()
     content = ReadWholeFile(::fileno(stream));
     loaded = true;
     written = false;
-    lastHeader = std::string::npos;
 }
 
-CIniFile::KeySearch CIniFile::Search(const std::string& section, const std::string& key)
+CIniFile::KeySearch CIniFile::Search(std::string_view section, std::string_view key)
 {
     Load();
     const std::string_view text = content;
     // The first header of the section anywhere in the file, inside other
-    // bodies too: each "[section" at the start of a line is looked at.
-    size_t at = lastHeader;
-    if (at == std::string::npos || section != lastSection) {
-        const std::string opening = "[" + section;
-        at = text.find(opening);
-        while (at != std::string_view::npos
-               && !((at == 0 || text[at - 1] == '\n') && IsHeaderOf(LineAt(text, at), section)))
-            at = text.find(opening, at + 1);
-        if (at == std::string_view::npos)
-            return {text.size(), true, true};
-        lastSection = section;
-        lastHeader = at;
-    }
+    // bodies too: each "[" that starts a line is looked at.
+    size_t at = text.find('[');
+    while (at != std::string_view::npos && !((at == 0 || text[at - 1] == '\n') && IsHeaderOf(LineAt(text, at), section)))
+        at = text.find('[', at + 1);
+    if (at == std::string_view::npos)
+        return {text.size(), true, true};
     // The body runs to the first empty line; a later header does not end it.
     for (at += LineAt(text, at).size(); at < text.size();) {
         const std::string_view line = LineAt(text, at);
@@ -82,7 +74,7 @@ CIniFile::KeySearch CIniFile::Search(const std::string& section, const std::stri
     return {at, true, false};
 }
 
-long CIniFile::FindKey(const std::string& section, const std::string& key, bool& keyMissing,
+long CIniFile::FindKey(std::string_view section, std::string_view key, bool& keyMissing,
                        bool& sectionMissing)
 {
     const KeySearch found = Search(section, key);
@@ -91,7 +83,7 @@ long CIniFile::FindKey(const std::string& section, const std::string& key, bool&
     return static_cast<long>(found.position);
 }
 
-bool CIniFile::ReadValue(const std::string& section, const std::string& key, std::string& value)
+bool CIniFile::ReadValue(std::string_view section, std::string_view key, std::string& value)
 {
     const KeySearch found = Search(section, key);
     if (found.keyMissing) {

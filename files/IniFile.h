@@ -22,10 +22,9 @@ public:
     // Position of the key's line in the section; when the key is missing the
     // start of the empty line closing the section (or the end of the file);
     // when the section is missing the end of the file.
-    long FindKey(const std::string& section, const std::string& key, bool& keyMissing,
-                 bool& sectionMissing);
+    long FindKey(std::string_view section, std::string_view key, bool& keyMissing, bool& sectionMissing);
     // The text after "key=" on the key's line; false and empty when missing.
-    bool ReadValue(const std::string& section, const std::string& key, std::string& value);
+    bool ReadValue(std::string_view section, std::string_view key, std::string& value);
     // Sets key=value in the content: replaces the key's line, inserts the key
     // at the end of its section, or appends the section. Lookups see it at
     // once; the file only at Commit.
@@ -65,7 +64,8 @@ private:
         bool keyMissing;
         bool sectionMissing;
     };
-    KeySearch Search(const std::string& section, const std::string& key);
+    // Every lookup searches the content from its start: the file is a few kilobytes.
+    KeySearch Search(std::string_view section, std::string_view key);
     // Reads the file unless its content is already held.
     void Load();
     // `text` put in place of `count` bytes at `at`.
@@ -78,11 +78,4 @@ private:
     bool keepHistory = false;
     std::string historyWho;
     std::string historyNotKept;
-    // Where the header of the section looked up last begins. The settings are
-    // read and written a section's keys one after another, and finding the
-    // header anew from the start of a file whose item lists run to kilobytes
-    // a line was most of each lookup's work. Moved with the bytes after a
-    // write; forgotten when a write adds a line that may be a header.
-    std::string lastSection;
-    size_t lastHeader = std::string::npos;
 };

@@ -39,18 +39,6 @@ void CIniFile::WriteValue(const char* sectionText, const char* keyText, const ch
     Splice(content.size(), 0, appended + text + "\n");
 }
 
-namespace {
-
-// Whether the text has a line that may be a header: one that starts with "[".
-// (A value may hold a line feed, and what follows it is a line of its own; a
-// key line may look like a header.)
-bool HasHeaderLikeLine(std::string_view text)
-{
-    return !text.empty() && (text.front() == '[' || text.find("\n[") != std::string_view::npos);
-}
-
-}  // namespace
-
 void CIniFile::Splice(size_t at, size_t count, const std::string& text)
 {
     // The content as the file holds it is kept aside only once a write
@@ -59,13 +47,6 @@ void CIniFile::Splice(size_t at, size_t count, const std::string& text)
         original = content;
         written = true;
     }
-    // A splice that continues a last line without a line end changes what
-    // that line says (a final CR goes with its new line feed).
-    const bool continuesALine = at > 0 && content[at - 1] != '\n';
-    if (continuesALine || HasHeaderLikeLine(std::string_view(content).substr(at, count)) || HasHeaderLikeLine(text))
-        lastHeader = std::string::npos;
-    else if (lastHeader != std::string::npos && lastHeader > at)
-        lastHeader = lastHeader + text.size() - count;
     content.replace(at, count, text);
 }
 

@@ -7,7 +7,7 @@
 #include "admin/ErrorPage.h"
 #include "admin/PageShell.h"
 #include "cgi/CgiForm.h"
-#include "cgi/Output.h"
+#include "base/Output.h"
 #include "config/DatabaseOpen.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/DeferTermination.h"
@@ -36,7 +36,12 @@ std::string AdminUrlFor(const CZEPHOnlineINI& record, const std::string& program
 
 }  // namespace
 
-void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::string& programFileName)
+std::string IniPathFor(const std::string& programDir, const std::string& dbName)
+{
+    return programDir + dbName + "/" + dbName + ".ini";
+}
+
+void RunAdminRequest(CCgiForm& form, const std::optional<std::string>& action, const ProgramLocation& program)
 {
     CZEPHOnlineINI record;
 
@@ -44,9 +49,8 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
         ShowErrorPage(ErrNoIniFile, record);
     // Only what the page shows or the update needs is loaded (see
     // CZEPHOnlineINI::Load).
-    const std::string action = form.HasField("act") ? form.Field("act") : std::string();
-    const bool update = strcasecmp(action.c_str(), "Configure") == 0;
-    switch (OpenAndLoadDatabase(record, iniPath,
+    const bool update = action && strcasecmp(action->c_str(), "Configure") == 0;
+    switch (OpenAndLoadDatabase(record, IniPathFor(program.dir, CurrentDBName),
                                 update ? CZEPHOnlineINI::Load::WithoutItems
                                        : CZEPHOnlineINI::Load::WithoutNamedItems)) {
     case DatabaseOpen::Loaded:
@@ -57,9 +61,9 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
         EmitTemporaryFileHeading();
         ExitRequest(1);
     }
-    AdminURL = AdminUrlFor(record, programFileName);
+    AdminURL = AdminUrlFor(record, program.fileName);
 
-    if (!form.HasField("act"))
+    if (!action)
         ShowErrorPage(ErrBadFormData, record);
     const std::string password = form.HasField("password") ? form.Field("password") : std::string();
 
@@ -71,7 +75,7 @@ void RunAdminRequest(CCgiForm& form, const std::string& iniPath, const std::stri
         ShowErrorPage(ErrBadPassword, record);
     }
 
-    if (strcasecmp(action.c_str(), "entrance") == 0)
+    if (strcasecmp(action->c_str(), "entrance") == 0)
         ShowAdminForm(record);
     else if (update) {
         // A SIGTERM that arrives during the update ends the process only once

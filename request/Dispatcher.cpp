@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <strings.h>
 
@@ -21,11 +22,6 @@ ProgramLocation LocateProgram(std::string path)
     return where;
 }
 
-std::string IniPathFor(const std::string& programDir, const std::string& dbName)
-{
-    return programDir + dbName + "/" + dbName + ".ini";
-}
-
 namespace {
 
 int Serve(const char* programPath)
@@ -33,8 +29,12 @@ int Serve(const char* programPath)
     ProgramLocation program = LocateProgram(programPath != nullptr ? programPath : "");
 
     CCgiForm form;
+    // The action, read once here; whether one was sent at all matters later.
+    std::optional<std::string> action;
+    if (form.HasField("act"))
+        action = form.Field("act");
 
-    if (form.HasField("act") && strcasecmp(form.Field("act").c_str(), "version") == 0) {
+    if (action && strcasecmp(action->c_str(), "version") == 0) {
         EmitVersionPage();
         return 0;
     }
@@ -45,9 +45,8 @@ int Serve(const char* programPath)
     }
 
     CurrentDBName = form.Field("DBName");
-    std::string iniPath = IniPathFor(program.dir, CurrentDBName);
     EmitHtmlHead();
-    RunAdminRequest(form, iniPath, program.fileName);
+    RunAdminRequest(form, action, program);
     return 0;
 }
 

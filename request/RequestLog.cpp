@@ -2,7 +2,7 @@
 // standard error.
 #include "request/RequestLog.h"
 
-#include "cgi/Output.h"
+#include "base/Output.h"
 
 #include <cstdlib>
 #include <unistd.h>

@@ -1,8 +1,8 @@
 // main.cpp: zephconf, the web administration program of a Zephyr Ledger Desk
 // database, started by a web server once per request.
 #include "admin/PageShell.h"
-#include "cgi/Output.h"
-#include "cgi/ProcessSetup.h"
+#include "base/Output.h"
+#include "base/ProcessSetup.h"
 #include "request/Dispatcher.h"
 
 #include <new>

@@ -5,18 +5,18 @@
 //             (standard input). ARGV0 and CWD set argv[0] and the working
 //             directory (default: @SITE@/zephconf and @SITE@). For POST,
 //             CONTENT_LENGTH is the body's size unless given; "(unset)" drops it.
-//   site/     the files the run starts with (copied to a fresh folder, @SITE@)
+//   site/     the files the run starts with (copied beside the program into a
+//             fresh folder, @SITE@: a Site)
 //   answer    the expected standard output (@SITE@ stands for that folder)
 //   status    the expected exit status (0 when absent)
 //   stderr    the expected standard error (empty when absent); @TIME@ stands
 //             for a time YYYY-MM-DDTHH:MM:SSZ at the start of a line
-//   result/   the expected files afterwards; when absent, site/ must be unchanged
-//             (a kept version's time in its name is @TIME@)
+//   result/   the expected files afterwards, the program aside; when absent,
+//             site/ must be unchanged (a kept version's time in its name is @TIME@)
 //
 // ZEPH_UPDATE_GOLDEN=1 rewrites answer, status, stderr and result/ from the actual run;
 // read the diff before committing it.
-#include "support/RunProgram.h"
-#include "support/TempDir.h"
+#include "support/Site.h"
 
 #include <gtest/gtest.h>
 
@@ -69,14 +69,14 @@ std::string MaskVersionTime(const std::string& path)
     return std::regex_replace(path, version, "$1$2@TIME@");
 }
 
-// Relative path -> bytes of every regular file under `root`.
-std::map<std::string, std::string> ReadTree(const fs::path& root)
+// Relative path -> bytes of every regular file under `root`, but `leftOut`.
+std::map<std::string, std::string> ReadTree(const fs::path& root, const fs::path& leftOut = {})
 {
     std::map<std::string, std::string> tree;
     if (!fs::exists(root))
         return tree;
     for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file())
+        if (entry.is_regular_file() && entry.path() != leftOut)
             tree[MaskVersionTime(fs::relative(entry.path(), root).generic_string())] = ReadFile(entry.path());
     return tree;
 }
@@ -93,7 +93,6 @@ void WriteTree(const fs::path& root, const std::map<std::string, std::string>& t
 ProgramRun ParseRequest(const std::string& text, const std::string& site)
 {
     ProgramRun run;
-    run.argv0 = site + "/zephconf";
     run.workingDir = site;
     std::istringstream lines(text);
     std::string line;
@@ -148,16 +147,13 @@ class GoldenCase : public testing::TestWithParam<std::string> {};
 TEST_P(GoldenCase, AnswerAndFilesMatch)
 {
     const fs::path dir = fs::path(ZEPH_TESTS_DIR) / GetParam();
-    TempDir scratch;
-    const std::string site = scratch.path().string();
-    if (fs::exists(dir / "site"))
-        fs::copy(dir / "site", site, fs::copy_options::recursive);
+    const Site files(SiteFiles{dir / "site"});
+    const std::string site = files.dir.path().string();
 
-    ProgramRun run = ParseRequest(ReadFile(dir / "request"), site);
-    ProgramAnswer answer = RunZephconf(run);
+    const ProgramAnswer answer = files.Run(ParseRequest(ReadFile(dir / "request"), site));
     std::string answerText = Replace(answer.output, site, "@SITE@");
     std::string errorText = MaskLineTimes(Replace(answer.errors, site, "@SITE@"));
-    auto after = ReadTree(site);
+    auto after = ReadTree(site, files.program);
 
     if (std::getenv("ZEPH_UPDATE_GOLDEN") != nullptr) {
         WriteFile(dir / "answer", answerText);

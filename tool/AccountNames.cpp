@@ -4,7 +4,9 @@
 // program would need its shared libraries at run time.
 #include "tool/AccountNames.h"
 
+#include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -35,4 +37,26 @@ std::string UserName(uid_t uid)
 std::string GroupName(gid_t gid)
 {
     return NameOf("/etc/group", gid);
+}
+
+std::optional<Account> UserNamed(const std::string& name)
+{
+    std::ifstream lines("/etc/passwd");
+    for (std::string line; std::getline(lines, line);) {
+        // name:password:uid:gid:...
+        std::istringstream fields(line);
+        std::string field[4];
+        for (std::string& each : field)
+            std::getline(fields, each, ':');
+        if (field[0] != name || name.empty())
+            continue;
+        char* uidEnd = nullptr;
+        char* gidEnd = nullptr;
+        const unsigned long uid = std::strtoul(field[2].c_str(), &uidEnd, 10);
+        const unsigned long gid = std::strtoul(field[3].c_str(), &gidEnd, 10);
+        if (field[2].empty() || field[3].empty() || *uidEnd != '\0' || *gidEnd != '\0')
+            return std::nullopt;
+        return Account {static_cast<uid_t>(uid), static_cast<gid_t>(gid)};
+    }
+    return std::nullopt;
 }

@@ -1,38 +1,28 @@
-// FileSettings.cpp: the settings from the form's table, the item lists and
-// the two the shell tool sets.
+// FileSettings.cpp: the settings of the setting table, with how each is shown.
 #include "tool/FileSettings.h"
 
-#include "admin/ConfigurationUpdate.h"
-
-#include <cstring>
+#include "config/SettingTable.h"
 
 namespace {
 
-// The form's fields that hold a password: their values are never shown.
-bool IsPasswordField(const char* field)
+SettingShown ShownAs(const SettingRow& row)
 {
-    for (const char* password : {"SearchPasswd", "ChangePasswd", "AddPasswd", "MasterPasswd"})
-        if (std::strcmp(field, password) == 0)
-            return true;
-    return false;
+    switch (row.kind) {
+    case SettingKind::Password:
+        return SettingShown::Password;
+    case SettingKind::ItemList:
+        // The number of items is one number, not a list of them.
+        return row.setting == Setting::ItemCount ? SettingShown::Value : SettingShown::ItemList;
+    default:
+        return SettingShown::Value;
+    }
 }
 
 std::vector<ComparedSetting> Collect()
 {
-    const char* const items = "database entry info";
-    std::vector<ComparedSetting> settings = {
-        {items, "entry item number", SettingShown::Value},
-        {items, "entry item name", SettingShown::ItemList},
-        {items, "entry item data type", SettingShown::ItemList},
-        {items, "entry item DB storage length", SettingShown::ItemList},
-        {items, "previous entry item name", SettingShown::ItemList},
-        {items, "previous entry item DB storage length", SettingShown::ItemList},
-        {"Administration", "Enable Remote Administration", SettingShown::Value},
-        {"Administration", "Administration password", SettingShown::Password},
-    };
-    for (const SettingField& field : SettingFields)
-        settings.push_back({field.section, field.key,
-                            IsPasswordField(field.field) ? SettingShown::Password : SettingShown::Value});
+    std::vector<ComparedSetting> settings;
+    for (const SettingRow& row : SettingTable)
+        settings.push_back({row.section, row.key, ShownAs(row)});
     return settings;
 }
 

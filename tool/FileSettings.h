@@ -6,7 +6,7 @@
 
 #include <vector>
 
-// Every setting the administration form and the shell tool write, with how
+// Every setting of the setting table, with how
 // its values may be shown. A key of the file that is not here is shown as
 // changed, never with its values.
 const std::vector<ComparedSetting>& FileSettings();

@@ -1,7 +1,7 @@
 // PasswordEntry.cpp: reading the new password, without echo on a terminal.
 #include "tool/PasswordEntry.h"
 
-#include "cgi/Output.h"
+#include "base/Output.h"
 #include "files/DeferTermination.h"
 #include "tool/CommandFailure.h"
 

@@ -11,7 +11,8 @@
 
 #include <cerrno>
 
-SettingChange ChangeDatabase(const DatabaseFile& file, const std::function<void(CZEPHOnlineINI&)>& edit)
+SettingChange ChangeDatabase(const DatabaseFile& file, const std::function<void(CZEPHOnlineINI&)>& edit,
+                             Predecessor predecessor)
 {
     SettingChange change;
     CZEPHOnlineINI record;
@@ -28,7 +29,8 @@ SettingChange ChangeDatabase(const DatabaseFile& file, const std::function<void(
         const std::string before = record.Content();
         edit(record);
         change.settingChanged = record.Content() != before;
-        record.KeepHistory("shell tool uid " + std::to_string(file.user));
+        if (predecessor == Predecessor::Kept)
+            record.KeepHistory("shell tool uid " + std::to_string(file.user));
         try {
             record.Commit();
         } catch (const FolderSyncFailure& failure) {
@@ -41,10 +43,13 @@ SettingChange ChangeDatabase(const DatabaseFile& file, const std::function<void(
     return change;
 }
 
-SettingChange ChangeSetting(const DatabaseFile& file, const char* section, const char* key,
-                            const std::string& value)
+SettingChange ChangeSettings(const DatabaseFile& file, const std::vector<SettingValue>& values,
+                             Predecessor predecessor)
 {
-    return ChangeDatabase(file, [&](CZEPHOnlineINI& record) { record.WriteValue(section, key, value.c_str()); });
+    return ChangeDatabase(file, [&](CZEPHOnlineINI& record) {
+        for (const SettingValue& each : values)
+            record.WriteValue(each.setting.section, each.setting.key, each.value.c_str());
+    }, predecessor);
 }
 
 std::string NotKeptNote(const SettingChange& change)

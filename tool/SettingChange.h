@@ -2,8 +2,11 @@
 // "Configure" changes the configuration.
 #pragma once
 
+#include "tool/DatabaseKeys.h"
+
 #include <functional>
 #include <string>
+#include <vector>
 
 class CZEPHOnlineINI;
 struct DatabaseFile;
@@ -15,6 +18,15 @@ struct SettingChange {
     std::string notKept;             // why the content it replaced was not kept; empty when kept
 };
 
+struct SettingValue {
+    SettingKey setting;
+    std::string value;
+};
+
+// Whether a change keeps the content it replaces as a history version: a new
+// database's first values replace only its model, which is no earlier version.
+enum class Predecessor { Kept, NotKept };
+
 // Opens `file` through the same path as a web request (lock wait, line ends,
 // loading), lets `edit` change the content and commits: the whole file
 // replaced, owner, mode and attributes kept, nothing written when the content
@@ -24,11 +36,12 @@ struct SettingChange {
 // opened or written (the file then is as it was), and one with
 // ExitUnconfirmed when the file holds the change but its folder could not be
 // synced after the rename.
-SettingChange ChangeDatabase(const DatabaseFile& file, const std::function<void(CZEPHOnlineINI&)>& edit);
+SettingChange ChangeDatabase(const DatabaseFile& file, const std::function<void(CZEPHOnlineINI&)>& edit,
+                             Predecessor predecessor = Predecessor::Kept);
 
-// ChangeDatabase setting `key` in `section` to `value`.
-SettingChange ChangeSetting(const DatabaseFile& file, const char* section, const char* key,
-                            const std::string& value);
+// ChangeDatabase setting each of `values`, committed together.
+SettingChange ChangeSettings(const DatabaseFile& file, const std::vector<SettingValue>& values,
+                             Predecessor predecessor = Predecessor::Kept);
 
 // " (previous configuration not kept: REASON)" when the change says so, else
 // empty: the end of the line that reports it.

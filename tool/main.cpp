@@ -1,12 +1,14 @@
 // main.cpp: zephconf-admin, the shell tool with which the owner of a Zephyr
-// Ledger Desk database sets what the web form does not offer: the
-// administration password and remote administration.
-#include "cgi/Output.h"
-#include "cgi/ProcessSetup.h"
-#include "cgi/Version.h"
+// Ledger Desk database makes a new database and sets what the web form does
+// not offer: the administration password and remote administration.
+#include "base/Output.h"
+#include "base/ProcessSetup.h"
+#include "base/Version.h"
 #include "tool/CommandFailure.h"
+#include "tool/CreateDatabase.h"
 #include "tool/DatabaseArgument.h"
 #include "tool/History.h"
+#include "tool/DatabaseModel.h"
 #include "tool/PasswordEntry.h"
 #include "tool/SettingChange.h"
 #include "tool/Status.h"
@@ -14,7 +16,9 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 #define ZEPH_TEXT(value) #value
@@ -23,36 +27,41 @@
 
 namespace {
 
-const char* const Section = "Administration";
-const char* const PasswordKey = "Administration password";
-const char* const RemoteKey = "Enable Remote Administration";
-
 const char* const Usage =
     "usage: zephconf-admin set-password|enable-remote|disable-remote|status|history DATABASE\n"
-    "       zephconf-admin diff|restore DATABASE N\n";
+    "       zephconf-admin diff|restore DATABASE N\n"
+    "       zephconf-admin create [--owner USER] [--from FILE] FOLDER\n";
 
-const char* const Help =
+const std::string Help = std::string() +
     "usage: zephconf-admin COMMAND DATABASE\n"
     "       zephconf-admin diff|restore DATABASE N\n"
+    "       zephconf-admin create [--owner USER] [--from FILE] FOLDER\n"
     "       zephconf-admin --help | --version\n"
     "\n"
-    "Sets the administration password and remote administration of a Zephyr\n"
-    "Ledger Desk database, which the web form of zephconf does not offer, and\n"
-    "shows and restores the earlier versions of its file that every change\n"
-    "keeps. A change takes the file's lock and replaces the file whole, as the\n"
-    "web form's Configure does. Run by root on a folder that another user owns,\n"
-    "the tool acts as that user.\n"
+    "Makes a new Zephyr Ledger Desk database, sets the administration password\n"
+    "and remote administration of one, which the web form of zephconf does\n"
+    "not offer, and shows and restores the earlier versions of its file that\n"
+    "every change keeps. A change takes the file's lock and replaces the file\n"
+    "whole, as the web form's Configure does. Run by root on a folder that\n"
+    "another user owns, the tool acts as that user.\n"
     "\n"
     "DATABASE is the database's folder (.../members) or its file\n"
     "(.../members/members.ini).\n"
     "\n"
     "Commands:\n"
+    "  create          make FOLDER and its NAME.ini (NAME: the folder's last name)\n"
+    "                  from a model, owned by " + WebServerUser + " or --owner USER;\n"
+    "                  the administration password asked as set-password asks\n"
+    "                  it, remote administration on, every other password of the\n"
+    "                  database random; the model is --from FILE (a .ini file), or\n"
+    "                  " + DefaultModel + "\n"
     "  set-password    set the administration password: asked twice on a\n"
     "                  terminal, else one line read from standard input\n"
     "  enable-remote   allow web administration\n"
     "  disable-remote  refuse all web administration\n"
     "  status          show the file, its number of entry items, whether remote\n"
-    "                  administration is on and whether a password is set\n"
+    "                  administration is on, whether a password is set and\n"
+    "                  which of the database's own passwords are empty\n"
     "  history         list the kept earlier versions of the file, newest (1)\n"
     "                  first: when and by whom each was replaced, and the\n"
     "                  settings that changed\n"
@@ -66,8 +75,9 @@ const char* const Help =
     "mode: the versions hold the same passwords.\n"
     "\n"
     "Exit status: 0 the file holds what was asked; 1 refused or failed, the file\n"
-    "as it was; 2 usage error; 3 the change is in the file, but could not be\n"
-    "reported or the folder's sync failed.\n";
+    "as it was (create: nothing made); 2 usage error; 3 the change is in the file\n"
+    "(create: the database made), but could not be reported or the folder's sync\n"
+    "failed.\n";
 
 // What a change says: what changed, never a value. `done` for a change,
 // `already` after "nothing changed: " for none; a change of the line ends
@@ -84,7 +94,7 @@ std::string Said(const SettingChange& change, const std::string& file, const std
 
 std::string SetPassword(const DatabaseFile& file, const std::string& password)
 {
-    const SettingChange change = ChangeSetting(file, Section, PasswordKey, password);
+    const SettingChange change = ChangeSettings(file, {{AdminPasswordKey, password}});
     return Said(change, file.shown, "administration password set for " + file.shown,
                 file.shown + " already has that administration password", "it already had that administration password");
 }
@@ -92,7 +102,7 @@ std::string SetPassword(const DatabaseFile& file, const std::string& password)
 std::string SetRemoteAdministration(const DatabaseFile& file, bool on)
 {
     const std::string state = on ? "enabled" : "disabled";
-    const SettingChange change = ChangeSetting(file, Section, RemoteKey, on ? "1" : "0");
+    const SettingChange change = ChangeSettings(file, {{RemoteAdminKey, on ? "1" : "0"}});
     return Said(change, file.shown, "remote administration " + state + " for " + file.shown,
                 "remote administration already " + state + " for " + file.shown,
                 "remote administration already " + state);
@@ -143,19 +153,77 @@ int Say(const std::string& text)
     return ExitDone;
 }
 
+// Says what a command did; `changed` names what holds the change when that
+// cannot be said (empty: nothing was changed).
+int Report(const std::string& said, const std::string& changed)
+{
+    if (!WriteFully(STDOUT_FILENO, said)) {
+        const std::string error = std::strerror(errno);
+        if (!changed.empty())
+            return Fail(changed + " holds what was asked, but standard output failed: " + error, ExitUnconfirmed);
+        return Fail("cannot write to standard output: " + error, ExitAsItWas);
+    }
+    return ExitDone;
+}
+
 int Run(const Command& command, const std::string& database, int number)
 {
     const DatabaseFile file = EnterDatabase(database);
     const std::string password = command.asksPassword ? ReadNewPassword() : std::string();
     const std::string said =
         command.runOnVersion != nullptr ? command.runOnVersion(file, number) : command.run(file, password);
-    if (!WriteFully(STDOUT_FILENO, said)) {
-        const std::string error = std::strerror(errno);
-        if (command.changes)
-            return Fail(file.shown + " holds what was asked, but standard output failed: " + error, ExitUnconfirmed);
-        return Fail("cannot write to standard output: " + error, ExitAsItWas);
+    return Report(said, command.changes ? file.shown : std::string());
+}
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// create [--owner USER] [--from FILE] FOLDER, from argv[2] on.
+int Create(int argc, char** argv)
+{
+    NewDatabase order {"", WebServerUser, DefaultModel};
+    bool ownerGiven = false, modelGiven = false;
+    std::vector<std::string> folders;
+    for (int at = 2; at < argc; ++at) {
+        const std::string arg = argv[at];
+        const bool owner = arg == "--owner", model = arg == "--from";
+        if (owner || model) {
+            bool& given = owner ? ownerGiven : modelGiven;
+            if (given)
+                return Fail(arg + " given twice", ExitUsage);
+            if (at + 1 == argc || argv[at + 1][0] == '\0')
+                return Fail(arg + (owner ? " needs a USER" : " needs a FILE"), ExitUsage);
+            given = true;
+            (owner ? order.owner : order.model) = argv[++at];
+        } else if (!arg.empty() && arg[0] == '-') {
+            return Fail("unknown option " + arg, ExitUsage);
+        } else {
+            folders.push_back(arg);
+        }
     }
-    return ExitDone;
+    if (folders.size() != 1)
+        return Fail(folders.empty() ? "no FOLDER given" : "one FOLDER only", ExitUsage);
+    if (folders[0].empty())
+        return Fail("an empty FOLDER", ExitUsage);
+    if (!EndsWith(order.model, ".ini"))
+        return Fail("the model " + order.model + " is no database's .ini file", ExitUsage);
+    order.folder = folders[0];
+    const std::string said = CreateDatabase(order);
+    return Report(said, order.folder);
+}
+
+// Runs a command; its failure is the one line and status it carries.
+int Guarded(const std::function<int()>& command)
+{
+    try {
+        return command();
+    } catch (const CommandFailure& failure) {
+        return Fail(failure.what(), failure.Status());
+    } catch (const std::exception& failure) {
+        return Fail(failure.what(), ExitAsItWas);
+    }
 }
 
 }  // namespace
@@ -174,6 +242,8 @@ int main(int argc, char** argv)
         return Say(std::string("zephconf-admin ") + ProgramVersion + "\n");
     if (argc < 2)
         return Fail("no command given", ExitUsage);
+    if (first == "create")
+        return Guarded([&] { return Create(argc, argv); });
 
     const Command* command = nullptr;
     for (const Command& candidate : Commands)
@@ -196,11 +266,5 @@ int main(int argc, char** argv)
     if (database.empty() || database[0] == '-')
         return Fail(database.empty() ? "an empty DATABASE" : "unknown option " + database, ExitUsage);
 
-    try {
-        return Run(*command, database, number);
-    } catch (const CommandFailure& failure) {
-        return Fail(failure.what(), failure.Status());
-    } catch (const std::exception& failure) {
-        return Fail(failure.what(), ExitAsItWas);
-    }
+    return Guarded([&] { return Run(*command, database, number); });
 }

@@ -32,6 +32,11 @@ need_packages() {
 # The project's root folder, whatever the caller's working directory.
 project_root() { cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd; }
 
+# The model database of `zephconf-admin create`, as the build in build/ has it
+# (ZEPH_MODEL_FILE, CMakeLists.txt): scripts/package installs the example
+# database there. From the project's root.
+model_file() { sed -n 's/^ZEPH_MODEL_FILE:STRING=//p' build/CMakeCache.txt; }
+
 # strace: the reliability tests kill updates at chosen system calls with it.
 build_tools() { need_packages cmake g++ make libgtest-dev strace; }
 

@@ -2,7 +2,7 @@
 #include "admin/AdminForm.h"
 
 #include "admin/PageShell.h"
-#include "cgi/Output.h"
+#include "base/Output.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/SFile.h"
 #include "support/CapturedAnswer.h"

@@ -1,6 +1,5 @@
 // Configure with item lists at and beyond the 512 items a database holds:
 // up to the limit every item is stored, past it the form is refused whole.
-#include "support/RunProgram.h"
 #include "support/Site.h"
 
 #include <gtest/gtest.h>

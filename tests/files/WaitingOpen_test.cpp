@@ -3,6 +3,7 @@
 #include "files/IniFile.h"
 #include "files/LockWait.h"
 #include "files/SFile.h"
+#include "support/Site.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -25,26 +27,55 @@ double SecondsSince(std::chrono::steady_clock::time_point began)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
 }
 
-// A child process that locks `path`, and after `seconds` renames `replacement`
-// (if any) over it, locks that and holds it `seconds` more. Returns once the
-// first lock is held.
-pid_t HoldInChild(const std::string& path, double seconds, const std::string& replacement = "")
+// Until another process waits for the lock on `fd`.
+void AwaitWaiter(int fd)
+{
+    while (!LockAwaited(fd))
+        ::usleep(1000);
+}
+
+// What the holder of HoldInChild does with its lock.
+enum class Holder {
+    Keeps,               // holds it until ended
+    LetsGoWhenAwaited,   // writes "released" into the file and lets go, once waited for
+    ReplacesWhenAwaited  // renames the replacement over the path once waited for, and
+                         // lets go of the replacement once that is waited for in turn
+};
+
+// A child process that locks `path` and treats it as `holder` says. Returns
+// once the lock is held.
+pid_t HoldInChild(const std::string& path, Holder holder, const std::string& replacement = "")
 {
     int ready[2];
     EXPECT_EQ(0, ::pipe(ready));
+    const pid_t parent = ::getpid();
     const pid_t child = ::fork();
     if (child == 0) {
+        // Ended with the test, also when the test ends before it reaps the holder.
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+            ::_exit(1);
         const int fd = ::open(path.c_str(), O_RDWR);
         if (fd < 0 || ::flock(fd, LOCK_EX) != 0)
             ::_exit(1);
         (void)!::write(ready[1], "x", 1);
-        ::usleep(static_cast<useconds_t>(seconds * 1e6));
-        if (!replacement.empty()) {
+        switch (holder) {
+        case Holder::Keeps:
+            for (;;)
+                ::pause();
+        case Holder::LetsGoWhenAwaited:
+            AwaitWaiter(fd);
+            if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, "released", 8, 0) != 8)
+                ::_exit(1);
+            break;
+        case Holder::ReplacesWhenAwaited: {
+            AwaitWaiter(fd);
             const int next = ::open(replacement.c_str(), O_RDWR);
             if (next < 0 || ::flock(next, LOCK_EX) != 0 || ::rename(replacement.c_str(), path.c_str()) != 0)
                 ::_exit(1);
             ::close(fd);
-            ::usleep(static_cast<useconds_t>(seconds * 1e6));
+            AwaitWaiter(next);
+            break;
+        }
         }
         ::_exit(0);
     }
@@ -62,36 +93,35 @@ void Reap(pid_t child)
     ASSERT_EQ(child, ::waitpid(child, nullptr, 0));
 }
 
+// A lock let go while the open waits is taken (after the holder's last write);
+// one kept is given up at the lock wait, and no sooner.
 TEST(WaitingOpen, LockHeldElsewhereIsWaitedForUpToTheLockWait)
 {
     TempDir dir;
     const std::string file = dir / "db.ini";
     WriteFile(file, "old");
-    const double wait = std::chrono::duration<double>(LockWait).count();
-    struct Case { double held; bool opens; };
-    for (const Case& c : {Case{0.3 * wait, true}, Case{2.0 * wait, false}}) {
-        const pid_t holder = HoldInChild(file, c.held);
-        const auto began = std::chrono::steady_clock::now();
+    {
+        const pid_t holder = HoldInChild(file, Holder::LetsGoWhenAwaited);
         CSFile f;
-        EXPECT_EQ(c.opens, f.Open(file.c_str(), OpenReadWrite | OpenWaitForLock)) << c.held;
-        const int error = errno;
-        const double waited = SecondsSince(began);
-        if (c.opens) {
-            EXPECT_GE(waited, 0.2 * wait);
-        } else {
-            EXPECT_EQ(EWOULDBLOCK, error);
-            EXPECT_GE(waited, 0.9 * wait);
-            EXPECT_LT(waited, 1.8 * wait);
-        }
+        EXPECT_TRUE(f.Open(file.c_str(), OpenReadWrite | OpenWaitForLock));
+        EXPECT_EQ("released", ReadFile(file));
         f.Close();
         Reap(holder);
     }
-    // Without OpenWaitForLock the open never waits.
-    const pid_t holder = HoldInChild(file, 0.5 * wait);
-    const auto began = std::chrono::steady_clock::now();
+    const double wait = std::chrono::duration<double>(LockWait).count();
+    const pid_t holder = HoldInChild(file, Holder::Keeps);
+    auto began = std::chrono::steady_clock::now();
     CSFile f;
+    EXPECT_FALSE(f.Open(file.c_str(), OpenReadWrite | OpenWaitForLock));
+    const int error = errno;
+    const double waited = SecondsSince(began);
+    EXPECT_EQ(EWOULDBLOCK, error);
+    EXPECT_GE(waited, wait);
+    EXPECT_LT(waited, 2 * wait);
+    // Without OpenWaitForLock the open never waits: far less than a lock wait.
+    began = std::chrono::steady_clock::now();
     EXPECT_FALSE(f.Open(file.c_str(), OpenReadWrite));
-    EXPECT_LT(SecondsSince(began), 0.2 * wait);
+    EXPECT_LT(SecondsSince(began), wait / 2);
     Reap(holder);
 }
 
@@ -104,7 +134,7 @@ TEST(WaitingOpen, FileRenamedOverThePathIsOpenedInstead)
     const std::string replacement = dir / "db.initmp";
     WriteFile(file, "old");
     WriteFile(replacement, "new");
-    const pid_t holder = HoldInChild(file, 0.3 * std::chrono::duration<double>(LockWait).count(), replacement);
+    const pid_t holder = HoldInChild(file, Holder::ReplacesWhenAwaited, replacement);
     CIniFile f;
     ASSERT_TRUE(f.OpenFile(file.c_str(), OpenReadWrite | OpenWaitForLock));
     EXPECT_EQ("new", f.Content());
@@ -132,7 +162,8 @@ TEST(WaitingOpen, OnlyARegularFileOpensWithoutWaitingOrReading)
             CIniFile f;
             EXPECT_FALSE(f.OpenFile(path.c_str(), mode | OpenWaitForLock)) << path;
             EXPECT_EQ(nullptr, f.GetStream());
-            EXPECT_LT(SecondsSince(began), 0.5) << path;
+            // Nobody holds a lock here: what takes half a lock wait is blocked.
+            EXPECT_LT(SecondsSince(began), std::chrono::duration<double>(LockWait).count() / 2) << path;
         }
     }
     // The file object itself opens a pipe without waiting for a writer.
@@ -150,13 +181,14 @@ TEST(WaitingOpen, WaitEndsAtADeadlineInTheLastMicrosecondOfASecond)
     TempDir dir;
     const std::string file = dir / "db.ini";
     WriteFile(file, "old");
+    constexpr int Waits = 5;  // of a second each
     const pid_t child = ::fork();
     if (child == 0) {
         const int holder = ::open(file.c_str(), O_RDWR);
         const int waiter = ::open(file.c_str(), O_RDWR);
         if (holder < 0 || waiter < 0 || ::flock(holder, LOCK_EX) != 0)
             ::_exit(2);
-        for (long offset = 0; offset <= 2000; offset += 500) {
+        for (long offset = 0; offset < Waits * 500; offset += 500) {
             // A call whose deadline has passed makes the path warm, and so
             // the drift short and steady.
             timespec passed {};
@@ -171,11 +203,13 @@ TEST(WaitingOpen, WaitEndsAtADeadlineInTheLastMicrosecondOfASecond)
         }
         ::_exit(0);
     }
+    // Three times as long as the waits take is a wait without end.
+    const double endless = 3.0 * Waits;
     const auto began = std::chrono::steady_clock::now();
     int status = -1;
-    while (::waitpid(child, &status, WNOHANG) == 0 && SecondsSince(began) < 15)
+    while (::waitpid(child, &status, WNOHANG) == 0 && SecondsSince(began) < endless)
         ::usleep(20000);
-    if (SecondsSince(began) >= 15) {
+    if (SecondsSince(began) >= endless) {
         Reap(child);
         FAIL() << "a wait did not end at its deadline";
     }

@@ -7,8 +7,9 @@
 // and the wrong and right passwords whose log lines fail2ban must tell apart.
 // Over plain HTTP: from another client address (ZEPH_PACKAGE_OTHER_CLIENT) the
 // program refused before it runs and the pages redirected to HTTPS; from
-// 127.0.0.1 both answered. The databases are the package's example, laid out
-// as the README says and given a password with the installed zephconf-admin.
+// 127.0.0.1 both answered. The databases are made from the package's example
+// as the README says, with the installed zephconf-admin create; the example
+// as shipped is also laid out by hand, as the README's manual way copies it.
 // ZEPH_PACKAGE_CGI=none checks a server where the program must not run (no CGI
 // module, or no mod_headers) instead.
 import assert from 'node:assert/strict';
@@ -28,11 +29,12 @@ import {
 
 const cgiBin = path.join(siteDir, 'cgi-bin');
 const withCgi = process.env.ZEPH_PACKAGE_CGI !== 'none';
-// The database the README has the administrator copy from the package's
-// examples, which has no administration password, and the password that its
-// owner then sets with the shell tool (scripts/test-package checks that its
-// server's log never holds it).
-const exampleIni = readIni('/usr/share/doc/zephconf/examples/members/members.ini');
+// The package's example database, which has no administration password and
+// is the model of zephconf-admin create, and the password that create is
+// given (scripts/test-package checks that its server's log never holds it).
+const exampleDir = process.env.ZEPH_PACKAGE_EXAMPLE;
+if (!exampleDir) throw new Error('ZEPH_PACKAGE_EXAMPLE is not set: run the tests with scripts/test-package');
+const exampleIni = readIni(path.join(exampleDir, 'members.ini'));
 const adminTool = '/usr/sbin/zephconf-admin';
 const adminPassword = process.env.ZEPH_PACKAGE_PASSWORD;
 if (!adminPassword) throw new Error('ZEPH_PACKAGE_PASSWORD is not set: run the tests with scripts/test-package');
@@ -43,8 +45,9 @@ const otherClient = process.env.ZEPH_PACKAGE_OTHER_CLIENT;
 if (!plainUrl || !otherClient) throw new Error('ZEPH_PACKAGE_PLAIN_URL or ZEPH_PACKAGE_OTHER_CLIENT is not set');
 const DB = 'pkgcheck';
 
-// The example beside the program under the name dbName, laid out as the README
-// says: folder and file owned by the web server's user, and by nobody else.
+// The example beside the program under the name dbName, laid out as the
+// README's manual way says: folder and file owned by the web server's user,
+// and by nobody else.
 function layOutExample(dbName) {
   const file = freshDatabase(dbName, exampleIni);
   fs.chownSync(path.dirname(file), webUid, webGid);
@@ -54,17 +57,20 @@ function layOutExample(dbName) {
   return file;
 }
 
-// The example laid out, then given its password as the README says for
-// scripts: one line piped to zephconf-admin set-password. The tool says what it
-// set and never the value, and the file keeps its owner and mode.
+// A database made as the README says: zephconf-admin create, its password
+// given as a script gives it, one line on standard input. The tool says what
+// it made and never a password; folder and file are the web server's user's.
 function layOutDatabase(dbName) {
-  const file = layOutExample(dbName);
-  const run = spawnSync(adminTool, ['set-password', path.dirname(file)], { input: `${adminPassword}\n`, encoding: 'utf8' });
+  const file = iniPathOf(dbName);
+  const run = spawnSync(adminTool, ['create', path.dirname(file)], { input: `${adminPassword}\n`, encoding: 'utf8' });
   assert.equal(run.status, 0, run.stderr);
   assert.equal(run.stderr, '');
-  assert.equal(run.stdout, `administration password set for ${file}\n`);
-  const stat = fs.statSync(file);
-  assert.deepEqual([stat.uid, stat.gid, stat.mode & 0o7777], [webUid, webGid, 0o600], file);
+  assert.ok(run.stdout.startsWith(`created ${file} for www-data: `), run.stdout);
+  assert.ok(!run.stdout.includes(adminPassword), run.stdout);
+  for (const [folderOrFile, mode] of [[path.dirname(file), 0o700], [file, 0o600]]) {
+    const stat = fs.statSync(folderOrFile);
+    assert.deepEqual([stat.uid, stat.gid, stat.mode & 0o7777], [webUid, webGid, mode], folderOrFile);
+  }
   assert.equal(iniValue(readIni(file), 'Administration', 'Administration password'), adminPassword);
   return file;
 }

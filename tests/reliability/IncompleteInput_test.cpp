@@ -88,8 +88,7 @@ TEST(IncompleteInput, HalfSentFormIsNeverUsed)
         ProgramRun run;
         run.environment = {{"REQUEST_METHOD", "POST"}, {"CONTENT_LENGTH", std::to_string(body.size())}};
         run.body = body.substr(0, c.sent);
-        run.argv0 = site.program;
-        const ProgramAnswer answer = RunZephconf(run);
+        const ProgramAnswer answer = site.Run(run);
         EXPECT_EQ(1, answer.status);
         EXPECT_EQ("Content-type: text/html\n\n" + unread, answer.output);
         EXPECT_EQ(StartingFile(), ReadFile(site.ini));
@@ -112,9 +111,8 @@ TEST(IncompleteInput, OutOfMemoryGivesAnAnswer)
     ProgramRun run;
     run.environment = {{"REQUEST_METHOD", "POST"}, {"CONTENT_LENGTH", std::to_string(body.size())}};
     run.body = body;
-    run.argv0 = site.program;
     run.wrapper = {prlimit, "--as=" + std::to_string(12 * 1024 * 1024)};
-    const ProgramAnswer answer = RunZephconf(run);
+    const ProgramAnswer answer = site.Run(run);
     EXPECT_EQ(1, answer.status) << answer.errors;
     EXPECT_TRUE(EndsWith(answer.output, "<H1><font color=\"#ff0000\">Cannot allocate memory</font></H1>\n"))
         << answer.output.substr(0, 2000);

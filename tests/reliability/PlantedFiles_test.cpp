@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -192,9 +193,8 @@ TEST(PlantedFiles, UnreadableFileIsRemovedToo)
     ASSERT_EQ(0, ::chown(temporary.c_str(), 1, 1));  // another user's
     ProgramRun run;
     run.environment = {{"REQUEST_METHOD", "GET"}, {"QUERY_STRING", "DBName=shop&act=entrance&password=wrong"}};
-    run.argv0 = site.program;
     run.wrapper = Unprivileged();
-    const ProgramAnswer answer = RunZephconf(run);
+    const ProgramAnswer answer = site.Run(run);
     EXPECT_EQ(1, answer.status);
     EXPECT_NE(std::string::npos, answer.output.find(BadPassword)) << answer.output;
     EXPECT_EQ(start, ReadFile(site.ini));
@@ -221,33 +221,40 @@ TEST(LinkedFile, LinkOnTheWayWithTheTemporaryNameStays)
 }
 
 // The folder of the linked file swapped for a link to another folder while
-// the program is on its way to it (strace holds the program at its open of
-// the folder): nothing is created, replaced or removed in the other folder.
+// the program is on its way to it: strace holds the program at its open of the
+// folder (the only call it traces), and the folder is swapped once the trace
+// shows that call begun. Nothing is created, replaced or removed in the other
+// folder.
 TEST(LinkedFile, FolderSwappedMidwayIsNotWrittenIn)
 {
     ASSERT_FALSE(ToolPath("strace").empty()) << "strace is missing";
     const std::string start = StartingFile();
     Site site(WithCrLf(start));
     const std::string target = site.MoveBehindLink();
+    const std::string folder = fs::canonical(site.dir / "real");
+    const std::string trace = site.dir / "trace";
     const std::string victim = site.dir / "victim";
     fs::create_directory(victim);
     WriteFile(victim + "/shop.ini", "victim\n");
     WriteFile(victim + "/shop.initmp", "victim's own\n");
+    std::atomic<bool> ended = false;
     std::thread swap([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        while (!ended && ReadFile(trace).find("openat(") == std::string::npos)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         fs::rename(site.dir / "real", site.dir / "real.moved");
         fs::create_symlink(victim, site.dir / "real");
     });
-    // The second openat of the request is its open of the file's folder.
     const ProgramRun run = [&] {
         ProgramRun r;
         r.environment = {{"REQUEST_METHOD", "GET"}, {"QUERY_STRING", "DBName=shop&act=entrance&password=wrong"}};
-        r.argv0 = site.program;
-        r.wrapper = Strace({"-o", "/dev/null", "-e", "trace=openat", "-e", "inject=openat:delay_enter=1500000:when=2"});
+        r.wrapper = Strace({"-o", trace, "-P", folder, "-e", "trace=openat", "-e",
+                            "inject=openat:delay_enter=1500000:when=1"});
         return r;
     }();
-    const ProgramAnswer answer = RunZephconf(run);
+    const ProgramAnswer answer = site.Run(run);
+    ended = true;
     swap.join();
+    EXPECT_NE(std::string::npos, ReadFile(trace).find("(DELAYED)")) << "the open of the folder was not held";
     EXPECT_EQ(1, answer.status);
     EXPECT_EQ("victim\n", ReadFile(victim + "/shop.ini"));
     EXPECT_EQ("victim's own\n", ReadFile(victim + "/shop.initmp"));

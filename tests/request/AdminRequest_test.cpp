@@ -1,6 +1,5 @@
 // The administration request against files that other processes hold, and
 // what the line-ending rewrite keeps of the original file.
-#include "support/RunProgram.h"
 #include "support/Site.h"
 
 #include <gtest/gtest.h>
@@ -84,7 +83,10 @@ TEST(AdminRequest, FormIsPostedToTheProgramsOwnUrl)
     };
     for (const Case& c : cases) {
         Site site(std::string("[file]\n") + c.urls + "\n" + Settings);
-        ProgramAnswer answer = RunGet("DBName=shop&act=entrance&password=Secret", site.dir / "admin.cgi");
+        ProgramRun run;
+        run.environment = {{"REQUEST_METHOD", "GET"}, {"QUERY_STRING", "DBName=shop&act=entrance&password=Secret"}};
+        run.argv0 = site.dir / "admin.cgi";  // the program's name as the server gives it
+        const ProgramAnswer answer = site.Run(run);
         const std::string expected = std::string("<form action=\"") + c.action + "\" method=\"POST\" name=\"\">\n";
         EXPECT_NE(std::string::npos, answer.output.find(expected)) << c.urls << answer.output.substr(0, 2000);
     }

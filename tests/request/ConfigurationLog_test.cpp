@@ -3,7 +3,6 @@
 #include "reliability/Configuration.h"
 #include "reliability/Tools.h"
 #include "support/IniText.h"
-#include "support/RunProgram.h"
 #include "support/Site.h"
 
 #include <gtest/gtest.h>
@@ -27,9 +26,8 @@ ProgramAnswer PostTo(const Site& site, const std::string& body,
     run.environment = {{"REQUEST_METHOD", "POST"}, {"CONTENT_LENGTH", std::to_string(body.size())}};
     run.environment.insert(run.environment.end(), extra.begin(), extra.end());
     run.body = body;
-    run.argv0 = site.program;
     run.wrapper = wrapper;
-    return RunZephconf(run);
+    return site.Run(run);
 }
 
 // The submission with DBName, and the field `name` when given, set anew.

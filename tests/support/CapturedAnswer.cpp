@@ -2,7 +2,7 @@
 // standard output.
 #include "support/CapturedAnswer.h"
 
-#include "cgi/Output.h"
+#include "base/Output.h"
 
 #include <cstdio>
 #include <stdexcept>

@@ -1,7 +1,8 @@
 // Launch.h: starts a program the way a web server starts a CGI program: a clean
 // environment holding only the given variables, the request body on standard
 // input, the answer read from a pipe, and what the run cost. The one child
-// launcher of the tests (through RunProgram.h) and the request benchmark.
+// launcher of the tests (zephconf through Site.h, the shell tool directly)
+// and of the request benchmark.
 #pragma once
 
 #include <string>

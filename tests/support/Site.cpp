@@ -1,25 +1,41 @@
-// Site.cpp
+// Site.cpp: the program copied into a fresh folder and started through the
+// launcher.
 #include "support/Site.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <regex>
+#include <sstream>
 #include <stdexcept>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
-Site::Site(const std::optional<std::string>& content, const std::string& name)
+namespace {
+
+// The folder open to every user, with the built program copied into it.
+std::string CopyProgram(const TempDir& dir)
 {
     fs::permissions(dir.path(), fs::perms(0755));
-    program = dir / "zephconf";
-    fs::copy_file(ZephconfPath(), program);
+    const std::string program = dir / "zephconf";
+    fs::copy_file(ZEPHCONF_PATH, program);
     fs::permissions(program, fs::perms(0755));
+    return program;
+}
+
+}  // namespace
+
+Site::Site(const std::optional<std::string>& content, const std::string& name) : program(CopyProgram(dir))
+{
     folder = dir / name;
     fs::create_directory(folder);
     fs::permissions(folder, fs::perms(0755));
@@ -28,19 +44,47 @@ Site::Site(const std::optional<std::string>& content, const std::string& name)
         WriteFile(ini, *content);
 }
 
+Site::Site(const SiteFiles& files) : program(CopyProgram(dir))
+{
+    if (fs::exists(files.root))
+        fs::copy(files.root, dir.path(), fs::copy_options::recursive);
+}
+
+ProgramAnswer Site::Run(const ProgramRun& run) const
+{
+    std::vector<std::string> environment;
+    for (const auto& [name, value] : run.environment)
+        environment.push_back(name + "=" + value);
+    std::vector<std::string> argv = run.wrapper;
+    argv.push_back(run.argv0.empty() ? program : run.argv0);
+
+    Launch launch(run.wrapper.empty() ? program : run.wrapper[0], argv, environment);
+    launch.SetInput(run.body);
+    launch.SetWorkingDir(run.workingDir);
+    launch.CaptureErrors();
+    ProgramAnswer answer;
+    launch.Run(answer);
+    if (answer.status >= 128)
+        std::fwrite(answer.errors.data(), 1, answer.errors.size(), stderr);
+    return answer;
+}
+
 ProgramAnswer Site::Get(const std::string& query,
                         const std::vector<std::pair<std::string, std::string>>& extra) const
 {
     ProgramRun run;
     run.environment = {{"REQUEST_METHOD", "GET"}, {"QUERY_STRING", query}};
     run.environment.insert(run.environment.end(), extra.begin(), extra.end());
-    run.argv0 = program;
-    return RunZephconf(run);
+    return Run(run);
 }
 
 ProgramAnswer Site::Post(const std::string& body, const std::vector<std::string>& wrapper) const
 {
-    return RunPost(body, program, "", wrapper);
+    ProgramRun run;
+    run.environment = {{"REQUEST_METHOD", "POST"}, {"CONTENT_LENGTH", std::to_string(body.size())}};
+    run.body = body;
+    run.wrapper = wrapper;
+    return Run(run);
 }
 
 std::vector<std::string> Site::FolderEntries() const
@@ -107,6 +151,29 @@ void HeldLock::Release()
     if (fd >= 0)
         ::close(fd);
     fd = -1;
+}
+
+bool HeldLock::Awaited() const
+{
+    return fd >= 0 && LockAwaited(fd);
+}
+
+bool LockAwaited(int fd)
+{
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        return false;
+    // A waiting request's line: "N: -> FLOCK  ADVISORY  WRITE PID MAJ:MIN:INODE 0 EOF".
+    const std::string inode = ":" + std::to_string(status.st_ino);
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+        std::istringstream words(line);
+        std::vector<std::string> word{std::istream_iterator<std::string>(words), {}};
+        if (word.size() > 6 && word[1] == "->" && word[2] == "FLOCK" && word[6].size() > inode.size()
+            && word[6].compare(word[6].size() - inode.size(), inode.size(), inode) == 0)
+            return true;
+    }
+    return false;
 }
 
 std::string WithCrLf(const std::string& text)

@@ -5,7 +5,6 @@
 // be undone, the limit, a gap, and a change whose predecessor was not kept.
 #include "support/Fixture.h"
 #include "support/Form.h"
-#include "support/RunProgram.h"
 #include "support/Site.h"
 #include "tool/ToolRun.h"
 
@@ -33,8 +32,7 @@ ProgramAnswer Configure(const Site& site, const std::string& address,
     run.body = FormBody(SubmittedFields(controls));
     run.environment = {{"REQUEST_METHOD", "POST"}, {"CONTENT_LENGTH", std::to_string(run.body.size())},
                        {"REMOTE_ADDR", address}};
-    run.argv0 = site.program;
-    return RunZephconf(run);
+    return site.Run(run);
 }
 
 // The tool's output with each version's time ("2026-12-10T16:41:32Z") as

@@ -1,8 +1,10 @@
 // On a terminal the password is asked twice without echo. Every signal that ends
 // the tool gives it back before the end, which is the one the signal makes;
 // every signal that stops the tool gives it back for the stop and turns it
-// off again when the tool goes on.
+// off again when the tool goes on. create asks the same way, before it makes
+// anything.
 #include "files/DeferTermination.h"
+#include "files/LockWait.h"
 #include "support/Fixture.h"
 #include "support/IniText.h"
 #include "support/Site.h"
@@ -10,9 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
@@ -26,6 +30,9 @@ namespace {
 // job-control shell runs it: the session's leader is the tool's parent, so
 // that a stop signal stops the tool (it would be ignored in an orphaned
 // process group), and reports each change of the tool's state.
+// The tool is silent for a lock wait at most: ten of them is a hang.
+const int HangMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(10 * LockWait).count());
+
 class TerminalSession {
 public:
     explicit TerminalSession(const std::vector<std::string>& args)
@@ -99,12 +106,12 @@ public:
     pid_t Tool() const { return tool; }
 
     // What the terminal showed until `text` appeared; false when nothing
-    // more came for ten seconds.
+    // more came for ten lock waits.
     bool WaitFor(const std::string& text)
     {
         while (screen.find(text) == std::string::npos) {
             pollfd ready {master, POLLIN, 0};
-            if (::poll(&ready, 1, 10000) <= 0)
+            if (::poll(&ready, 1, HangMs) <= 0)
                 return false;
             char buffer[512];
             const ssize_t count = ::read(master, buffer, sizeof buffer);
@@ -128,10 +135,10 @@ public:
         return (settings.c_lflag & ECHO) != 0;
     }
 
-    // Waits (ten seconds at most) until the echo is `on`.
+    // Waits (ten lock waits at most) until the echo is `on`.
     bool EchoBecomes(bool on) const
     {
-        for (int wait = 0; wait < 10000; ++wait) {
+        for (int wait = 0; wait < HangMs; ++wait) {
             if (Echo() == on)
                 return true;
             ::usleep(1000);
@@ -140,7 +147,7 @@ public:
     }
 
     // The tool's next change of state, as waitpid gives it; -1 when none
-    // came within ten seconds.
+    // came within ten lock waits.
     int NextStatus()
     {
         int status = -1;
@@ -153,7 +160,7 @@ private:
     bool Next(void* into, size_t size)
     {
         pollfd ready {reports, POLLIN, 0};
-        return ::poll(&ready, 1, 10000) > 0 && ::read(reports, into, size) == static_cast<ssize_t>(size);
+        return ::poll(&ready, 1, HangMs) > 0 && ::read(reports, into, size) == static_cast<ssize_t>(size);
     }
 
     int master = -1, slave = -1, reports = -1;
@@ -247,6 +254,39 @@ TEST(PasswordPrompt, EverySignalThatStopsTheToolGivesTheEchoBackUntilItGoesOn)
         EXPECT_TRUE(session.Echo());
         EXPECT_EQ(WithIniValue(FixtureIni(), "Administration", "Administration password", "Typed-pass-1"),
                   ReadFile(site.ini));
+    }
+}
+
+// create asks as set-password does, and only then makes the database; a
+// signal at the prompt ends it with nothing made.
+TEST(PasswordPrompt, CreateAsksBeforeItMakesAnything)
+{
+    for (const bool typed : {true, false}) {
+        SCOPED_TRACE(typed ? "typed twice" : "SIGINT at the prompt");
+        Site site(std::nullopt, "bazaar");
+        std::filesystem::remove(site.folder);
+        TerminalSession session({"create", "--owner", CurrentUserName(), "--from", FixturePath(), site.folder});
+        ASSERT_GT(session.Tool(), 0);
+        ASSERT_TRUE(session.WaitFor(Prompt)) << session.screen;
+        EXPECT_EQ((std::vector<std::string> {"zephconf"}), FolderEntriesOf(site.dir.path()));
+        if (typed) {
+            session.Type("Typed-pass-1");
+            ASSERT_TRUE(session.WaitFor("Retype the new administration password: ")) << session.screen;
+            session.Type("Typed-pass-1");
+            EXPECT_TRUE(session.WaitFor("created " + site.ini)) << session.screen;
+        } else {
+            ASSERT_EQ(0, ::kill(session.Tool(), SIGINT));
+        }
+        const int status = session.NextStatus();
+        if (typed) {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+            EXPECT_EQ("Typed-pass-1", IniValue(ReadFile(site.ini), "Administration", "Administration password"));
+        } else {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << "status " << status;
+            EXPECT_EQ((std::vector<std::string> {"zephconf"}), FolderEntriesOf(site.dir.path()));
+        }
+        EXPECT_EQ(std::string::npos, session.screen.find("Typed-pass")) << "echoed:\n" << session.screen;
+        EXPECT_TRUE(session.Echo());
     }
 }
 

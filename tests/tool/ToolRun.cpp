@@ -83,6 +83,13 @@ WebServerUser WebServer()
     return user != nullptr ? WebServerUser {user->pw_uid, user->pw_gid} : WebServerUser {65534, 65534};
 }
 
+std::string CurrentUserName()
+{
+    const passwd* user = ::getpwuid(::geteuid());
+    EXPECT_TRUE(user != nullptr) << "the tests' user has no name";
+    return user != nullptr ? user->pw_name : "";
+}
+
 void GiveToWebServer(const Site& site)
 {
     const WebServerUser user = WebServer();

@@ -28,6 +28,9 @@ struct WebServerUser {
 };
 WebServerUser WebServer();
 
+// The name of the user the tests run as.
+std::string CurrentUserName();
+
 // Gives the site's database folder (0700) and file (0600) to the web server's
 // user, as the README lays a database out. Needs root.
 void GiveToWebServer(const Site& site);
@@ -35,3 +38,8 @@ void GiveToWebServer(const Site& site);
 // setpriv in front of the tool: it runs as the user `name`, in the group of
 // the same name, without other groups.
 std::vector<std::string> RunAs(const std::string& name, const std::string& group);
+
+// The usage lines that follow a usage error on standard error.
+inline const std::string Usage = "usage: zephconf-admin set-password|enable-remote|disable-remote|status|history DATABASE\n"
+                                 "       zephconf-admin diff|restore DATABASE N\n"
+                                 "       zephconf-admin create [--owner USER] [--from FILE] FOLDER\n";

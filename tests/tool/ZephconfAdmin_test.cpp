@@ -1,10 +1,10 @@
 // The shell tool zephconf-admin, run as a user runs it: each command, what it
 // says, what it leaves in the database's file, and what the web program then
 // lets in.
+#include "files/LockWait.h"
 #include "support/Fixture.h"
 #include "support/Form.h"
 #include "support/IniText.h"
-#include "support/RunProgram.h"
 #include "support/Site.h"
 #include "tool/ToolRun.h"
 
@@ -20,8 +20,6 @@ namespace {
 const char* const BadPassword = "<H1><font color=\"#ff0000\">Bad password. Operation aborted.</font></H1>\n";
 const char* const NoRemoteAdmin =
     "<H1><font color=\"#ff0000\">Remote administration is not allowed. Operation aborted.</font></H1>\n";
-const std::string Usage = "usage: zephconf-admin set-password|enable-remote|disable-remote|status|history DATABASE\n"
-                          "       zephconf-admin diff|restore DATABASE N\n";
 
 // The web program's answer to a sign-in with `password`.
 ProgramAnswer SignIn(const Site& site, const std::string& password)
@@ -153,19 +151,27 @@ TEST(ZephconfAdmin, StatusReadsWithoutWritingOrShowingThePassword)
 {
     const std::string settings =
         "[database entry info]\nentry item name=Name,*Phone,EMail\n\n"
+        "[password]\nsearch entry password=\nchange entry password=Ch4nge\nmasterpassword=M4ster\n\n"
         "[Administration]\nEnable Remote Administration=1\nAdministration password=Pa55word\n\n";
+    const std::string noneEmpty = "empty database passwords: 0 of 4\n";
     struct Case {
         const char* what;
         std::string content;
         std::string said;  // after the file line
     };
     const Case cases[] = {
-        {"items, remote on, password", settings,
-         "entry items: 3\nremote administration: on\nadministration password: set\n"},
+        {"items, remote on, password; one password empty, one missing", settings,
+         "entry items: 3\nremote administration: on\nadministration password: set\n"
+         "empty database passwords: 2 of 4 (search entry password, add entry password)\n"},
         {"CR LF line ends, left as they are", WithCrLf(settings),
-         "entry items: 3\nremote administration: on\nadministration password: set\n"},
-        {"empty file", "", "entry items: 0\nremote administration: off\nadministration password: not set\n"},
-        {"the fixture", FixtureIni(), "entry items: 8\nremote administration: on\nadministration password: set\n"},
+         "entry items: 3\nremote administration: on\nadministration password: set\n"
+         "empty database passwords: 2 of 4 (search entry password, add entry password)\n"},
+        {"empty file", "",
+         "entry items: 0\nremote administration: off\nadministration password: not set\n"
+         "empty database passwords: 4 of 4 (masterpassword, search entry password, change entry password, "
+         "add entry password)\n"},
+        {"the fixture", FixtureIni(),
+         "entry items: 8\nremote administration: on\nadministration password: set\n" + noneEmpty},
     };
     for (const Case& c : cases) {
         Site site(c.content);
@@ -173,7 +179,8 @@ TEST(ZephconfAdmin, StatusReadsWithoutWritingOrShowingThePassword)
         ProgramAnswer answer = RunTool({"status", site.folder});
         EXPECT_EQ(0, answer.status) << c.what << "\n" << answer.errors;
         EXPECT_EQ("file: " + site.ini + "\n" + c.said, answer.output) << c.what;
-        EXPECT_FALSE(Contains(answer.output, "Pa55word")) << c.what;
+        for (const char* password : {"Pa55word", "Ch4nge", "M4ster"})
+            EXPECT_FALSE(Contains(answer.output, password)) << c.what;
         EXPECT_FALSE(Contains(answer.output, FixturePassword())) << c.what;
         EXPECT_EQ(c.content, ReadFile(site.ini)) << c.what;
         EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries()) << c.what;
@@ -183,7 +190,8 @@ TEST(ZephconfAdmin, StatusReadsWithoutWritingOrShowingThePassword)
 TEST(ZephconfAdmin, DatabaseNamedByFolderOrFile)
 {
     Site site(FixtureIni());
-    const std::string said = "\nentry items: 8\nremote administration: on\nadministration password: set\n";
+    const std::string said = "\nentry items: 8\nremote administration: on\nadministration password: set\n"
+                             "empty database passwords: 0 of 4\n";
     struct Case { std::string argument, workingDir, file; };
     const Case cases[] = {
         {site.folder, "", site.ini},
@@ -277,11 +285,11 @@ TEST(ZephconfAdmin, HelpAndVersion)
     ProgramAnswer help = RunTool({"--help"});
     EXPECT_EQ(0, help.status);
     EXPECT_EQ(0u, help.output.find("usage: zephconf-admin COMMAND DATABASE\n")) << help.output;
-    for (const char* command : {"set-password", "enable-remote", "disable-remote", "status", "history", "diff", "restore"})
+    for (const char* command : {"create", "set-password", "enable-remote", "disable-remote", "status", "history", "diff", "restore"})
         EXPECT_TRUE(Contains(help.output, std::string("\n  ") + command + " ")) << command;
 
     // The version the web program names on its version page.
-    const std::string page = RunGet("act=version").output;
+    const std::string page = Site(std::nullopt).Get("act=version").output;
     const std::string lead = "The version of ZEP on this server is ";
     const size_t at = page.find(lead);
     ASSERT_NE(std::string::npos, at) << page;

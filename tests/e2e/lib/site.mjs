@@ -28,7 +28,9 @@ export const adminPassword = /^Administration password=(.*)$/m.exec(demoIni)[1];
 export const fixtureIniPath = path.join(projectRoot, 'tests', 'support', 'fixture', 'shop.ini');
 export const fixtureIni = fs.readFileSync(fixtureIniPath, 'latin1');
 
-const RequestTimeoutMs = 10000;
+// How long a client waits for an answer unless told otherwise: long past any
+// answer of the program that waits for no lock.
+export const RequestTimeoutMs = 10000;
 // With an HTTPS address, the certificate that the server must present (the
 // package test's: Debian's own, which names the host rather than 127.0.0.1).
 const serverCertificate = process.env.ZEPH_E2E_CA ? fs.readFileSync(process.env.ZEPH_E2E_CA) : undefined;
@@ -100,9 +102,12 @@ export function httpRequest({
 // Runs the installed program alone on a copy of the database in a scratch folder
 // laid out like the site (program in cgi-bin/, database beside it), started by its
 // absolute path from its own folder, as lighttpd does. With iniLocked, another
-// process holds the database file's lock while the program runs. Returns the CGI
-// header, the body, the exit status and the database file afterwards.
-export function runProgramAlone({ method = 'GET', query = '', body = '', dbName, ini, iniLocked = false }) {
+// process holds the database file's lock while the program runs (give timeoutMs
+// room for the lock wait then). Returns the CGI header, the body, the exit status
+// and the database file afterwards.
+export function runProgramAlone({
+  method = 'GET', query = '', body = '', dbName, ini, iniLocked = false, timeoutMs = RequestTimeoutMs,
+}) {
   const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'zeph-e2e-'));
   try {
     const cgiBin = path.join(scratch, 'cgi-bin');
@@ -132,7 +137,7 @@ export function runProgramAlone({ method = 'GET', query = '', body = '', dbName,
       ? ['flock', ['--exclusive', '--nonblock', '--close', iniPathOf(dbName, cgiBin), program]]
       : [program, []];
     const run = spawnSync(command, args, {
-      cwd: cgiBin, env, input: Buffer.from(body, 'latin1'), timeout: RequestTimeoutMs,
+      cwd: cgiBin, env, input: Buffer.from(body, 'latin1'), timeout: timeoutMs,
     });
     if (run.error) throw run.error;
     const output = run.stdout.toString('latin1');

@@ -1,13 +1,23 @@
 // load.mjs: concurrent load through lighttpd on one database. Each round sends
 // Configure requests, each carrying a distinct complete configuration built from
-// the form the program serves, and entrance requests, all at once; some Configure
-// clients give up after a few milliseconds. Every other round starts from a CR LF
-// copy of the file, so the line-end rewrite runs under load too. Every answer must
-// be the page the request gets from the program alone or the locked-file page;
-// afterwards the file must be exactly what one of the submissions makes of the
-// round's starting file when the program runs alone, and no temporary file may be
-// left. Started by scripts/test-load; bounded by ZEPH_LOAD_ROUNDS (default 20)
-// rounds of ZEPH_LOAD_CONFIGURES (24) + ZEPH_LOAD_ABANDONED (4) Configure and
+// the form the program serves, and entrance requests, all within a moment; some
+// Configure clients give up after a few milliseconds. Every other round starts
+// from a CR LF copy of the file, so the line-end rewrite runs under load too.
+//
+// What the program promises on any machine is checked: every answer is the page
+// the request gets from the program alone, or the locked-file page; afterwards
+// the file is exactly what one of the submissions makes of the round's starting
+// file (or that file, when none was confirmed); no temporary file is left; no
+// request hangs. The requests queue for the file's lock, and one still waiting
+// when the lock wait is over is refused: such a refusal is counted, must come no
+// sooner than the lock wait, and is a failure where the round's queue fitted in
+// the lock wait (every other request was served early in it, and the lock was
+// free from then on). The first round is sized to fit by what a request takes
+// alone, so that this is checked on a slow machine too.
+//
+// Started by scripts/test-load, which gives the lock wait of the program's build
+// (ZEPH_LOCK_WAIT_MS); bounded by ZEPH_LOAD_ROUNDS (default 20) rounds of
+// ZEPH_LOAD_CONFIGURES (24) + ZEPH_LOAD_ABANDONED (4) Configure and
 // ZEPH_LOAD_ENTRANCES (8) entrance requests.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
@@ -17,35 +27,40 @@ import { setTimeout as sleep } from 'node:timers/promises';
 
 import { formControls, submittedFields } from '../lib/form.mjs';
 import {
-  adminPassword, demoIni, formBody, freshDatabase, httpRequest, programPath, readIni, runProgramAlone, workDir,
+  adminPassword, demoIni, formBody, freshDatabase, httpRequest, programPath, readIni, RequestTimeoutMs,
+  runProgramAlone, workDir,
 } from '../lib/site.mjs';
 
-// A request that finds the file locked by another one waits up to a second for
-// it, and no request here holds the lock nearly that long: under load every
-// answer must be its success page, and the locked-file page is a failure.
-const refusalsAllowed = false;
-
 function knob(name, fallback) {
-  const value = Number(process.env[name] ?? fallback);
+  const text = process.env[name] ?? fallback;
+  if (text === undefined) throw new Error(`${name} is not set: run the load test with scripts/test-load`);
+  const value = Number(text);
   if (!Number.isInteger(value) || value < 0) throw new Error(`${name} must be a whole number`);
   return value;
 }
+// How long a request waits for a lock that another one holds, in milliseconds:
+// the program's own figure, which its build writes down.
+const LockWaitMs = knob('ZEPH_LOCK_WAIT_MS');
 const Rounds = knob('ZEPH_LOAD_ROUNDS', 20);
 const Configures = knob('ZEPH_LOAD_CONFIGURES', 24);
 const Abandoned = knob('ZEPH_LOAD_ABANDONED', 4);
 const Entrances = knob('ZEPH_LOAD_ENTRANCES', 8);
 
 const DB = 'load';
-const AnswerTimeoutMs = 60000;
-// The requests of a round start within this time: overlapping enough that many
-// find the file locked and wait for it.
-const StartSpreadMs = 100;
-const ProgramsEndWithinMs = 20000;
+// A round's queue fitted in the lock wait when no client gave up and every
+// served request was answered within this share of the wait from the round's
+// start: the lock was free from then on, for the rest of any waiting request's
+// wait (a program lets go of the lock before its answer ends).
+const FittedShare = 0.75;
+// A request hangs when it has no answer after HangFactor times the longest it
+// may take: the lock wait, and every request of its round run one after the
+// other.
+const HangFactor = 5;
 const ConfirmationHeading = '<h1>Your database configuration file has been updated!</h1>';
 const ConfirmationEnd = '">Go to the database main page to check it out.</A>\n</h2>\n';
 
 const entranceBody = formBody({ DBName: DB, password: adminPassword, act: 'entrance' });
-const totals = { requests: 0, confirmed: 0, shown: 0, refused: 0, givenUp: 0 };
+const totals = { requests: 0, confirmed: 0, shown: 0, refused: 0, givenUp: 0, fitting: 0 };
 let dbFile;
 let formOfTheProgram;
 let lockedFilePage;
@@ -57,10 +72,6 @@ function classifyAnswer(page, isSuccessPage) {
   if (page === lockedFilePage) return 'refused';
   if (isSuccessPage(page)) return 'success';
   return 'unexpected';
-}
-
-function isAcceptable(verdict) {
-  return verdict === 'success' || (verdict === 'refused' && refusalsAllowed);
 }
 
 // A text field's value for submission `id`: numbers stay numbers, and a length limit
@@ -108,19 +119,41 @@ function distinctSubmission() {
   return { id, label: `Configure ${id}`, body: formBody(submittedFields(controls, adminPassword)) };
 }
 
-// Sends one request at a random moment of the round's first StartSpreadMs; a
-// client with givesUpAfterMs abandons it after that long.
-async function send(request) {
-  await sleep(Math.random() * StartSpreadMs);
+// Sends one request at a random moment of the round's first spreadMs; a client
+// with givesUpAfterMs abandons it after that long, any other after answerWithinMs.
+async function send(request, spreadMs, answerWithinMs) {
+  await sleep(Math.random() * spreadMs);
+  const sentAt = performance.now();
   try {
     const answer = await httpRequest({
-      method: 'POST', body: request.body, timeoutMs: request.givesUpAfterMs ?? AnswerTimeoutMs,
+      method: 'POST', body: request.body, timeoutMs: request.givesUpAfterMs ?? answerWithinMs,
     });
-    return { request, answer, answeredAt: performance.now() };
+    return { request, answer, sentAt, answeredAt: performance.now() };
   } catch (error) {
-    if (request.givesUpAfterMs !== undefined && error.name === 'TimeoutError') return { request, gaveUp: true };
-    return { request, error };
+    if (error.name !== 'TimeoutError') return { request, error };
+    if (request.givesUpAfterMs !== undefined) return { request, gaveUp: true };
+    return { request, error: new Error(`no answer within ${answerWithinMs} ms`) };
   }
+}
+
+// The longest a request takes alone, over HTTP, measured now: a Configure from
+// CR LF line ends (the rewrite and the update), one from line feeds, and an
+// entrance, each twice. A request holds the lock for a part of that time.
+async function longestAloneMs() {
+  let longest = 0;
+  for (let time = 0; time < 2; time++) {
+    for (const [crLf, body] of [[true, distinctSubmission().body], [false, distinctSubmission().body],
+      [false, entranceBody]]) {
+      if (crLf) fs.writeFileSync(dbFile, withCrLfLineEnds(readIni(dbFile)), 'latin1');
+      const began = performance.now();
+      const answer = await httpRequest({ method: 'POST', body });
+      longest = Math.max(longest, performance.now() - began);
+      if (!answer.body.includes(ConfirmationHeading) && !/<form\b/i.test(answer.body)) {
+        throw new Error(`a request alone was not served:\n${answer.body}`);
+      }
+    }
+  }
+  return Math.ceil(longest);
 }
 
 // How many programs started by lighttpd run now.
@@ -138,10 +171,10 @@ function programsRunning() {
   return running;
 }
 
-// Until no program of the round runs any more: one whose client gave up may
-// still be ending.
-async function programsEnded() {
-  for (const start = Date.now(); Date.now() - start < ProgramsEndWithinMs; await sleep(100)) {
+// Until no program of the round runs any more, for withinMs at most: one whose
+// client gave up may still be ending.
+async function programsEnded(withinMs) {
+  for (const start = performance.now(); performance.now() - start < withinMs; await sleep(20)) {
     if (programsRunning() === 0) return true;
   }
   return false;
@@ -173,6 +206,10 @@ function withLfLineEnds(text) {
   return text.replace(/\r\n/g, '\n');
 }
 
+function withCrLfLineEnds(text) {
+  return withLfLineEnds(text).replace(/\n/g, '\r\n');
+}
+
 // The requests of a round: distinct submissions, entrances, and submissions whose
 // clients give up after 1 to 9 ms.
 function roundRequests(round) {
@@ -185,6 +222,17 @@ function roundRequests(round) {
     const label = `${submission.label} (gives up after ${givesUpAfterMs} ms)`;
     requests.push({ kind: 'Configure', ...submission, label, givesUpAfterMs });
   }
+  return requests;
+}
+
+// A round whose queue is sized to fit in the lock wait: `count` requests, a
+// quarter of them entrances, and no client that gives up (the program of one
+// holds the lock at a time no answer shows).
+function fittingRequests(count) {
+  const entrances = Math.floor(count / 4);
+  const requests = [];
+  for (let c = entrances; c < count; c++) requests.push({ kind: 'Configure', ...distinctSubmission() });
+  for (let e = 1; e <= entrances; e++) requests.push({ kind: 'entrance', label: `entrance ${e}`, body: entranceBody });
   return requests;
 }
 
@@ -206,13 +254,17 @@ function successPages(start, submissions, alone) {
 }
 
 // Judges every answer of a round: the problems, the unexpected answers, the
-// confirmed submissions (the one answered last first) and those given up.
+// confirmed submissions (the one answered last first), those given up, the
+// requests refused for a locked file, and when the served ones were answered.
+// A refusal must have waited the whole lock wait.
 function judgeAnswers(results, isSuccessPage) {
   const problems = [];
   const unexpected = [];
   const confirmed = [];
   const givenUp = [];
-  for (const { request, answer, answeredAt, gaveUp, error } of results) {
+  const refused = [];
+  const servedAt = [];
+  for (const { request, answer, sentAt, answeredAt, gaveUp, error } of results) {
     totals.requests++;
     if (gaveUp) {
       totals.givenUp++;
@@ -224,11 +276,20 @@ function judgeAnswers(results, isSuccessPage) {
       continue;
     }
     const verdict = classifyAnswer(answer.body, isSuccessPage[request.kind]);
-    if (!isAcceptable(verdict) || answer.status !== 200) {
+    if (verdict === 'unexpected' || answer.status !== 200) {
       problems.push(`${request.label}: ${verdict} answer (HTTP ${answer.status})`);
       unexpected.push([request.label, answer.body]);
     }
-    if (verdict === 'refused') totals.refused++;
+    if (verdict === 'refused') {
+      totals.refused++;
+      refused.push(request);
+      const waited = Math.floor(answeredAt - sentAt);
+      if (waited < LockWaitMs) {
+        problems.push(`${request.label}: refused for a locked file after ${waited} ms,`
+          + ` within the ${LockWaitMs} ms lock wait`);
+      }
+    }
+    if (verdict === 'success') servedAt.push(answeredAt);
     if (verdict === 'success' && request.kind === 'entrance') totals.shown++;
     if (verdict === 'success' && request.kind === 'Configure') {
       totals.confirmed++;
@@ -236,8 +297,11 @@ function judgeAnswers(results, isSuccessPage) {
     }
   }
   confirmed.sort((a, b) => b.answeredAt - a.answeredAt);
-  return { problems, unexpected, confirmed: confirmed.map(({ request }) => request), givenUp };
+  return {
+    problems, unexpected, confirmed: confirmed.map(({ request }) => request), givenUp, refused, servedAt,
+  };
 }
+
 
 // The submission whose result the file is: exactly what it makes of the start when
 // the program runs alone. With none confirmed, the file may also be the start, or
@@ -250,21 +314,34 @@ function submissionBehind(ini, start, { confirmed, givenUp }, alone) {
   return mayHaveWritten.find((submission) => alone.fileAfter(submission) === ini)?.label;
 }
 
-async function runRound(round) {
+// Runs one round: `requests` sent within `spreadMs` to the file (rewritten
+// with CR LF line ends when crLf), `aloneMs` being the longest a request took
+// alone just before. Returns the problems found.
+async function runRound(round, { crLf, requests, aloneMs, spreadMs }) {
   let start = readIni(dbFile);
-  if (round % 2 === 0) {
-    start = withLfLineEnds(start).replace(/\n/g, '\r\n');
+  if (crLf) {
+    start = withCrLfLineEnds(start);
     fs.writeFileSync(dbFile, start, 'latin1');
   }
-  const requests = roundRequests(round);
-  const results = await Promise.all(requests.map(send));
-  const ended = await programsEnded();
+  const answerWithinMs = HangFactor * (LockWaitMs + requests.length * aloneMs);
+  const roundStart = performance.now();
+  const results = await Promise.all(requests.map((request) => send(request, spreadMs, answerWithinMs)));
+  const ended = await programsEnded(answerWithinMs);
 
   const alone = oracle(start);
   const submissions = new Map(requests.filter(({ kind }) => kind === 'Configure').map((r) => [r.id, r]));
   const judged = judgeAnswers(results, successPages(start, submissions, alone));
-  const { problems } = judged;
-  if (!ended) problems.push(`programs still running ${ProgramsEndWithinMs} ms after the round`);
+  const { problems, refused } = judged;
+  const servedWithinMs = Math.ceil(Math.max(roundStart, ...judged.servedAt) - roundStart);
+  const fitted = judged.givenUp.length === 0 && servedWithinMs <= FittedShare * LockWaitMs;
+  const queue = `${requests.length} requests served within ${servedWithinMs} ms of the round's start`
+    + `${fitted ? `, fitting in the ${LockWaitMs} ms lock wait` : ''}`;
+  if (fitted) totals.fitting++;
+  if (fitted && refused.length) {
+    problems.push(`${refused.map(({ label }) => label).join(', ')}: refused for a locked file, though the`
+      + ` requests served were answered within ${servedWithinMs} ms of the round's start, the lock free from then on`);
+  }
+  if (!ended) problems.push(`programs still running ${answerWithinMs} ms after the round`);
   const leftovers = filesLeftBeside(dbFile);
   if (leftovers.length) problems.push(`files left beside the database: ${leftovers.join(', ')}`);
   const ini = readIni(dbFile);
@@ -272,7 +349,8 @@ async function runRound(round) {
   if (!from) problems.push('the file is not what any confirmed or abandoned submission makes of the start');
 
   if (problems.length) keepForInspection(round, start, ini, judged.unexpected);
-  console.error(`    round ${round}: ${judged.confirmed.length} confirmed, file from ${from ?? 'no submission'}`);
+  console.error(`    round ${round}: ${judged.confirmed.length} confirmed, ${refused.length} refused`
+    + ` (a request alone ${aloneMs} ms; ${queue}), file from ${from ?? 'no submission'}`);
   return problems;
 }
 
@@ -289,6 +367,10 @@ function filesLeftBeside(dbFile) {
   if (fs.existsSync(history))
     left.push(...fs.readdirSync(history).filter((entry) => !version.test(entry)).map((entry) => `zephconf-history/${entry}`));
   return left;
+}
+
+function failOn(round, problems) {
+  if (problems.length) assert.fail(`round ${round} (files in ${workDir}/round-${round}):\n${problems.join('\n')}`);
 }
 
 // The round's files and unexpected answers, left in the work folder.
@@ -321,21 +403,41 @@ before(async () => {
   assert.notEqual(alone.ini, demoIni);
   lockedFilePage = runProgramAlone({
     method: 'POST', body: submission.body, dbName: DB, ini: demoIni, iniLocked: true,
+    timeoutMs: LockWaitMs + RequestTimeoutMs,
   }).body;
   assert.match(lockedFilePage, /Database initiation file is not present/);
 });
 
+// Round 0 starts its requests at once: as many as take, one after the other,
+// the share of the lock wait within which a fitted round is served (at once
+// they take less, their starts overlapping), and at most a full round's
+// Configures and entrances.
+test('round 0: a queue sized to fit in the lock wait, from CR LF line ends', async (t) => {
+  const aloneMs = await longestAloneMs();
+  const count = Math.min(Configures + Entrances, Math.floor((FittedShare * LockWaitMs) / aloneMs));
+  if (count < 2) {
+    t.skip(`a request alone takes ${aloneMs} ms: not two of them fit in the ${LockWaitMs} ms lock wait`);
+    return;
+  }
+  failOn(0, await runRound(0, { crLf: true, requests: fittingRequests(count), aloneMs, spreadMs: 0 }));
+});
+
+// The requests of a round start within a quarter of the time they take one
+// after the other, so that they queue for the lock on a fast machine as on a
+// slow one.
 for (let round = 1; round <= Rounds; round++) {
-  const lineEnds = round % 2 === 0 ? 'CR LF' : 'LF';
-  test(`round ${round}: from ${lineEnds} line ends`, { timeout: 5 * AnswerTimeoutMs }, async () => {
-    const problems = await runRound(round);
-    if (problems.length) assert.fail(`round ${round} (files in ${workDir}/round-${round}):\n${problems.join('\n')}`);
+  const crLf = round % 2 === 0;
+  test(`round ${round}: from ${crLf ? 'CR LF' : 'LF'} line ends`, async () => {
+    const aloneMs = await longestAloneMs();
+    const requests = roundRequests(round);
+    failOn(round, await runRound(round, { crLf, requests, aloneMs, spreadMs: requests.length * aloneMs / 4 }));
   });
 }
 
 after(() => {
   console.error(`load test: ${totals.requests} requests in ${Rounds} rounds (${Configures} Configure + `
-    + `${Abandoned} giving up + ${Entrances} entrance each): ${totals.confirmed} updates confirmed, `
-    + `${totals.shown} forms shown, ${totals.refused} refused for a locked file, `
-    + `${totals.givenUp} given up by their client`);
+    + `${Abandoned} giving up + ${Entrances} entrance each) after a round sized to fit the lock wait: `
+    + `${totals.confirmed} updates confirmed, ${totals.shown} forms shown, ${totals.refused} refused for a `
+    + `locked file, ${totals.givenUp} given up by their client; ${totals.fitting} rounds whose queue fitted in `
+    + `the lock wait`);
 });

@@ -1,5 +1,5 @@
-// ItemNameIndex.cpp: entry item names looked up ignoring letter case.
-#include "config/ItemNameIndex.h"
+// ItemNames.cpp: entry item names compared and looked up ignoring letter case.
+#include "config/ItemNames.h"
 
 #include <strings.h>
 #include <unordered_map>

@@ -1,5 +1,5 @@
 // ProcessSetup.cpp: standard streams and the file-size signal at start.
-#include "cgi/ProcessSetup.h"
+#include "base/ProcessSetup.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,5 +1,5 @@
 // Token cutting and number text.
-#include "cgi/TokensAndNumbers.h"
+#include "base/TokensAndNumbers.h"
 
 #include <gtest/gtest.h>
 

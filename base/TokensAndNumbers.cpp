@@ -1,5 +1,5 @@
 // TokensAndNumbers.cpp: token cutting and number text.
-#include "cgi/TokensAndNumbers.h"
+#include "base/TokensAndNumbers.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,5 +1,5 @@
 // Output_test.cpp: the answer's escaping of HTML values and its numbers.
-#include "cgi/Output.h"
+#include "base/Output.h"
 #include "support/CapturedAnswer.h"
 
 #include <gtest/gtest.h>

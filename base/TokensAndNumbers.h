@@ -1,7 +1,7 @@
 // TokensAndNumbers.h: token cutting and number text on NUL-terminated byte strings.
 // TokenCutter serves the settings loader and IntToText the item list submission;
 // CutToken and CutTokenCounted are general interface that no request uses,
-// covered (with the rest) by tests/cgi/TokensAndNumbers_test.cpp.
+// covered (with the rest) by tests/base/TokensAndNumbers_test.cpp.
 #pragma once
 
 #include <cstddef>

@@ -1,0 +1,254 @@
+// CreateDatabase.cpp: a new database's folder built beside its place and
+// renamed into it.
+//
+// Root's part and the owner's are kept apart. Root works only in the folder
+// that takes the new one (as a rule root's own, where the owner may not
+// write): it makes the temporary folder, gives it to the owner, renames it
+// into place or removes it, each step relative to that open folder and to
+// the temporary folder open since it was made, so that nothing the owner's
+// processes plant meanwhile can redirect it. Whatever is read or written
+// inside (the model, the new file) is read and written by a child process
+// that has become the owner for good, so root never opens a name that the
+// owner controls.
+#include "tool/CreateDatabase.h"
+
+#include "base/Output.h"
+#include "files/DeferTermination.h"
+#include "files/SFile.h"
+#include "tool/AccountNames.h"
+#include "tool/CommandFailure.h"
+#include "tool/DatabaseArgument.h"
+#include "tool/DatabaseKeys.h"
+#include "tool/DatabaseModel.h"
+#include "tool/PasswordEntry.h"
+#include "tool/RandomPassword.h"
+#include "tool/SettingChange.h"
+#include "tool/UserProcess.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The temporary folder's name beside the new one's: a run that is killed
+// (SIGKILL, a power cut) leaves it behind under a name that says what it was.
+const std::string TemporaryEnding = ".creating";
+const std::string InTheWay = " is in the way: another create of it runs, or one was cut off; remove it if none runs";
+
+struct Descriptor {
+    int fd;
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+struct FolderName {
+    std::string shown;   // as given, without slashes at the end
+    std::string parent;  // the folder that takes it
+    std::string name;    // its last name: the database's name
+};
+
+FolderName Split(const std::string& given)
+{
+    FolderName folder;
+    folder.shown = given;
+    while (folder.shown.size() > 1 && folder.shown.back() == '/')
+        folder.shown.pop_back();
+    const size_t slash = folder.shown.rfind('/');
+    folder.name = slash == std::string::npos ? folder.shown : folder.shown.substr(slash + 1);
+    folder.parent = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.shown.substr(0, slash);
+    if (folder.name.empty() || folder.name == "." || folder.name == "..")
+        throw CommandFailure(given + " names no new folder");
+    // The name is written into the file and its log lines: one line.
+    for (const unsigned char c : folder.name)
+        if (c < 0x20 || c == 0x7f)
+            throw CommandFailure(given + ": a database's name may hold no control character");
+    return folder;
+}
+
+// The model's own name: its file's, without ".ini".
+std::string ModelName(const std::string& model)
+{
+    const size_t slash = model.rfind('/');
+    const std::string file = slash == std::string::npos ? model : model.substr(slash + 1);
+    return file.substr(0, file.size() - 4);
+}
+
+// The folder that takes the new one, as the path names it. Opened for
+// reading where it may be, so that it can be synced after the rename.
+int OpenParent(const std::string& parent)
+{
+    int fd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0)
+        return fd;
+    if (errno == ENOENT)
+        throw CommandFailure("no folder " + parent);
+    if (errno == ENOTDIR)
+        throw CommandFailure(parent + " is not a folder");
+    throw CommandFailure("cannot open " + parent + ": " + std::strerror(errno));
+}
+
+// Refuses a name in `parent` that is taken, by anything (a dangling link too).
+void RefuseTaken(int parent, const std::string& name, const std::string& shown, const std::string& taken)
+{
+    struct stat status {};
+    if (::fstatat(parent, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0)
+        throw CommandFailure(shown + taken);
+    if (errno != ENOENT)
+        throw CommandFailure("cannot create " + shown + ": " + std::strerror(errno));
+}
+
+// Makes the temporary folder, 0700, and gives it to `owner` when run by root.
+// Returns it open.
+int MakeTemporaryFolder(int parent, const std::string& name, const std::string& shown, const Account& owner)
+{
+    if (::mkdirat(parent, name.c_str(), 0700) != 0) {
+        if (errno == EEXIST)
+            throw CommandFailure(shown + InTheWay);
+        throw CommandFailure("cannot create " + shown + ": " + std::strerror(errno));
+    }
+    const int folder = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat status {};
+    // Still the folder this process made, not one swapped in for it.
+    bool made = folder >= 0 && ::fstat(folder, &status) == 0 && status.st_uid == ::geteuid();
+    if (made && ::geteuid() == 0)
+        made = ::fchown(folder, owner.uid, owner.gid) == 0;
+    made = made && ::fchmod(folder, 0700) == 0;
+    if (!made) {
+        const int error = errno;
+        if (folder >= 0)
+            ::close(folder);
+        ::unlinkat(parent, name.c_str(), AT_REMOVEDIR);
+        throw CommandFailure("cannot create " + shown + ": " + std::strerror(error));
+    }
+    return folder;
+}
+
+// Puts the temporary folder in place under `name`, never over anything
+// that has the name by now.
+void PutInPlace(int parent, const std::string& temporary, const std::string& name, const std::string& shown)
+{
+    if (::renameat2(parent, temporary.c_str(), parent, name.c_str(), RENAME_NOREPLACE) == 0)
+        return;
+    if (errno == EINVAL) {
+        // A file system that cannot refuse a taken name in a rename: the
+        // name is claimed with an empty folder of this process's, which a
+        // plain rename replaces.
+        if (::mkdirat(parent, name.c_str(), 0700) == 0) {
+            if (::renameat(parent, temporary.c_str(), parent, name.c_str()) == 0)
+                return;
+            const int error = errno;
+            ::unlinkat(parent, name.c_str(), AT_REMOVEDIR);
+            errno = error;
+        }
+    }
+    if (errno == EEXIST || errno == ENOTEMPTY)
+        throw CommandFailure(shown + " exists already");
+    throw CommandFailure("cannot create " + shown + ": rename: " + std::strerror(errno));
+}
+
+// In the owner's process, in the temporary folder: the new file with the
+// model's `text`, then the values set as an update sets them, all on disk.
+void WriteNewDatabase(int temporary, const DatabaseFile& file, const std::string& text, const std::string& password)
+{
+    if (::fchdir(temporary) != 0)
+        ThrowFileError("File open: ");
+    const Descriptor written {::open(file.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
+    if (written.fd < 0)
+        ThrowFileError("File open: ");
+    if (::fchmod(written.fd, 0600) != 0)
+        ThrowFileError("File mode: ");
+    if (!WriteFully(written.fd, text))
+        ThrowFileError("File write: ");
+    if (::fsync(written.fd) != 0)
+        ThrowFileError("File flush: ");
+
+    std::vector<SettingValue> values = {{AdminPasswordKey, password}, {RemoteAdminKey, "1"}};
+    for (const SettingKey& key : DatabasePasswordKeys)
+        values.push_back({key, RandomPassword()});
+    ChangeSettings(file, values, Predecessor::NotKept);
+    if (::fsync(temporary) != 0)
+        ThrowFileError("File flush: ");
+}
+
+// Removes the temporary folder and what the owner's process made in it.
+// Returns what is left behind, to add to the failure's line.
+std::string RemoveTemporaryFolder(int parent, int temporary, const std::string& name, const std::string& shown,
+                                  const std::string& iniName)
+{
+    for (const std::string& file : {iniName, iniName + "tmp"})
+        ::unlinkat(temporary, file.c_str(), 0);
+    if (::unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0)
+        return "";
+    return "; " + shown + " is left behind (" + std::strerror(errno) + "): remove it";
+}
+
+}  // namespace
+
+std::string CreateDatabase(const NewDatabase& order)
+{
+    const FolderName folder = Split(order.folder);
+    const std::optional<Account> found = UserNamed(order.owner);
+    if (!found)
+        throw CommandFailure("no user " + order.owner);
+    const Account owner = *found;
+    if (::geteuid() != 0 && ::geteuid() != owner.uid)
+        throw CommandFailure("only root can create a database for another user (" + order.owner + ")");
+
+    const std::string temporaryName = "." + folder.name + TemporaryEnding;
+    const std::string shownTemporary = (folder.parent == "." ? "" : folder.parent == "/" ? "/" : folder.parent + "/")
+                                       + temporaryName;
+    const std::string iniName = folder.name + ".ini";
+    const std::string shownIni = folder.shown + "/" + iniName;
+    const Descriptor parent {OpenParent(folder.parent)};
+    RefuseTaken(parent.fd, folder.name, folder.shown, " exists already");
+    RefuseTaken(parent.fd, temporaryName, shownTemporary, InTheWay);
+
+    // Everything that can be refused is, before the password is asked.
+    // The owner's processes hold nothing of root's: not the parent folder.
+    const std::string model = RunAsUser(owner, "reads the model " + order.model, [&] {
+        ::close(parent.fd);
+        return ReadModel(order.model);
+    });
+    const std::string text = CarriedOver(model, ModelName(order.model), folder.name);
+    const std::string password = ReadNewPassword();
+
+    // From the temporary folder's making until it is in place or gone, a
+    // signal that ends the tool waits.
+    CDeferTermination deferred;
+    const uid_t runner = ::getuid();  // before the writing process becomes the owner
+    const Descriptor temporary {MakeTemporaryFolder(parent.fd, temporaryName, shownTemporary, owner)};
+    try {
+        RunAsUser(owner, "writes it", [&] {
+            ::close(parent.fd);
+            WriteNewDatabase(temporary.fd, DatabaseFile {shownIni, iniName, owner, runner}, text, password);
+            return std::string();
+        });
+    } catch (const CommandFailure& failure) {
+        throw CommandFailure("cannot create " + folder.shown + ": " + failure.what()
+                             + RemoveTemporaryFolder(parent.fd, temporary.fd, temporaryName, shownTemporary, iniName));
+    }
+    try {
+        PutInPlace(parent.fd, temporaryName, folder.name, folder.shown);
+    } catch (const CommandFailure& failure) {
+        throw CommandFailure(failure.what()
+                             + RemoveTemporaryFolder(parent.fd, temporary.fd, temporaryName, shownTemporary, iniName));
+    }
+    if (::fsync(parent.fd) != 0)
+        throw CommandFailure(folder.shown + " was created, but " + folder.parent + " could not be synced (File flush: "
+                                 + std::strerror(errno) + "): it may not survive a power cut",
+                             ExitUnconfirmed);
+    return "created " + shownIni + " for " + order.owner
+           + ": administration password set, remote administration on, the database's own passwords random "
+             "(see them in the form)\n";
+}
