@@ -220,14 +220,15 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}, over HTTPS`, { s
     const other = path.join(cgiBin, 'zephpkg-other');
     fs.writeFileSync(other, '#!/bin/sh\nprintf "Content-type: text/plain\\n\\nother program ran\\n"\n', { mode: 0o755 });
     try {
-      // The history folder holds every password too: after the Configure
-      // above, its versions are there to be asked for by name.
+      // The history folder holds every password too: a version of the file
+      // stands in it, to be asked for by its folder and its name.
       const historyDir = path.join(path.dirname(iniPathOf(DB)), 'zephconf-history');
-      const versions = fs.existsSync(historyDir) ? fs.readdirSync(historyDir) : [];
-      assert.ok(!configured.includes(DB) || versions.length > 0, 'the Configure kept no version');
+      const version = `${DB}.ini.20261210T164132Z.0123456789abcdef.shell tool uid 0`;
+      fs.mkdirSync(historyDir, { recursive: true });
+      fs.copyFileSync(iniPathOf(DB), path.join(historyDir, version));
       for (const urlPath of [`/cgi-bin/${DB}/${DB}.ini`, `/cgi-bin/${DB}/`, `/cgi-bin/${DB}`, '/cgi-bin/',
         `/cgi-bin/${DB}/zephconf-history/`, `/cgi-bin/${DB}/zephconf-history`,
-        ...versions.map((name) => `/cgi-bin/${DB}/zephconf-history/${encodeURIComponent(name)}`),
+        `/cgi-bin/${DB}/zephconf-history/${encodeURIComponent(version)}`,
         '/cgi-bin/zephpkg-other']) {
         const answer = await httpRequest({ urlPath });
         assert.ok([403, 404].includes(answer.status), `${urlPath}: ${answer.status}`);
