@@ -62,7 +62,7 @@ int CZEPHOnlineINI::FindCsvItem(const char* name) const
 }
 
 // The keys are read in a fixed order: later corrections depend on earlier
-// values (the password bits on "use password", the time stamps, CSV options
+// values (the password bits on Setting::UsePassword, the time stamps, CSV options
 // and hit counting item on the entry items, the top hits on the report switches).
 void CZEPHOnlineINI::LoadSettings(Load which)
 {
