@@ -145,14 +145,6 @@ int Fail(const std::string& problem, int status)
     return status;
 }
 
-// Says `text` on standard output: done, or the failure that tells so.
-int Say(const std::string& text)
-{
-    if (!WriteFully(STDOUT_FILENO, text))
-        return Fail(std::string("cannot write to standard output: ") + std::strerror(errno), ExitAsItWas);
-    return ExitDone;
-}
-
 // Says what a command did; `changed` names what holds the change when that
 // cannot be said (empty: nothing was changed).
 int Report(const std::string& said, const std::string& changed)
@@ -237,9 +229,9 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
     const std::string first = argc > 1 ? argv[1] : "";
     if (argc == 2 && first == "--help")
-        return Say(Help);
+        return Report(Help, {});
     if (argc == 2 && first == "--version")
-        return Say(std::string("zephconf-admin ") + ProgramVersion + "\n");
+        return Report(std::string("zephconf-admin ") + ProgramVersion + "\n", {});
     if (argc < 2)
         return Fail("no command given", ExitUsage);
     if (first == "create")
