@@ -126,10 +126,11 @@ server_stop() {
 # out of it.
 
 # apache_lay_out DIR PORT TLS_PORT VARIANT: a copy of /etc/apache2 in
-# DIR/conf, as enabled there (Debian's default site and its HTTPS site), that
+# DIR/conf, as enabled there (Debian's default site and its HTTPS site, and
+# serve-cgi-bin.conf serving /usr/lib/cgi-bin), with mod_remoteip, that
 # listens on 127.0.0.1:PORT and :TLS_PORT only. VARIANT: cgid (as it is: cgid
-# with the event MPM), cgid-scriptalias (without Debian's serve-cgi-bin.conf,
-# so that the package's own ScriptAlias applies), cgi (the prefork MPM with
+# with the event MPM), cgid-scriptalias (without Debian's serve-cgi-bin.conf:
+# the package's alias of the program alone), cgi (the prefork MPM with
 # mod_cgi instead), noheaders (without mod_headers) or none (no CGI module).
 apache_lay_out() {
   local dir=$1 port=$2 tls_port=$3 variant=$4 mods=$1/conf/mods-enabled
