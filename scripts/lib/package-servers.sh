@@ -108,7 +108,7 @@ server_evidence() {
     "$SERVER_DIR"/log/fcgiwrap.log; do
     [ -s "$file" ] || continue
     say "the last lines of $file:"
-    tail -n 20 "$file" | sed 's/^/    /' >&2
+    tail -n 40 "$file" | sed 's/^/    /' >&2
   done
 }
 
