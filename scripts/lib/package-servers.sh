@@ -125,9 +125,15 @@ server_stop() {
 # that the package's configurations are seen to keep the program's answers
 # out of it.
 
+# An address that Apache's lay-out leads into the program's folder, as a
+# site's own alias could (the other servers' configurations can refuse no
+# file system path, and their lay-outs lead nothing there).
+SITE_ALIAS=/site-data
+
 # apache_lay_out DIR PORT TLS_PORT VARIANT: a copy of /etc/apache2 in
 # DIR/conf, as enabled there (Debian's default site and its HTTPS site, and
-# serve-cgi-bin.conf serving /usr/lib/cgi-bin), with mod_remoteip, that
+# serve-cgi-bin.conf serving /usr/lib/cgi-bin), with mod_remoteip and
+# SITE_ALIAS, that
 # listens on 127.0.0.1:PORT and :TLS_PORT only. VARIANT: cgid (as it is: cgid
 # with the event MPM), cgid-scriptalias (without Debian's serve-cgi-bin.conf:
 # the package's alias of the program alone), cgi (the prefork MPM with
@@ -155,9 +161,12 @@ apache_lay_out() {
     [ -e "$mods/${file##*/}" ] || ln -s "../mods-available/${file##*/}" "$mods/"
   done
   # mod_remoteip taking the client's address from X-Forwarded-For, with no
-  # list of trusted proxies: any client may claim any address.
+  # list of trusted proxies: any client may claim any address. And an alias
+  # of the site's own that leads into the program's folder, where the
+  # package's configuration must refuse the databases by their file path.
   [ -e "$mods/remoteip.load" ] || ln -s ../mods-available/remoteip.load "$mods/"
-  echo 'RemoteIPHeader X-Forwarded-For' > "$dir/conf/conf-enabled/remoteip-test.conf"
+  printf 'RemoteIPHeader X-Forwarded-For\nAlias %s %s\n' "$SITE_ALIAS" /var/lib/zephconf \
+    > "$dir/conf/conf-enabled/site-test.conf"
   case $variant in
     cgid) ;;
     cgid-scriptalias) rm "$dir/conf/conf-enabled/serve-cgi-bin.conf" ;;

@@ -44,6 +44,10 @@ const plainUrl = process.env.ZEPH_PACKAGE_PLAIN_URL;
 const otherClient = process.env.ZEPH_PACKAGE_OTHER_CLIENT;
 if (!plainUrl || !otherClient) throw new Error('ZEPH_PACKAGE_PLAIN_URL or ZEPH_PACKAGE_OTHER_CLIENT is not set');
 const DB = 'pkgcheck';
+// An address that the test server may lead into the program's folder, as a
+// site's own alias could.
+const siteAlias = process.env.ZEPH_PACKAGE_SITE_ALIAS;
+if (!siteAlias) throw new Error('ZEPH_PACKAGE_SITE_ALIAS is not set');
 
 // The example beside the program under the name dbName, laid out as the
 // README's manual way says: folder and file owned by the web server's user,
@@ -227,6 +231,9 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}, over HTTPS`, { s
       `${DB}/zephconf-history/${encodeURIComponent(version)}`];
     for (const urlPath of [
       ...inFolder.map((inside) => `/cgi-bin/${inside}`),
+      // Where the site leads an address of its own into the program's folder:
+      // neither the databases nor the program there.
+      ...inFolder.map((inside) => `${siteAlias}/${inside}`), `${siteAlias}/zephconf`,
       // Path info: every address below the program's is refused, whatever it
       // names; the program never runs without its rules and headers.
       ...inFolder.map((inside) => `/cgi-bin/zephconf/${inside}`),
