@@ -1,5 +1,5 @@
 // SettingChange.cpp: open, edit, commit keeping the replaced content.
-#include "tool/SettingChange.h"
+#include "tool/database/SettingChange.h"
 
 #include "config/DatabaseOpen.h"
 #include "config/ZEPHOnlineINI.h"
@@ -7,7 +7,7 @@
 #include "files/FileReplacement.h"
 #include "files/HistoryVersion.h"
 #include "tool/CommandFailure.h"
-#include "tool/DatabaseArgument.h"
+#include "tool/database/DatabaseArgument.h"
 
 #include <cerrno>
 

@@ -1,14 +1,14 @@
 // History.cpp: listing, comparing and restoring the kept versions.
-#include "tool/History.h"
+#include "tool/database/History.h"
 
 #include "config/SettingComparison.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/HistoryVersion.h"
 #include "files/IniFile.h"
 #include "tool/CommandFailure.h"
-#include "tool/DatabaseArgument.h"
-#include "tool/FileSettings.h"
-#include "tool/SettingChange.h"
+#include "tool/database/DatabaseArgument.h"
+#include "tool/database/FileSettings.h"
+#include "tool/database/SettingChange.h"
 
 #include <cerrno>
 #include <cstring>
