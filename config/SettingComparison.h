@@ -20,14 +20,15 @@ struct ComparedSetting {
     SettingShown shown;
 };
 
-// "[section] key" of every key whose value differs between `older` and
+// "[section] key" (escaped as below) of every key whose value differs between `older` and
 // `newer` (a missing key reads as empty), in the order of `newer`, then those
 // `older` alone holds. A key that `settings` does not name is named too.
 std::vector<std::string> ChangedSettingNames(std::string_view older, std::string_view newer,
                                              const std::vector<ComparedSetting>& settings);
 
-// The same keys, one line each: "[section] key: "old" → "new"" (bytes below
-// 0x20, 0x7f, '"' and '\' written as \xHH); a password, and any key that
+// The same keys, one line each: "[section] key: "old" → "new"", what could
+// act on a terminal in a section, key or value written as \xHH (EscapedText,
+// UTF-8 kept); a password, and any key that
 // `settings` does not name, as "[section] key: (changed)"; an item list one
 // line per item that differs: "[section] key: item N added: "name"",
 // "... removed: "name"" or "... changed: "old" → "new"".

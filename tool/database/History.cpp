@@ -1,6 +1,7 @@
 // History.cpp: listing, comparing and restoring the kept versions.
 #include "tool/database/History.h"
 
+#include "base/EscapedText.h"
 #include "config/SettingComparison.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/HistoryVersion.h"
@@ -52,7 +53,8 @@ public:
         try {
             return ReadVersion(folder, version);
         } catch (const std::runtime_error& fileError) {
-            throw CommandFailure(file.shown + ": version " + version.name + ": " + fileError.what());
+            throw CommandFailure(file.shown + ": version " + EscapedText(version.name, TextKept::Utf8) + ": "
+                                 + fileError.what());
         }
     }
 
@@ -82,13 +84,11 @@ std::string ShownTime(const std::string& time)
            + time.substr(13);
 }
 
-// Who, with nothing in it that a terminal would act on.
+// Who, as the version's name says, with nothing in it that a terminal would
+// act on.
 std::string ShownWho(const std::string& who)
 {
-    std::string shown;
-    for (unsigned char byte : who)
-        shown += byte < 0x20 || byte == 0x7f ? '?' : static_cast<char>(byte);
-    return shown;
+    return EscapedText(who, TextKept::Utf8);
 }
 
 std::string Joined(const std::vector<std::string>& names)
