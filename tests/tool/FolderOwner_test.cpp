@@ -11,10 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <thread>
@@ -47,6 +49,21 @@ std::vector<std::string> Lines(const std::string& file)
     return lines;
 }
 
+// The call that gives a process the web server user's groups, as a login
+// has them (none of them root's here), in strace's words.
+std::string WebServerGroupsCall()
+{
+    std::vector<gid_t> groups(64);
+    int count = static_cast<int>(groups.size());
+    EXPECT_GE(::getgrouplist("www-data", WebServer().gid, groups.data(), &count), 0);
+    groups.resize(static_cast<size_t>(std::max(count, 0)));
+    EXPECT_EQ(groups.end(), std::find(groups.begin(), groups.end(), 0u));
+    std::string list;
+    for (const gid_t group : groups)
+        list += (list.empty() ? "" : ", ") + std::to_string(group);
+    return "setgroups(" + std::to_string(groups.size()) + ", [" + list + "]) = 0";
+}
+
 // Root's run on a web server's database: the file written is the user's,
 // 0600 as before, and it is written only after the rights were dropped
 // (no call names the file before setresuid), although the user may not pass
@@ -76,9 +93,9 @@ TEST(FolderOwner, RootWorksWithTheFolderOwnersRights)
 
     const std::string ids = std::to_string(WebServer().uid);
     const std::string groups = std::to_string(WebServer().gid);
-    // The groups, the group and the user, in that order, before anything
-    // in the folder is looked at.
-    const std::vector<std::string> drops = {"setgroups(0, NULL) = 0",
+    // The user's groups, its group and the user, in that order, before
+    // anything in the folder is looked at.
+    const std::vector<std::string> drops = {WebServerGroupsCall(),
                                             "setresgid(" + groups + ", " + groups + ", " + groups + ") = 0",
                                             "setresuid(" + ids + ", " + ids + ", " + ids + ") = 0"};
     size_t dropped = 0;
@@ -195,6 +212,53 @@ TEST(FolderOwner, LinksToRootOnlyFilesMeetPermissionDenied)
             EXPECT_TRUE(fs::is_symlink(site.ini));
         }
     }
+}
+
+// A database folder given to the web server's user alone (its group still
+// root's, as `chown www-data FOLDER` leaves it): root's run takes the user's
+// own groups, never the folder's. The user's link at the file's name to a
+// file of group root, in a folder that group may enter, and a version the
+// user planted to be restored into it, reach nothing: the tool meets the
+// user's "Permission denied", the file as it was.
+TEST(FolderOwner, RootTakesTheOwnersGroupsNeverTheFolders)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root";
+    ASSERT_FALSE(ToolPath("strace").empty()) << "strace is missing";
+    Site site(FixtureIni());
+    GiveToWebServer(site);
+    ASSERT_EQ(0, ::chown(site.folder.c_str(), WebServer().uid, 0));
+    ASSERT_EQ(0, ::chmod(site.folder.c_str(), 0770));
+    // Root's group may pass the folders on the way, the user may not.
+    ASSERT_EQ(0, ::chmod(site.dir.path().c_str(), 0750));
+    const std::string rootGroupOnly = site.dir / "root-group";
+    ASSERT_TRUE(fs::create_directory(rootGroupOnly));
+    ASSERT_EQ(0, ::chmod(rootGroupOnly.c_str(), 0750));
+    const std::string target = rootGroupOnly + "/shop.ini";
+    WriteFile(target, "root's own\n");
+    ASSERT_EQ(0, ::chmod(target.c_str(), 0660));
+    ASSERT_EQ(0, ::unlink(site.ini.c_str()));
+    fs::create_symlink(target, site.ini);
+    ASSERT_EQ(0, ::lchown(site.ini.c_str(), WebServer().uid, WebServer().gid));
+    const std::string history = site.folder + "/" + HistoryFolder;
+    ASSERT_TRUE(fs::create_directory(history));
+    const std::string version = history + "/shop.ini.20200101T000000Z.0123456789abcdef.www-data";
+    WriteFile(version, "[planted]\nby=www-data\n");
+    for (const std::string& path : {history, version})
+        ASSERT_EQ(0, ::chown(path.c_str(), WebServer().uid, WebServer().gid));
+
+    TempDir scratch;
+    const std::string log = scratch / "calls";
+    const ProgramAnswer answer =
+        RunTool({"restore", site.folder, "1"}, "", "", Strace({"-o", log, "-e", "trace=setgroups,setresgid"}));
+    EXPECT_EQ(1, answer.status);
+    EXPECT_EQ("zephconf-admin: cannot open " + site.ini + ": Permission denied\n", answer.errors);
+    EXPECT_EQ("root's own\n", ReadFile(target));
+    EXPECT_EQ((std::vector<std::string> {"shop.ini"}), FolderEntriesOf(rootGroupOnly));
+
+    const std::string gid = std::to_string(WebServer().gid);
+    EXPECT_EQ((std::vector<std::string> {WebServerGroupsCall(), "setresgid(" + gid + ", " + gid + ", " + gid + ") = 0"}),
+              Lines(log));
 }
 
 // A file in the web server's folder that only root may open: one line names

@@ -10,10 +10,15 @@
 
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
+// A user as the account files give it: what a process of that user's has
+// when it logs in, or when the web server starts it.
 struct Account {
     uid_t uid;
-    gid_t gid;
+    gid_t gid;                  // the primary group, from /etc/passwd
+    std::vector<gid_t> groups;  // every group of the user's: the primary one
+                                // and those /etc/group names the user in
 };
 
 // Opens the folder `path` names, following links on the way as the path
@@ -25,13 +30,15 @@ int OpenFolder(const std::string& path);
 // Takes the folder open as `folder` (from OpenFolder; closed here) as the
 // working folder: every later relative name is looked up in it, and no folder
 // on the way is passed again. When the process runs as root (effective uid 0)
-// and the folder belongs to another user, it first becomes that user with
-// the folder's group (BecomeUser). Returns the folder's owner and group.
-// Raises CommandFailure, naming `path`, when any step fails.
+// and the folder belongs to another user, it first becomes that user, with
+// that user's own groups (AccountOf, BecomeUser), never the folder's group:
+// it can do no more there than that user's processes (the web server's) can.
+// Returns the folder's owner. Raises CommandFailure, naming `path`, when any
+// step fails, or when root finds the owner without an account.
 Account EnterFolderAsOwner(int folder, const std::string& path);
 
-// Drops every supplementary group, takes `account`'s gid and uid as the real,
-// effective and saved ids, and checks that neither root's ids nor any
+// Takes `account`'s groups as the supplementary groups, its gid and uid as the
+// real, effective and saved ids, and checks that neither root's ids nor any
 // capability can be had back. The process is also made undumpable, so that
 // the account's other processes cannot read its memory (a password typed at
 // the prompt) nor a core file keep it. Raises CommandFailure when a step
