@@ -352,7 +352,11 @@ TEST(Create, OwnerNamedOrRunningTheTool)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         NewSite site;
-        ASSERT_EQ(0, ::chown(site.dir.path().c_str(), WebServer().uid, WebServer().gid));
+        // The web server's user makes its own in a folder of its own; root
+        // in a folder of root's alone.
+        if (!c.runner.empty()) {
+            ASSERT_EQ(0, ::chown(site.dir.path().c_str(), WebServer().uid, WebServer().gid));
+        }
         std::vector<std::string> args = {"create", "--from", model.path};
         args.insert(args.end(), c.options.begin(), c.options.end());
         args.push_back(site.folder);

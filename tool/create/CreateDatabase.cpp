@@ -23,11 +23,13 @@
 #include "tool/create/PasswordEntry.h"
 #include "tool/create/RandomPassword.h"
 #include "tool/database/SettingChange.h"
+#include "tool/rights/OwnerRights.h"
 #include "tool/rights/UserProcess.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -82,13 +84,18 @@ std::string ModelName(const std::string& model)
     return file.substr(0, file.size() - 4);
 }
 
-// The folder that takes the new one, as the path names it. Opened for
-// reading where it may be, so that it can be synced after the rename.
+// The folder that takes the new one, as the path names it (run by root:
+// every folder on the way, and this one, root's alone). Opened for reading
+// where it may be, so that it can be synced after the rename.
 int OpenParent(const std::string& parent)
 {
-    int fd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0 && errno == EACCES)
-        fd = ::open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const Descriptor found {OpenFolder(parent, TrustedUpTo::Folder)};
+    int fd = found.fd;
+    if (found.fd >= 0) {
+        fd = ::openat(found.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0 && errno == EACCES)
+            fd = ::fcntl(found.fd, F_DUPFD_CLOEXEC, 0);
+    }
     if (fd >= 0)
         return fd;
     if (errno == ENOENT)
@@ -108,6 +115,23 @@ void RefuseTaken(int parent, const std::string& name, const std::string& shown, 
         throw CommandFailure("cannot create " + shown + ": " + std::strerror(errno));
 }
 
+// Whether the open folder `folder` holds nothing.
+bool IsEmpty(int folder)
+{
+    const int listed = ::dup(folder);
+    DIR* entries = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (entries == nullptr) {
+        if (listed >= 0)
+            ::close(listed);
+        return false;
+    }
+    bool empty = true;
+    for (const dirent* entry; empty && (entry = ::readdir(entries)) != nullptr;)
+        empty = std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0;
+    ::closedir(entries);
+    return empty;
+}
+
 // Makes the temporary folder, 0700, and gives it to `owner` when run by root.
 // Returns it open.
 int MakeTemporaryFolder(int parent, const std::string& name, const std::string& shown, const Account& owner)
@@ -117,14 +141,26 @@ int MakeTemporaryFolder(int parent, const std::string& name, const std::string& 
             throw CommandFailure(shown + InTheWay);
         throw CommandFailure("cannot create " + shown + ": " + std::strerror(errno));
     }
-    const int folder = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat made {}, parentStatus {};
+    const bool found = ::fstatat(parent, name.c_str(), &made, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(parent, &parentStatus) == 0;
+    const int folder = found ? ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
     struct stat status {};
-    // Still the folder this process made, not one swapped in for it.
-    bool made = folder >= 0 && ::fstat(folder, &status) == 0 && status.st_uid == ::geteuid();
-    if (made && ::geteuid() == 0)
-        made = ::fchown(folder, owner.uid, owner.gid) == 0;
-    made = made && ::fchmod(folder, 0700) == 0;
-    if (!made) {
+    // Still the folder this process made, not one swapped in for it: the same
+    // device and inode as just after its making, in the parent's file
+    // system, this process's, and empty. What is there otherwise is not
+    // this run's to give away or remove.
+    const bool opened = folder >= 0 && ::fstat(folder, &status) == 0;
+    if (opened && (status.st_dev != made.st_dev || status.st_ino != made.st_ino
+                   || status.st_dev != parentStatus.st_dev || status.st_uid != ::geteuid() || !IsEmpty(folder))) {
+        ::close(folder);
+        throw CommandFailure("cannot create " + shown + ": another folder took its place while it was made; "
+                             "it is left as it is");
+    }
+    bool given = opened;
+    if (given && ::geteuid() == 0)
+        given = ::fchown(folder, owner.uid, owner.gid) == 0;
+    given = given && ::fchmod(folder, 0700) == 0;
+    if (!given) {
         const int error = errno;
         if (folder >= 0)
             ::close(folder);

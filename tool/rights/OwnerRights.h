@@ -8,6 +8,8 @@
 // relative to the open folder.
 #pragma once
 
+#include "tool/rights/TrustedPath.h"
+
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -21,11 +23,13 @@ struct Account {
                                 // and those /etc/group names the user in
 };
 
-// Opens the folder `path` names, following links on the way as the path
-// gives them; nothing in the folder is read or changed, and no right on the
-// folder itself is needed. Returns the descriptor, or -1 with errno set (a
-// path that is no folder: ENOTDIR).
-int OpenFolder(const std::string& path);
+// Opens the folder `path` names; nothing in the folder is read or changed,
+// and no right on the folder itself is needed. Run by root, only through
+// folders no other user can change (OpenTrustedFolder, up to `upTo`);
+// otherwise following links on the way as the path gives them. Returns an
+// O_PATH descriptor, or -1 with errno set (a path that is no folder:
+// ENOTDIR). Raises CommandFailure for a path that root does not trust.
+int OpenFolder(const std::string& path, TrustedUpTo upTo = TrustedUpTo::Parent);
 
 // Takes the folder open as `folder` (from OpenFolder; closed here) as the
 // working folder: every later relative name is looked up in it, and no folder
