@@ -12,11 +12,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <pwd.h>
 #include <set>
+#include <sstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -322,6 +326,78 @@ TEST(Create, FailuresLeaveNoFolder)
             EXPECT_EQ(std::vector<std::string> {"bazaar.ini"}, site.FolderEntries());
             EXPECT_EQ("pass", IniValue(ReadFile(site.ini), "Administration", "Administration password"));
         }
+    }
+}
+
+// The ordinal of the first openat call of a run (strace's log of openat
+// alone) that names `name`; 0 when none does.
+int FirstOpenNaming(const std::string& log, const std::string& name)
+{
+    std::istringstream lines(ReadFile(log));
+    int call = 0;
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("openat(", 0) == 0 && (++call, line.find("\"" + name + "\"") != std::string::npos))
+            return call;
+    return 0;
+}
+
+// The temporary folder swapped, between its making and its opening (strace
+// holds the open back), for a folder of root's holding a file of root's:
+// the run is refused, and the folder swapped in is not given to the owner,
+// nor emptied, nor removed.
+TEST(Create, AFolderSwappedInForTheOneMadeIsRefusedAndLeftAlone)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root";
+    ASSERT_FALSE(ToolPath("strace").empty()) << "strace is missing";
+    const Model model(FixtureIni());
+    int open = 0;
+    {
+        NewSite copy;
+        TempDir scratch;
+        const std::string log = scratch / "calls";
+        ASSERT_EQ(0, RunTool({"create", "--from", model.path, copy.folder}, "pass\n", "",
+                             Strace({"-o", log, "-e", "trace=openat"})).status);
+        open = FirstOpenNaming(log, ".bazaar.creating");
+        ASSERT_GT(open, 0) << ReadFile(log);
+    }
+    NewSite site;
+    const std::string parent = site.dir.path().string();
+    const std::string temporary = parent + "/.bazaar.creating", roots = parent + "/roots";
+    fs::create_directory(roots);
+    ASSERT_EQ(0, ::chmod(roots.c_str(), 0700));
+    WriteFile(roots + "/secret", "root's own\n");
+    ASSERT_EQ(0, ::chmod((roots + "/secret").c_str(), 0600));
+    std::atomic<bool> swapped {false};
+    std::thread swap([&] {
+        for (int wait = 0; wait < 10000 && !swapped; ++wait) {
+            if (fs::exists(fs::symlink_status(temporary))) {
+                fs::rename(temporary, parent + "/made");
+                fs::rename(roots, temporary);
+                swapped = true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    const ProgramAnswer answer =
+        RunTool({"create", "--from", model.path, site.folder}, "pass\n", "",
+                Strace({"-o", "/dev/null", "-e", "trace=openat", "-e",
+                        "inject=openat:delay_enter=1500000:when=" + std::to_string(open)}));
+    swap.join();
+    ASSERT_TRUE(swapped);
+    EXPECT_EQ(1, answer.status);
+    EXPECT_EQ("zephconf-admin: cannot create " + temporary +
+                  ": another folder took its place while it was made; it is left as it is\n",
+              answer.errors);
+    EXPECT_EQ("", answer.output);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(site.folder)));
+    EXPECT_EQ(std::vector<std::string> {"secret"}, FolderEntriesOf(temporary));
+    EXPECT_EQ("root's own\n", ReadFile(temporary + "/secret"));
+    for (const std::string& path : {temporary, temporary + "/secret"}) {
+        const struct stat status = StatusOf(path);
+        EXPECT_EQ(0u, status.st_uid) << path;
+        EXPECT_EQ(0u, status.st_gid) << path;
+        EXPECT_EQ(path == temporary ? 0700u : 0600u, status.st_mode & 07777) << path;
     }
 }
 
