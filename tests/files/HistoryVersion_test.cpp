@@ -3,6 +3,8 @@
 // none for a commit that changes nothing; and nothing planted in the history
 // folder is written through or replaced.
 #include "files/HistoryVersion.h"
+#include "config/ChangeTransaction.h"
+#include "config/ZEPHOnlineINI.h"
 #include "files/IniFile.h"
 #include "support/Site.h"
 #include "support/TempDir.h"
@@ -35,16 +37,15 @@ struct Database {
     }
 };
 
-// One change of the file through CIniFile, keeping history; why the
-// replaced content was not kept (empty when it was).
+// One change of the file through the change transaction, which keeps the
+// replaced content; why it was not kept (empty when it was).
 std::string Change(const std::string& ini, const char* key, const std::string& value, const std::string& who = "test")
 {
-    CIniFile file;
+    CZEPHOnlineINI file;
     EXPECT_TRUE(file.OpenFile(ini.c_str(), OpenReadWrite));
-    file.KeepHistory(who);
+    ChangeTransaction change(file, who);
     file.WriteValue("a", key, value.c_str());
-    file.Commit();
-    return file.HistoryNotKept();
+    return change.Commit().notKept;
 }
 
 // The time as a version's name writes it.
