@@ -15,6 +15,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -234,6 +235,36 @@ TEST(HistoryVersion, HistoryFolderThatIsNoFolderIsNotUsed)
         EXPECT_EQ("[a]\nx=2\n\n", ReadFile(db.ini));
         EXPECT_TRUE(fs::is_empty(elsewhere));
         EXPECT_EQ(NotKeptSuffix(c.reason), " (previous configuration not kept: " + std::string(c.reason) + ")");
+    }
+}
+
+// Why a version was not kept names the call that failed, never an errno left
+// over from an earlier call: the temporary name taken by a folder, or by a
+// file whose lock another process holds.
+TEST(HistoryVersion, TheReasonNamesTheRealFailure)
+{
+    struct Case {
+        const char* what;
+        bool folder;  // else a locked file
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"a folder at the temporary name", true, "history version: Is a directory"},
+        {"a locked file at the temporary name", false, "history version: Resource temporarily unavailable"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Database db("[a]\nx=1\n\n");
+        fs::create_directory(db.history);
+        const std::string temporary = db.history + "/db.initmp";
+        std::optional<HeldLock> held;
+        if (c.folder)
+            fs::create_directory(temporary);
+        else
+            held.emplace(temporary);
+        EXPECT_EQ(c.reason, Change(db.ini, "x", "2"));
+        EXPECT_EQ("[a]\nx=2\n\n", ReadFile(db.ini));
+        EXPECT_TRUE(fs::exists(temporary));
     }
 }
 
