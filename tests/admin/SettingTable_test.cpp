@@ -254,8 +254,8 @@ TEST(SettingTable, RecordPartsHoldEveryMember)
     }
 }
 
-// No program file but the table spells a key (comments aside): the loader,
-// the form, the update and the tool name rows.
+// No program file but the table spells a key or a form field's name
+// (comments aside): the loader, the form, the update and the tool name rows.
 TEST(SettingTable, NoProgramFileSpellsAKey)
 {
     const fs::path root = fs::path(ZEPH_TESTS_DIR).parent_path();
@@ -274,9 +274,17 @@ TEST(SettingTable, NoProgramFileSpellsAKey)
                 const size_t first = line.find_first_not_of(' ');
                 if (first != std::string::npos && line.compare(first, 2, "//") == 0)
                     continue;
-                for (const SettingRow& row : SettingTable)
+                for (const SettingRow& row : SettingTable) {
                     EXPECT_EQ(std::string::npos, line.find('"' + std::string(row.key) + '"'))
                         << file.string() << ":" << lineNumber + 1 << " spells the key \"" << row.key << "\"";
+                    // A control's name, as a literal or inside the page's HTML.
+                    if (row.formField != nullptr) {
+                        for (const std::string& quoted : {'"' + std::string(row.formField) + '"',
+                                                          "\\\"" + std::string(row.formField) + "\\\""})
+                            EXPECT_EQ(std::string::npos, line.find(quoted))
+                                << file.string() << ":" << lineNumber + 1 << " spells the form field " << quoted;
+                    }
+                }
             }
         }
     }

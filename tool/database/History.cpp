@@ -8,7 +8,6 @@
 #include "files/IniFile.h"
 #include "tool/CommandFailure.h"
 #include "tool/database/DatabaseArgument.h"
-#include "tool/database/FileSettings.h"
 #include "tool/database/SettingChange.h"
 
 #include <cerrno>
@@ -124,7 +123,7 @@ std::string HistoryText(const DatabaseFile& file)
             continue;
         }
         if (after) {
-            const std::vector<std::string> names = ChangedSettingNames(content, *after, FileSettings());
+            const std::vector<std::string> names = ChangedSettingNames(content, *after);
             said += names.empty() ? std::string("no setting changed") : "changed " + Joined(names);
         } else {
             said += "changes unknown: the version after it cannot be read";
@@ -142,7 +141,7 @@ std::string DifferencesText(const DatabaseFile& file, int number)
     const History history(file);
     const std::string version = history.Content(file, history.Numbered(file, number));
     std::string said;
-    for (const std::string& line : SettingDifferences(version, live, FileSettings()))
+    for (const std::string& line : SettingDifferences(version, live))
         said += line + "\n";
     if (said.empty())
         said = version == live ? "no difference: " + file.shown + " holds version " + std::to_string(number) + "\n"
