@@ -4,6 +4,7 @@
 
 #include "support/Launch.h"
 #include "support/Site.h"
+#include "tool/CommandTable.h"
 
 #include <string>
 #include <sys/types.h>
@@ -39,7 +40,6 @@ void GiveToWebServer(const Site& site);
 // the same name, without other groups.
 std::vector<std::string> RunAs(const std::string& name, const std::string& group);
 
-// The usage lines that follow a usage error on standard error.
-inline const std::string Usage = "usage: zephconf-admin set-password|enable-remote|disable-remote|status|history DATABASE\n"
-                                 "       zephconf-admin diff|restore DATABASE N\n"
-                                 "       zephconf-admin create [--owner USER] [--from FILE] FOLDER\n";
+// The usage lines that follow a usage error on standard error, as the
+// tool's command table writes them.
+inline const std::string Usage = UsageText();

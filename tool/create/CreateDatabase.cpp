@@ -14,6 +14,7 @@
 
 #include "base/Output.h"
 #include "files/DeferTermination.h"
+#include "files/PathParts.h"
 #include "files/SFile.h"
 #include "tool/rights/AccountNames.h"
 #include "tool/CommandFailure.h"
@@ -64,9 +65,9 @@ FolderName Split(const std::string& given)
     folder.shown = given;
     while (folder.shown.size() > 1 && folder.shown.back() == '/')
         folder.shown.pop_back();
-    const size_t slash = folder.shown.rfind('/');
-    folder.name = slash == std::string::npos ? folder.shown : folder.shown.substr(slash + 1);
-    folder.parent = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.shown.substr(0, slash);
+    const PathParts parts = SplitPath(folder.shown);
+    folder.parent = parts.folder;
+    folder.name = parts.name;
     if (folder.name.empty() || folder.name == "." || folder.name == "..")
         throw CommandFailure(given + " names no new folder");
     // The name is written into the file and its log lines: one line.
@@ -79,8 +80,7 @@ FolderName Split(const std::string& given)
 // The model's own name: its file's, without ".ini".
 std::string ModelName(const std::string& model)
 {
-    const size_t slash = model.rfind('/');
-    const std::string file = slash == std::string::npos ? model : model.substr(slash + 1);
+    const std::string file = SplitPath(model).name;
     return file.substr(0, file.size() - 4);
 }
 

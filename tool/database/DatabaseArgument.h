@@ -13,6 +13,10 @@ struct DatabaseFile {
     uid_t user;  // who runs the tool, whatever rights it then takes
 };
 
+// Whether `path` names a database's file (or a model of one): its name ends
+// in ".ini".
+bool NamesDatabaseFile(const std::string& path);
+
 // `database` is the database's folder (.../members, whose file is
 // members/members.ini) or its file (a name ending in ".ini", in the folder
 // its path names). Opens that folder and enters it with its owner's rights
