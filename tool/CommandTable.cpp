@@ -57,6 +57,37 @@ struct OnDatabase {
     }
 };
 
+// A command on one database: what `say` says of the file (and version N
+// when `versioned`); `changes`: the file may be changed, so that a report
+// that fails is exit status 3.
+template <bool versioned, bool changes, std::string (*say)(const DatabaseFile& file, int number)>
+CommandOutput OnOneDatabase(const Arguments& arguments)
+{
+    const OnDatabase on(arguments, versioned);
+    return {say(on.file, on.number), changes ? on.file.shown : std::string()};
+}
+
+std::string NewPassword(const DatabaseFile& file, int)
+{
+    return SetPassword(file, ReadNewPassword());
+}
+std::string EnableRemote(const DatabaseFile& file, int)
+{
+    return SetRemoteAdministration(file, true);
+}
+std::string DisableRemote(const DatabaseFile& file, int)
+{
+    return SetRemoteAdministration(file, false);
+}
+std::string Status(const DatabaseFile& file, int)
+{
+    return StatusText(file);
+}
+std::string History(const DatabaseFile& file, int)
+{
+    return HistoryText(file);
+}
+
 // create [--owner USER] [--from FILE] FOLDER
 CommandOutput Create(const Arguments& arguments)
 {
@@ -104,50 +135,29 @@ const std::vector<ToolCommand>& Rows()
         {"set-password", "DATABASE",
          "set the administration password: asked twice on a\n"
          "terminal, else one line read from standard input",
-         [](const Arguments& arguments) {
-             const OnDatabase on(arguments, false);
-             return CommandOutput {SetPassword(on.file, ReadNewPassword()), on.file.shown};
-         }},
+         OnOneDatabase<false, true, NewPassword>},
         {"enable-remote", "DATABASE", "allow web administration",
-         [](const Arguments& arguments) {
-             const OnDatabase on(arguments, false);
-             return CommandOutput {SetRemoteAdministration(on.file, true), on.file.shown};
-         }},
+         OnOneDatabase<false, true, EnableRemote>},
         {"disable-remote", "DATABASE", "refuse all web administration",
-         [](const Arguments& arguments) {
-             const OnDatabase on(arguments, false);
-             return CommandOutput {SetRemoteAdministration(on.file, false), on.file.shown};
-         }},
+         OnOneDatabase<false, true, DisableRemote>},
         {"status", "DATABASE",
          "show the file, its number of entry items, whether remote\n"
          "administration is on, whether a password is set and\n"
          "which of the database's own passwords are empty",
-         [](const Arguments& arguments) {
-             const OnDatabase on(arguments, false);
-             return CommandOutput {StatusText(on.file), ""};
-         }},
+         OnOneDatabase<false, false, Status>},
         {"history", "DATABASE",
          "list the kept earlier versions of the file, newest (1)\n"
          "first: when and by whom each was replaced, and the\n"
          "settings that changed",
-         [](const Arguments& arguments) {
-             const OnDatabase on(arguments, false);
-             return CommandOutput {HistoryText(on.file), ""};
-         }},
+         OnOneDatabase<false, false, History>},
         {"diff", "DATABASE N",
          "show the settings that differ between version N and the\n"
          "file (passwords only as \"(changed)\")",
-         [](const Arguments& arguments) {
-             const OnDatabase on(arguments, true);
-             return CommandOutput {DifferencesText(on.file, on.number), ""};
-         }},
+         OnOneDatabase<true, false, DifferencesText>},
         {"restore", "DATABASE N",
          "put version N back; what it replaces is kept as a new\n"
          "version, so a restore can be undone",
-         [](const Arguments& arguments) {
-             const OnDatabase on(arguments, true);
-             return CommandOutput {RestoreVersion(on.file, on.number), on.file.shown};
-         }},
+         OnOneDatabase<true, true, RestoreVersion>},
     };
     return rows;
 }

@@ -18,7 +18,6 @@
 #include <filesystem>
 #include <pwd.h>
 #include <set>
-#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -329,18 +328,6 @@ TEST(Create, FailuresLeaveNoFolder)
     }
 }
 
-// The ordinal of the first openat call of a run (strace's log of openat
-// alone) that names `name`; 0 when none does.
-int FirstOpenNaming(const std::string& log, const std::string& name)
-{
-    std::istringstream lines(ReadFile(log));
-    int call = 0;
-    for (std::string line; std::getline(lines, line);)
-        if (line.rfind("openat(", 0) == 0 && (++call, line.find("\"" + name + "\"") != std::string::npos))
-            return call;
-    return 0;
-}
-
 // The temporary folder swapped, between its making and its opening (strace
 // holds the open back), for a folder of root's holding a file of root's:
 // the run is refused, and the folder swapped in is not given to the owner,
@@ -358,7 +345,7 @@ TEST(Create, AFolderSwappedInForTheOneMadeIsRefusedAndLeftAlone)
         const std::string log = scratch / "calls";
         ASSERT_EQ(0, RunTool({"create", "--from", model.path, copy.folder}, "pass\n", "",
                              Strace({"-o", log, "-e", "trace=openat"})).status);
-        open = FirstOpenNaming(log, ".bazaar.creating");
+        open = OpenCallNumber(log, ".bazaar.creating", 1);
         ASSERT_GT(open, 0) << ReadFile(log);
     }
     NewSite site;

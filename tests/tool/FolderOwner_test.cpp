@@ -15,7 +15,6 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -31,22 +30,6 @@ struct stat LinkStatus(const std::string& path)
     struct stat status {};
     EXPECT_EQ(0, ::lstat(path.c_str(), &status)) << path;
     return status;
-}
-
-// The lines of a strace log, each blank run made one space (strace aligns
-// the results).
-std::vector<std::string> Lines(const std::string& file)
-{
-    std::vector<std::string> lines;
-    std::ifstream in(file);
-    for (std::string line; std::getline(in, line);) {
-        std::string plain;
-        for (char c : line)
-            if (c != ' ' || plain.empty() || plain.back() != ' ')
-                plain += c;
-        lines.push_back(plain);
-    }
-    return lines;
 }
 
 // The call that gives a process the web server user's groups, as a login
@@ -99,7 +82,7 @@ TEST(FolderOwner, RootWorksWithTheFolderOwnersRights)
                                             "setresgid(" + groups + ", " + groups + ", " + groups + ") = 0",
                                             "setresuid(" + ids + ", " + ids + ", " + ids + ") = 0"};
     size_t dropped = 0;
-    for (const std::string& line : Lines(log)) {
+    for (const std::string& line : StraceLines(log)) {
         if (dropped < drops.size() && line == drops[dropped]) {
             ++dropped;
         } else if (dropped < drops.size()) {
@@ -107,21 +90,6 @@ TEST(FolderOwner, RootWorksWithTheFolderOwnersRights)
         }
     }
     EXPECT_EQ(drops.size(), dropped) << ReadFile(log);
-}
-
-// The ordinal of the openat call (among all of a run's openat calls) that
-// opens `name` for the `nth` time, from a run's strace log of openat alone.
-int OpenCallNumber(const std::string& log, const std::string& name, int nth)
-{
-    int call = 0, seen = 0;
-    for (const std::string& line : Lines(log)) {
-        if (line.rfind("openat(", 0) != 0)
-            continue;
-        ++call;
-        if (line.find("\"" + name + "\"") != std::string::npos && ++seen == nth)
-            return call;
-    }
-    return 0;
 }
 
 // A link at the database file's name to a root-only file (world-readable, in
@@ -258,7 +226,7 @@ TEST(FolderOwner, RootTakesTheOwnersGroupsNeverTheFolders)
 
     const std::string gid = std::to_string(WebServer().gid);
     EXPECT_EQ((std::vector<std::string> {WebServerGroupsCall(), "setresgid(" + gid + ", " + gid + ", " + gid + ") = 0"}),
-              Lines(log));
+              StraceLines(log));
 }
 
 // A file in the web server's folder that only root may open: one line names
