@@ -205,8 +205,9 @@ TEST(History, NothingPrintedActsOnATerminal)
     Site site(before);
     ASSERT_EQ(0, RunTool({"disable-remote", site.folder}).status);
     // The file changed again by other means, every name and value anew.
-    WriteFile(site.ini, WithIniValue(ReadFile(site.ini), "report", "SMTP server", "v" + csi + cr + "y" + rtl) + "[t" +
-                            csi + "]\nk" + clear + "=w" + link + "\n\n");
+    const std::string value = "v" + csi + cr + "y" + rtl + link;
+    WriteFile(site.ini, WithIniValue(ReadFile(site.ini), "report", "SMTP server", value) + "[t" + csi + "]\nk" + clear +
+                            "=w" + link + "\n\n");
     // A version planted with a who of its own, the oldest.
     const std::string who = "%1B%5B2J%C2%9B31m%E2%80%AE%0D%1B%5D8%3B%3Bhttp%3A%2F%2Fx%2F%07";
     const std::string planted = site.folder + "/" + HistoryFolder + "/shop.ini.20200101T000000Z." +

@@ -142,7 +142,8 @@ int MakeTemporaryFolder(int parent, const std::string& name, const std::string& 
         throw CommandFailure("cannot create " + shown + ": " + std::strerror(errno));
     }
     struct stat made {}, parentStatus {};
-    const bool found = ::fstatat(parent, name.c_str(), &made, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(parent, &parentStatus) == 0;
+    const bool found =
+        ::fstatat(parent, name.c_str(), &made, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(parent, &parentStatus) == 0;
     const int folder = found ? ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
     struct stat status {};
     // Still the folder this process made, not one swapped in for it: the same

@@ -97,8 +97,8 @@ Account EnterFolderAsOwner(int folder, const std::string& path)
             // owner is not in (root's, of a folder chown'd to the owner alone).
             const std::optional<Account> account = AccountOf(owner.uid);
             if (!account)
-                throw CommandFailure(path + " belongs to uid " + std::to_string(owner.uid)
-                                     + ", which has no account in /etc/passwd: zephconf-admin would not know its groups");
+                throw CommandFailure(path + " belongs to uid " + std::to_string(owner.uid) + ", which has no account"
+                                     " in /etc/passwd: zephconf-admin would not know its groups");
             owner = *account;
             BecomeUser(owner);
         }

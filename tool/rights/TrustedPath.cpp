@@ -6,6 +6,7 @@
 #include "tool/CommandFailure.h"
 #include "tool/rights/AccountNames.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <deque>
@@ -85,8 +86,8 @@ void RefuseUntrusted(const struct stat& folder, const std::string& shown, const 
     const std::string writers =
         (folder.st_mode & S_IWOTH) != 0 ? std::string("everyone") : "group " + GroupName(folder.st_gid);
     if ((folder.st_mode & S_ISVTX) != 0 && next != nullptr)
-        Refuse(shown, "is writable by " + writers + ", and " + EscapedText(nextShown, TextKept::Utf8) + " in it belongs to "
-                          + UserName(next->st_uid));
+        Refuse(shown, "is writable by " + writers + ", and " + EscapedText(nextShown, TextKept::Utf8)
+                          + " in it belongs to " + UserName(next->st_uid));
     Refuse(shown, "is writable by " + writers);
 }
 
@@ -121,7 +122,8 @@ int OpenTrustedFolder(const std::string& path, TrustedUpTo upTo)
             continue;
         }
         struct stat folder {}, entry {};
-        if (::fstat(current.fd, &folder) != 0 || ::fstatat(current.fd, name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0)
+        if (::fstat(current.fd, &folder) != 0
+            || ::fstatat(current.fd, name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0)
             return -1;
         const std::string entryShown = Joined(shown, name);
         RefuseUntrusted(folder, shown, &entry, entryShown);
