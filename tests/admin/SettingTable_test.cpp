@@ -1,13 +1,12 @@
 // The setting table as the one home of every setting: each row's key shows in
 // its control on the form the program serves, each control reaches its row's
-// key through Configure, and the fixtures, the record's member lists and the
-// program's sources agree with the table.
+// key through Configure, and the fixtures and the program's sources agree
+// with the table.
 #include "config/SettingTable.h"
 
 #include "support/Fixture.h"
 #include "support/Form.h"
 #include "support/IniText.h"
-#include "support/RecordParts.h"
 #include "support/Site.h"
 
 #include <gtest/gtest.h>
@@ -17,9 +16,6 @@
 #include <map>
 #include <set>
 #include <string>
-#include <tuple>
-#include <type_traits>
-#include <variant>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -228,28 +224,6 @@ TEST(SettingTable, FullConfigureCaseSendsEveryField)
     for (const SettingRow& row : SettingTable) {
         if (row.formField != nullptr) {
             EXPECT_EQ(1u, fields.count(row.formField)) << row.formField;
-        }
-    }
-}
-
-// Every member that the table names is among those that tests compare
-// between two loads.
-TEST(SettingTable, RecordPartsHoldEveryMember)
-{
-    CZEPHOnlineINI record;
-    std::set<const void*> compared;
-    std::apply([&](const auto&... member) { (compared.insert(&member), ...); }, AllSettings(record));
-    for (const SettingRow& row : SettingTable) {
-        const void* address = std::visit(
-            [&](auto member) -> const void* {
-                if constexpr (std::is_same_v<decltype(member), std::monostate>)
-                    return nullptr;
-                else
-                    return &(record.*member);
-            },
-            row.member);
-        if (address != nullptr) {
-            EXPECT_EQ(1u, compared.count(address)) << row.key;
         }
     }
 }
