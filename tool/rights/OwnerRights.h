@@ -4,8 +4,9 @@
 // the web server's user's). Whatever that user's processes plant there (a
 // symbolic link in a file's place, swapped in at any moment) must not make
 // root read, write or remove a file elsewhere. So a root run opens the folder
-// first, becomes its owner for good, and only then looks up any name in it,
-// relative to the open folder.
+// first, through folders that only root can change (TrustedPath.h), becomes
+// its owner for good, with that owner's own groups, and only then looks up
+// any name in it, relative to the open folder.
 #pragma once
 
 #include "tool/rights/TrustedPath.h"
