@@ -16,6 +16,7 @@
 #include <chrono>
 #include <filesystem>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <thread>
@@ -227,6 +228,25 @@ TEST(FolderOwner, RootTakesTheOwnersGroupsNeverTheFolders)
     const std::string gid = std::to_string(WebServer().gid);
     EXPECT_EQ((std::vector<std::string> {WebServerGroupsCall(), "setresgid(" + gid + ", " + gid + ", " + gid + ") = 0"}),
               StraceLines(log));
+}
+
+// A folder whose owner has no account: root cannot know that user's groups,
+// and takes none in its stead; the file is as it was.
+TEST(FolderOwner, OwnerWithoutAnAccountIsRefused)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root";
+    const uid_t stranger = 54321;
+    ASSERT_EQ(nullptr, ::getpwuid(stranger));
+    Site site(FixtureIni());
+    ASSERT_EQ(0, ::chown(site.folder.c_str(), stranger, stranger));
+    ASSERT_EQ(0, ::chown(site.ini.c_str(), stranger, stranger));
+    const ProgramAnswer answer = RunTool({"disable-remote", site.folder});
+    EXPECT_EQ(1, answer.status);
+    EXPECT_EQ("zephconf-admin: " + site.folder + " belongs to uid 54321, which has no account in /etc/passwd: "
+              "zephconf-admin would not know its groups\n",
+              answer.errors);
+    EXPECT_EQ(FixtureIni(), ReadFile(site.ini));
 }
 
 // A file in the web server's folder that only root may open: one line names
