@@ -1,6 +1,7 @@
 // SettingComparison.cpp: the keys of two contents side by side.
 #include "config/SettingComparison.h"
 
+#include "base/EscapedText.h"
 #include "files/IniEntries.h"
 
 #include <algorithm>
@@ -55,18 +56,7 @@ std::vector<Difference> Differences(std::string_view older, std::string_view new
 
 std::string Quoted(std::string_view value)
 {
-    static const char Hex[] = "0123456789abcdef";
-    std::string quoted = "\"";
-    for (unsigned char byte : value) {
-        if (byte < 0x20 || byte == 0x7f || byte == '"' || byte == '\\') {
-            quoted += "\\x";
-            quoted += Hex[byte >> 4];
-            quoted += Hex[byte & 0x0f];
-        } else {
-            quoted += static_cast<char>(byte);
-        }
-    }
-    return quoted + "\"";
+    return "\"" + EscapedText(value, TextKept::Utf8) + "\"";
 }
 
 // Every element of a comma list, the empty ones too: a difference anywhere
@@ -101,10 +91,21 @@ void AddItemLines(const Difference& difference, const std::string& name, std::ve
 
 std::string NameOf(const Difference& difference)
 {
-    return "[" + difference.section + "] " + difference.key;
+    return "[" + EscapedText(difference.section, TextKept::Utf8) + "] " + EscapedText(difference.key, TextKept::Utf8);
 }
 
 }  // namespace
+
+const std::vector<ComparedSetting>& TableSettings()
+{
+    static const std::vector<ComparedSetting> settings = [] {
+        std::vector<ComparedSetting> rows;
+        for (const SettingRow& row : SettingTable)
+            rows.push_back({row.section, row.key, row.shown});
+        return rows;
+    }();
+    return settings;
+}
 
 std::vector<std::string> ChangedSettingNames(std::string_view older, std::string_view newer,
                                              const std::vector<ComparedSetting>& settings)

@@ -2,27 +2,11 @@
 // standard error.
 #include "request/RequestLog.h"
 
+#include "base/EscapedText.h"
 #include "base/Output.h"
 
 #include <cstdlib>
 #include <unistd.h>
-
-std::string EscapeForLog(std::string_view text)
-{
-    static const char Hex[] = "0123456789abcdef";
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (unsigned char byte : text) {
-        if (byte >= 0x20 && byte < 0x7f && byte != '"' && byte != '\\') {
-            escaped += static_cast<char>(byte);
-        } else {
-            escaped += "\\x";
-            escaped += Hex[byte >> 4];
-            escaped += Hex[byte & 0x0f];
-        }
-    }
-    return escaped;
-}
 
 std::string RequestLogLine(std::time_t now, RequestEvent event, std::string_view dbName,
                            const char* remoteAddr, std::string_view note)
@@ -34,8 +18,8 @@ std::string RequestLogLine(std::time_t now, RequestEvent event, std::string_view
     const char* what = event == RequestEvent::AuthenticationFailure ? "authentication failure"
                                                                     : "configuration updated";
     const bool addressKnown = remoteAddr != nullptr && remoteAddr[0] != '\0';
-    return std::string(when) + " zephconf: " + what + " for database \"" + EscapeForLog(dbName) +
-           "\" from " + (addressKnown ? EscapeForLog(remoteAddr) : std::string("unknown")) + std::string(note) + "\n";
+    return std::string(when) + " zephconf: " + what + " for database \"" + EscapedText(dbName, TextKept::Ascii) +
+           "\" from " + (addressKnown ? EscapedText(remoteAddr, TextKept::Ascii) : std::string("unknown")) + std::string(note) + "\n";
 }
 
 std::string RemoteAddress()

@@ -13,14 +13,12 @@ enum class RequestEvent {
     ConfigurationUpdated,   // "configuration updated"
 };
 
-// `text` with every byte outside printable ASCII, and every '"' and '\', written
-// as \xHH (lower-case hex): a logged value can neither end its line nor close
-// its quotes, so no request can forge a line of the log.
-std::string EscapeForLog(std::string_view text);
-
 // "TIME zephconf: EVENT for database "NAME" from ADDR\n", TIME being `now` in
 // UTC as YYYY-MM-DDTHH:MM:SSZ and ADDR `remoteAddr`, or "unknown" when that is
-// missing or empty. The server may copy the line into its log without a time
+// missing or empty. NAME and ADDR keep printable ASCII alone, every other
+// byte and '"' and '\' written as \xHH (EscapedText): a logged value can
+// neither end its line nor close its quotes, so no request can forge a line
+// of the log. The server may copy the line into its log without a time
 // of its own, so the line carries one. No password ever goes into it.
 // `note`, when given, ends the line (before its line feed) as it is.
 std::string RequestLogLine(std::time_t now, RequestEvent event, std::string_view dbName,

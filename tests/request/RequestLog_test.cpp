@@ -1,6 +1,8 @@
 // The line that a refused password leaves in the web server's error log, and
 // the answers that leave none.
 #include "request/RequestLog.h"
+
+#include "base/EscapedText.h"
 #include "support/Site.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +33,7 @@ TEST(RequestLog, EscapesEveryByteThatCouldForgeALine)
         {"", ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.escaped, EscapeForLog(c.text)) << testing::PrintToString(c.text);
+        EXPECT_EQ(c.escaped, EscapedText(c.text, TextKept::Ascii)) << testing::PrintToString(c.text);
 }
 
 TEST(RequestLog, LineNamesTimeEventDatabaseAndAddress)

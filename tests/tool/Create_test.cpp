@@ -12,11 +12,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <pwd.h>
 #include <set>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -325,6 +328,66 @@ TEST(Create, FailuresLeaveNoFolder)
     }
 }
 
+// The temporary folder swapped, between its making and its opening (strace
+// holds the open back), for a folder of root's holding a file of root's:
+// the run is refused, and the folder swapped in is not given to the owner,
+// nor emptied, nor removed.
+TEST(Create, AFolderSwappedInForTheOneMadeIsRefusedAndLeftAlone)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root";
+    ASSERT_FALSE(ToolPath("strace").empty()) << "strace is missing";
+    const Model model(FixtureIni());
+    int open = 0;
+    {
+        NewSite copy;
+        TempDir scratch;
+        const std::string log = scratch / "calls";
+        ASSERT_EQ(0, RunTool({"create", "--from", model.path, copy.folder}, "pass\n", "",
+                             Strace({"-o", log, "-e", "trace=openat"})).status);
+        open = OpenCallNumber(log, ".bazaar.creating", 1);
+        ASSERT_GT(open, 0) << ReadFile(log);
+    }
+    NewSite site;
+    const std::string parent = site.dir.path().string();
+    const std::string temporary = parent + "/.bazaar.creating", roots = parent + "/roots";
+    fs::create_directory(roots);
+    ASSERT_EQ(0, ::chmod(roots.c_str(), 0700));
+    WriteFile(roots + "/secret", "root's own\n");
+    ASSERT_EQ(0, ::chmod((roots + "/secret").c_str(), 0600));
+    std::atomic<bool> swapped {false};
+    std::thread swap([&] {
+        for (int wait = 0; wait < 10000 && !swapped; ++wait) {
+            if (fs::exists(fs::symlink_status(temporary))) {
+                fs::rename(temporary, parent + "/made");
+                fs::rename(roots, temporary);
+                swapped = true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    const ProgramAnswer answer =
+        RunTool({"create", "--from", model.path, site.folder}, "pass\n", "",
+                Strace({"-o", "/dev/null", "-e", "trace=openat", "-e",
+                        "inject=openat:delay_enter=1500000:when=" + std::to_string(open)}));
+    swap.join();
+    ASSERT_TRUE(swapped);
+    EXPECT_EQ(1, answer.status);
+    EXPECT_EQ("zephconf-admin: cannot create " + temporary +
+                  ": another folder took its place while it was made; it is left as it is\n",
+              answer.errors);
+    EXPECT_EQ("", answer.output);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(site.folder)));
+    EXPECT_EQ(std::vector<std::string> {"secret"}, FolderEntriesOf(temporary));
+    EXPECT_EQ("root's own\n", ReadFile(temporary + "/secret"));
+    for (const std::string& path : {temporary, temporary + "/secret"}) {
+        const struct stat status = StatusOf(path);
+        EXPECT_EQ(0u, status.st_uid) << path;
+        EXPECT_EQ(0u, status.st_gid) << path;
+        EXPECT_EQ(path == temporary ? 0700u : 0600u, status.st_mode & 07777) << path;
+    }
+}
+
 // --owner gives the database to another user, with that user's group; the
 // web server's user makes its own in a folder of its own, and no other's.
 TEST(Create, OwnerNamedOrRunningTheTool)
@@ -352,7 +415,11 @@ TEST(Create, OwnerNamedOrRunningTheTool)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         NewSite site;
-        ASSERT_EQ(0, ::chown(site.dir.path().c_str(), WebServer().uid, WebServer().gid));
+        // The web server's user makes its own in a folder of its own; root
+        // in a folder of root's alone.
+        if (!c.runner.empty()) {
+            ASSERT_EQ(0, ::chown(site.dir.path().c_str(), WebServer().uid, WebServer().gid));
+        }
         std::vector<std::string> args = {"create", "--from", model.path};
         args.insert(args.end(), c.options.begin(), c.options.end());
         args.push_back(site.folder);

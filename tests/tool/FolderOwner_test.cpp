@@ -11,10 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <thread>
@@ -31,20 +33,19 @@ struct stat LinkStatus(const std::string& path)
     return status;
 }
 
-// The lines of a strace log, each blank run made one space (strace aligns
-// the results).
-std::vector<std::string> Lines(const std::string& file)
+// The call that gives a process the web server user's groups, as a login
+// has them (none of them root's here), in strace's words.
+std::string WebServerGroupsCall()
 {
-    std::vector<std::string> lines;
-    std::ifstream in(file);
-    for (std::string line; std::getline(in, line);) {
-        std::string plain;
-        for (char c : line)
-            if (c != ' ' || plain.empty() || plain.back() != ' ')
-                plain += c;
-        lines.push_back(plain);
-    }
-    return lines;
+    std::vector<gid_t> groups(64);
+    int count = static_cast<int>(groups.size());
+    EXPECT_GE(::getgrouplist("www-data", WebServer().gid, groups.data(), &count), 0);
+    groups.resize(static_cast<size_t>(std::max(count, 0)));
+    EXPECT_EQ(groups.end(), std::find(groups.begin(), groups.end(), 0u));
+    std::string list;
+    for (const gid_t group : groups)
+        list += (list.empty() ? "" : ", ") + std::to_string(group);
+    return "setgroups(" + std::to_string(groups.size()) + ", [" + list + "]) = 0";
 }
 
 // Root's run on a web server's database: the file written is the user's,
@@ -76,13 +77,13 @@ TEST(FolderOwner, RootWorksWithTheFolderOwnersRights)
 
     const std::string ids = std::to_string(WebServer().uid);
     const std::string groups = std::to_string(WebServer().gid);
-    // The groups, the group and the user, in that order, before anything
-    // in the folder is looked at.
-    const std::vector<std::string> drops = {"setgroups(0, NULL) = 0",
+    // The user's groups, its group and the user, in that order, before
+    // anything in the folder is looked at.
+    const std::vector<std::string> drops = {WebServerGroupsCall(),
                                             "setresgid(" + groups + ", " + groups + ", " + groups + ") = 0",
                                             "setresuid(" + ids + ", " + ids + ", " + ids + ") = 0"};
     size_t dropped = 0;
-    for (const std::string& line : Lines(log)) {
+    for (const std::string& line : StraceLines(log)) {
         if (dropped < drops.size() && line == drops[dropped]) {
             ++dropped;
         } else if (dropped < drops.size()) {
@@ -90,21 +91,6 @@ TEST(FolderOwner, RootWorksWithTheFolderOwnersRights)
         }
     }
     EXPECT_EQ(drops.size(), dropped) << ReadFile(log);
-}
-
-// The ordinal of the openat call (among all of a run's openat calls) that
-// opens `name` for the `nth` time, from a run's strace log of openat alone.
-int OpenCallNumber(const std::string& log, const std::string& name, int nth)
-{
-    int call = 0, seen = 0;
-    for (const std::string& line : Lines(log)) {
-        if (line.rfind("openat(", 0) != 0)
-            continue;
-        ++call;
-        if (line.find("\"" + name + "\"") != std::string::npos && ++seen == nth)
-            return call;
-    }
-    return 0;
 }
 
 // A link at the database file's name to a root-only file (world-readable, in
@@ -195,6 +181,72 @@ TEST(FolderOwner, LinksToRootOnlyFilesMeetPermissionDenied)
             EXPECT_TRUE(fs::is_symlink(site.ini));
         }
     }
+}
+
+// A database folder given to the web server's user alone (its group still
+// root's, as `chown www-data FOLDER` leaves it): root's run takes the user's
+// own groups, never the folder's. The user's link at the file's name to a
+// file of group root, in a folder that group may enter, and a version the
+// user planted to be restored into it, reach nothing: the tool meets the
+// user's "Permission denied", the file as it was.
+TEST(FolderOwner, RootTakesTheOwnersGroupsNeverTheFolders)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root";
+    ASSERT_FALSE(ToolPath("strace").empty()) << "strace is missing";
+    Site site(FixtureIni());
+    GiveToWebServer(site);
+    ASSERT_EQ(0, ::chown(site.folder.c_str(), WebServer().uid, 0));
+    ASSERT_EQ(0, ::chmod(site.folder.c_str(), 0770));
+    // Root's group may pass the folders on the way, the user may not.
+    ASSERT_EQ(0, ::chmod(site.dir.path().c_str(), 0750));
+    const std::string rootGroupOnly = site.dir / "root-group";
+    ASSERT_TRUE(fs::create_directory(rootGroupOnly));
+    ASSERT_EQ(0, ::chmod(rootGroupOnly.c_str(), 0750));
+    const std::string target = rootGroupOnly + "/shop.ini";
+    WriteFile(target, "root's own\n");
+    ASSERT_EQ(0, ::chmod(target.c_str(), 0660));
+    ASSERT_EQ(0, ::unlink(site.ini.c_str()));
+    fs::create_symlink(target, site.ini);
+    ASSERT_EQ(0, ::lchown(site.ini.c_str(), WebServer().uid, WebServer().gid));
+    const std::string history = site.folder + "/" + HistoryFolder;
+    ASSERT_TRUE(fs::create_directory(history));
+    const std::string version = history + "/shop.ini.20200101T000000Z.0123456789abcdef.www-data";
+    WriteFile(version, "[planted]\nby=www-data\n");
+    for (const std::string& path : {history, version})
+        ASSERT_EQ(0, ::chown(path.c_str(), WebServer().uid, WebServer().gid));
+
+    TempDir scratch;
+    const std::string log = scratch / "calls";
+    const ProgramAnswer answer =
+        RunTool({"restore", site.folder, "1"}, "", "", Strace({"-o", log, "-e", "trace=setgroups,setresgid"}));
+    EXPECT_EQ(1, answer.status);
+    EXPECT_EQ("zephconf-admin: cannot open " + site.ini + ": Permission denied\n", answer.errors);
+    EXPECT_EQ("root's own\n", ReadFile(target));
+    EXPECT_EQ((std::vector<std::string> {"shop.ini"}), FolderEntriesOf(rootGroupOnly));
+
+    const std::string gid = std::to_string(WebServer().gid);
+    EXPECT_EQ((std::vector<std::string> {WebServerGroupsCall(), "setresgid(" + gid + ", " + gid + ", " + gid + ") = 0"}),
+              StraceLines(log));
+}
+
+// A folder whose owner has no account: root cannot know that user's groups,
+// and takes none in its stead; the file is as it was.
+TEST(FolderOwner, OwnerWithoutAnAccountIsRefused)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root";
+    const uid_t stranger = 54321;
+    ASSERT_EQ(nullptr, ::getpwuid(stranger));
+    Site site(FixtureIni());
+    ASSERT_EQ(0, ::chown(site.folder.c_str(), stranger, stranger));
+    ASSERT_EQ(0, ::chown(site.ini.c_str(), stranger, stranger));
+    const ProgramAnswer answer = RunTool({"disable-remote", site.folder});
+    EXPECT_EQ(1, answer.status);
+    EXPECT_EQ("zephconf-admin: " + site.folder + " belongs to uid 54321, which has no account in /etc/passwd: "
+              "zephconf-admin would not know its groups\n",
+              answer.errors);
+    EXPECT_EQ(FixtureIni(), ReadFile(site.ini));
 }
 
 // A file in the web server's folder that only root may open: one line names

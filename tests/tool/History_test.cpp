@@ -3,8 +3,10 @@
 // a version compared with the file (passwords masked, item lists item by
 // item), a restore that brings a version back byte for byte and can itself
 // be undone, the limit, a gap, and a change whose predecessor was not kept.
+#include "files/HistoryVersion.h"
 #include "support/Fixture.h"
 #include "support/Form.h"
+#include "support/IniText.h"
 #include "support/Site.h"
 #include "tool/ToolRun.h"
 
@@ -189,6 +191,49 @@ TEST(History, ChangeWithoutItsPredecessorKeptSaysSo)
     const ProgramAnswer history = RunTool({"history", site.folder});
     EXPECT_EQ(1, history.status);
     EXPECT_EQ("zephconf-admin: cannot open the history of " + site.ini + ": Not a directory\n", history.errors);
+}
+
+// A file and versions whose sections, keys, values and who hold what a
+// terminal acts on (ESC, a CSI that clears the screen, an OSC 8 link, a
+// one-byte CSI in UTF-8, a right-to-left override, a bare CR): history, diff
+// and restore print each of them escaped, and nothing that acts.
+TEST(History, NothingPrintedActsOnATerminal)
+{
+    const std::string clear = "\x1b[2J", link = "\x1b]8;;http://x/\x07" "click\x1b]8;;\x07", csi = "\xc2\x9b" "31m",
+                      rtl = "\xe2\x80\xae", cr = "\r";
+    const std::string before = FixtureIni() + "[s" + clear + rtl + "]\nk" + link + cr + "x=v\n\n";
+    Site site(before);
+    ASSERT_EQ(0, RunTool({"disable-remote", site.folder}).status);
+    // The file changed again by other means, every name and value anew.
+    const std::string value = "v" + csi + cr + "y" + rtl + link;
+    WriteFile(site.ini, WithIniValue(ReadFile(site.ini), "report", "SMTP server", value) + "[t" + csi + "]\nk" + clear +
+                            "=w" + link + "\n\n");
+    // A version planted with a who of its own, the oldest.
+    const std::string who = "%1B%5B2J%C2%9B31m%E2%80%AE%0D%1B%5D8%3B%3Bhttp%3A%2F%2Fx%2F%07";
+    const std::string planted = site.folder + "/" + HistoryFolder + "/shop.ini.20200101T000000Z." +
+                                ContentDigest(before) + "." + who;
+    WriteFile(planted, FixtureIni());
+
+    std::vector<ProgramAnswer> answers = {RunTool({"history", site.folder}), RunTool({"diff", site.folder, "1"}),
+                                          RunTool({"diff", site.folder, "2"}),
+                                          RunTool({"restore", site.folder, "2"})};
+    std::string all;
+    for (const ProgramAnswer& answer : answers) {
+        EXPECT_EQ(0, answer.status) << answer.errors;
+        all += answer.output + answer.errors;
+    }
+    for (size_t at = 0; at < all.size(); ++at) {
+        const unsigned char byte = static_cast<unsigned char>(all[at]);
+        EXPECT_FALSE((byte < 0x20 && byte != '\n') || byte == 0x7f || byte == 0x9b)
+            << "byte " << static_cast<int>(byte) << " at " << at << " of\n" << all;
+    }
+    EXPECT_FALSE(Contains(all, rtl)) << all;
+    // Each is there, escaped: in a section, a key, a value and who.
+    for (const char* shown : {"[s\\x1b[2J\\xe2\\x80\\xae] k\\x1b]8;;http://x/\\x07click",
+                              "[t\\xc2\\x9b31m] k\\x1b[2J: (changed)",
+                              "\\x1b[2J\\xc2\\x9b31m\\xe2\\x80\\xae\\x0d\\x1b]8;;http://x/\\x07",
+                              "v\\xc2\\x9b31m\\x0dy"})
+        EXPECT_TRUE(Contains(all, shown)) << shown << " not in\n" << all;
 }
 
 // Root on the web server's database: the history folder and its versions

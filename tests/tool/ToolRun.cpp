@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -102,4 +103,31 @@ void GiveToWebServer(const Site& site)
 std::vector<std::string> RunAs(const std::string& name, const std::string& group)
 {
     return {ToolPath("setpriv"), "--reuid=" + name, "--regid=" + group, "--clear-groups"};
+}
+
+std::vector<std::string> StraceLines(const std::string& file)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) {
+        std::string plain;
+        for (char c : line)
+            if (c != ' ' || plain.empty() || plain.back() != ' ')
+                plain += c;
+        lines.push_back(plain);
+    }
+    return lines;
+}
+
+int OpenCallNumber(const std::string& log, const std::string& name, int nth)
+{
+    int call = 0, seen = 0;
+    for (const std::string& line : StraceLines(log)) {
+        if (line.rfind("openat(", 0) != 0)
+            continue;
+        ++call;
+        if (line.find("\"" + name + "\"") != std::string::npos && ++seen == nth)
+            return call;
+    }
+    return 0;
 }

@@ -4,6 +4,7 @@
 
 #include "support/Launch.h"
 #include "support/Site.h"
+#include "tool/CommandTable.h"
 
 #include <string>
 #include <sys/types.h>
@@ -39,7 +40,16 @@ void GiveToWebServer(const Site& site);
 // the same name, without other groups.
 std::vector<std::string> RunAs(const std::string& name, const std::string& group);
 
-// The usage lines that follow a usage error on standard error.
-inline const std::string Usage = "usage: zephconf-admin set-password|enable-remote|disable-remote|status|history DATABASE\n"
-                                 "       zephconf-admin diff|restore DATABASE N\n"
-                                 "       zephconf-admin create [--owner USER] [--from FILE] FOLDER\n";
+// The lines of a strace log, each blank run made one space (strace aligns
+// the results).
+std::vector<std::string> StraceLines(const std::string& file);
+
+// The ordinal of the openat call (among all of a run's openat calls) that
+// opens `name` for the `nth` time, from a run's strace log of openat alone;
+// 0 when there is none. A wrapper with "inject=openat:...:when=N" then holds
+// that call back in a run of the same steps.
+int OpenCallNumber(const std::string& log, const std::string& name, int nth);
+
+// The usage lines that follow a usage error on standard error, as the
+// tool's command table writes them.
+inline const std::string Usage = UsageText();

@@ -284,7 +284,7 @@ TEST(ZephconfAdmin, HelpAndVersion)
 {
     ProgramAnswer help = RunTool({"--help"});
     EXPECT_EQ(0, help.status);
-    EXPECT_EQ(0u, help.output.find("usage: zephconf-admin COMMAND DATABASE\n")) << help.output;
+    EXPECT_EQ(0u, help.output.find(Usage)) << help.output;
     for (const char* command : {"create", "set-password", "enable-remote", "disable-remote", "status", "history", "diff", "restore"})
         EXPECT_TRUE(Contains(help.output, std::string("\n  ") + command + " ")) << command;
 

@@ -1,14 +1,14 @@
 // History.cpp: listing, comparing and restoring the kept versions.
-#include "tool/History.h"
+#include "tool/database/History.h"
 
+#include "base/EscapedText.h"
 #include "config/SettingComparison.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/HistoryVersion.h"
 #include "files/IniFile.h"
 #include "tool/CommandFailure.h"
-#include "tool/DatabaseArgument.h"
-#include "tool/FileSettings.h"
-#include "tool/SettingChange.h"
+#include "tool/database/DatabaseArgument.h"
+#include "tool/database/SettingChange.h"
 
 #include <cerrno>
 #include <cstring>
@@ -52,7 +52,8 @@ public:
         try {
             return ReadVersion(folder, version);
         } catch (const std::runtime_error& fileError) {
-            throw CommandFailure(file.shown + ": version " + version.name + ": " + fileError.what());
+            throw CommandFailure(file.shown + ": version " + EscapedText(version.name, TextKept::Utf8) + ": "
+                                 + fileError.what());
         }
     }
 
@@ -82,13 +83,11 @@ std::string ShownTime(const std::string& time)
            + time.substr(13);
 }
 
-// Who, with nothing in it that a terminal would act on.
+// Who, as the version's name says, with nothing in it that a terminal would
+// act on.
 std::string ShownWho(const std::string& who)
 {
-    std::string shown;
-    for (unsigned char byte : who)
-        shown += byte < 0x20 || byte == 0x7f ? '?' : static_cast<char>(byte);
-    return shown;
+    return EscapedText(who, TextKept::Utf8);
 }
 
 std::string Joined(const std::vector<std::string>& names)
@@ -124,7 +123,7 @@ std::string HistoryText(const DatabaseFile& file)
             continue;
         }
         if (after) {
-            const std::vector<std::string> names = ChangedSettingNames(content, *after, FileSettings());
+            const std::vector<std::string> names = ChangedSettingNames(content, *after);
             said += names.empty() ? std::string("no setting changed") : "changed " + Joined(names);
         } else {
             said += "changes unknown: the version after it cannot be read";
@@ -142,7 +141,7 @@ std::string DifferencesText(const DatabaseFile& file, int number)
     const History history(file);
     const std::string version = history.Content(file, history.Numbered(file, number));
     std::string said;
-    for (const std::string& line : SettingDifferences(version, live, FileSettings()))
+    for (const std::string& line : SettingDifferences(version, live))
         said += line + "\n";
     if (said.empty())
         said = version == live ? "no difference: " + file.shown + " holds version " + std::to_string(number) + "\n"

@@ -1,6 +1,7 @@
 // UserProcess.cpp: fork, become the user, work, send the result back.
-#include "tool/UserProcess.h"
+#include "tool/rights/UserProcess.h"
 
+#include "base/Output.h"
 #include "tool/CommandFailure.h"
 
 #include <cerrno>
@@ -18,20 +19,6 @@ constexpr char Done = 'D';
 constexpr char Failed = 'F';         // status 1
 constexpr char Unconfirmed = 'U';    // ExitUnconfirmed
 
-bool WriteAll(int fd, const std::string& bytes)
-{
-    size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        written += static_cast<size_t>(count);
-    }
-    return true;
-}
-
 [[noreturn]] void ChildWork(int result, const Account& account, const std::function<std::string()>& work)
 {
     std::string message;
@@ -45,7 +32,7 @@ bool WriteAll(int fd, const std::string& bytes)
         message = Failed + std::string(failure.what());
     }
     // Neither the parent's buffers nor its exit handlers are the child's.
-    ::_exit(WriteAll(result, message) ? 0 : 1);
+    ::_exit(WriteFully(result, message) ? 0 : 1);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // give them, for the tool's messages.
 #pragma once
 
-#include "tool/OwnerRights.h"
+#include "tool/rights/OwnerRights.h"
 
 #include <optional>
 #include <string>
@@ -12,6 +12,8 @@
 std::string UserName(uid_t uid);
 // The name of the group `gid` (/etc/group), or its number when it has none.
 std::string GroupName(gid_t gid);
-// The user named `name` (/etc/passwd) with the group of its account line;
-// nothing when there is none.
+// The user named `name` (/etc/passwd) with the group of its account line and
+// its groups (/etc/group), as a login gives them; nothing when there is none.
 std::optional<Account> UserNamed(const std::string& name);
+// The same for the user `uid`.
+std::optional<Account> AccountOf(uid_t uid);

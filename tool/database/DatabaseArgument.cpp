@@ -1,7 +1,9 @@
 // DatabaseArgument.cpp: from a database's folder or file to its folder,
 // entered, and its file's name there.
-#include "tool/DatabaseArgument.h"
+#include "tool/database/DatabaseArgument.h"
 
+#include "base/EscapedText.h"
+#include "files/PathParts.h"
 #include "tool/CommandFailure.h"
 
 #include <cerrno>
@@ -14,13 +16,7 @@ namespace {
 
 std::string LastComponent(const std::string& path)
 {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool EndsWith(const std::string& text, const std::string& end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return SplitPath(path).name;
 }
 
 // The working folder's own name: "." and ".." name a folder by its real one.
@@ -32,16 +28,18 @@ std::string WorkingFolderName()
 
 }  // namespace
 
+bool NamesDatabaseFile(const std::string& path)
+{
+    const std::string ending = ".ini";
+    return path.size() >= ending.size() && path.compare(path.size() - ending.size(), ending.size(), ending) == 0;
+}
+
 DatabaseFile EnterDatabase(const std::string& database)
 {
     // A name ending in ".ini" is the file; its folder is taken from the path,
     // never from where a link at the file's name leads.
-    const bool byFile = EndsWith(database, ".ini");
-    std::string folder = database;
-    if (byFile) {
-        const size_t slash = database.rfind('/');
-        folder = slash == std::string::npos ? "." : slash == 0 ? "/" : database.substr(0, slash);
-    }
+    const bool byFile = NamesDatabaseFile(database);
+    std::string folder = byFile ? SplitPath(database).folder : database;
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
 
@@ -65,12 +63,14 @@ DatabaseFile EnterDatabase(const std::string& database)
         file.name = LastComponent(database);
     } else {
         std::string name = LastComponent(folder);
-        if (name.empty() || name == "." || name == "..")
+        // A name the folder has, not the command line: shown escaped.
+        const bool found = name.empty() || name == "." || name == "..";
+        if (found)
             name = WorkingFolderName();
         if (name.empty() || name == "/")
             throw CommandFailure(database + " is no database folder");
         file.name = name + ".ini";
-        file.shown = folder + "/" + file.name;
+        file.shown = folder + "/" + (found ? EscapedText(file.name, TextKept::Utf8) : file.name);
     }
     struct stat status {};
     if (::stat(file.name.c_str(), &status) != 0 && errno == ENOENT)

@@ -10,24 +10,27 @@
 // inside (the model, the new file) is read and written by a child process
 // that has become the owner for good, so root never opens a name that the
 // owner controls.
-#include "tool/CreateDatabase.h"
+#include "tool/create/CreateDatabase.h"
 
 #include "base/Output.h"
 #include "files/DeferTermination.h"
+#include "files/PathParts.h"
 #include "files/SFile.h"
-#include "tool/AccountNames.h"
+#include "tool/rights/AccountNames.h"
 #include "tool/CommandFailure.h"
-#include "tool/DatabaseArgument.h"
-#include "tool/DatabaseKeys.h"
-#include "tool/DatabaseModel.h"
-#include "tool/PasswordEntry.h"
-#include "tool/RandomPassword.h"
-#include "tool/SettingChange.h"
-#include "tool/UserProcess.h"
+#include "tool/database/DatabaseArgument.h"
+#include "tool/database/DatabaseKeys.h"
+#include "tool/create/DatabaseModel.h"
+#include "tool/create/PasswordEntry.h"
+#include "tool/create/RandomPassword.h"
+#include "tool/database/SettingChange.h"
+#include "tool/rights/OwnerRights.h"
+#include "tool/rights/UserProcess.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -62,9 +65,9 @@ FolderName Split(const std::string& given)
     folder.shown = given;
     while (folder.shown.size() > 1 && folder.shown.back() == '/')
         folder.shown.pop_back();
-    const size_t slash = folder.shown.rfind('/');
-    folder.name = slash == std::string::npos ? folder.shown : folder.shown.substr(slash + 1);
-    folder.parent = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.shown.substr(0, slash);
+    const PathParts parts = SplitPath(folder.shown);
+    folder.parent = parts.folder;
+    folder.name = parts.name;
     if (folder.name.empty() || folder.name == "." || folder.name == "..")
         throw CommandFailure(given + " names no new folder");
     // The name is written into the file and its log lines: one line.
@@ -77,18 +80,22 @@ FolderName Split(const std::string& given)
 // The model's own name: its file's, without ".ini".
 std::string ModelName(const std::string& model)
 {
-    const size_t slash = model.rfind('/');
-    const std::string file = slash == std::string::npos ? model : model.substr(slash + 1);
+    const std::string file = SplitPath(model).name;
     return file.substr(0, file.size() - 4);
 }
 
-// The folder that takes the new one, as the path names it. Opened for
-// reading where it may be, so that it can be synced after the rename.
+// The folder that takes the new one, as the path names it (run by root:
+// every folder on the way, and this one, root's alone). Opened for reading
+// where it may be, so that it can be synced after the rename.
 int OpenParent(const std::string& parent)
 {
-    int fd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0 && errno == EACCES)
-        fd = ::open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const Descriptor found {OpenFolder(parent, TrustedUpTo::Folder)};
+    int fd = found.fd;
+    if (found.fd >= 0) {
+        fd = ::openat(found.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0 && errno == EACCES)
+            fd = ::fcntl(found.fd, F_DUPFD_CLOEXEC, 0);
+    }
     if (fd >= 0)
         return fd;
     if (errno == ENOENT)
@@ -108,6 +115,23 @@ void RefuseTaken(int parent, const std::string& name, const std::string& shown, 
         throw CommandFailure("cannot create " + shown + ": " + std::strerror(errno));
 }
 
+// Whether the open folder `folder` holds nothing.
+bool IsEmpty(int folder)
+{
+    const int listed = ::dup(folder);
+    DIR* entries = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (entries == nullptr) {
+        if (listed >= 0)
+            ::close(listed);
+        return false;
+    }
+    bool empty = true;
+    for (const dirent* entry; empty && (entry = ::readdir(entries)) != nullptr;)
+        empty = std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0;
+    ::closedir(entries);
+    return empty;
+}
+
 // Makes the temporary folder, 0700, and gives it to `owner` when run by root.
 // Returns it open.
 int MakeTemporaryFolder(int parent, const std::string& name, const std::string& shown, const Account& owner)
@@ -117,14 +141,27 @@ int MakeTemporaryFolder(int parent, const std::string& name, const std::string& 
             throw CommandFailure(shown + InTheWay);
         throw CommandFailure("cannot create " + shown + ": " + std::strerror(errno));
     }
-    const int folder = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat made {}, parentStatus {};
+    const bool found =
+        ::fstatat(parent, name.c_str(), &made, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(parent, &parentStatus) == 0;
+    const int folder = found ? ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
     struct stat status {};
-    // Still the folder this process made, not one swapped in for it.
-    bool made = folder >= 0 && ::fstat(folder, &status) == 0 && status.st_uid == ::geteuid();
-    if (made && ::geteuid() == 0)
-        made = ::fchown(folder, owner.uid, owner.gid) == 0;
-    made = made && ::fchmod(folder, 0700) == 0;
-    if (!made) {
+    // Still the folder this process made, not one swapped in for it: the same
+    // device and inode as just after its making, in the parent's file
+    // system, this process's, and empty. What is there otherwise is not
+    // this run's to give away or remove.
+    const bool opened = folder >= 0 && ::fstat(folder, &status) == 0;
+    if (opened && (status.st_dev != made.st_dev || status.st_ino != made.st_ino
+                   || status.st_dev != parentStatus.st_dev || status.st_uid != ::geteuid() || !IsEmpty(folder))) {
+        ::close(folder);
+        throw CommandFailure("cannot create " + shown + ": another folder took its place while it was made; "
+                             "it is left as it is");
+    }
+    bool given = opened;
+    if (given && ::geteuid() == 0)
+        given = ::fchown(folder, owner.uid, owner.gid) == 0;
+    given = given && ::fchmod(folder, 0700) == 0;
+    if (!given) {
         const int error = errno;
         if (folder >= 0)
             ::close(folder);
@@ -173,8 +210,8 @@ void WriteNewDatabase(int temporary, const DatabaseFile& file, const std::string
     if (::fsync(written.fd) != 0)
         ThrowFileError("File flush: ");
 
-    std::vector<SettingValue> values = {{AdminPasswordKey, password}, {RemoteAdminKey, "1"}};
-    for (const SettingKey& key : DatabasePasswordKeys)
+    std::vector<SettingValue> values = {{Setting::AdminPassword, password}, {Setting::RemoteAdmin, "1"}};
+    for (const Setting key : DatabasePasswords)
         values.push_back({key, RandomPassword()});
     ChangeSettings(file, values, Predecessor::NotKept);
     if (::fsync(temporary) != 0)

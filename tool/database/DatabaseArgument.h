@@ -2,7 +2,7 @@
 // its owner's rights, and its initialisation file in it.
 #pragma once
 
-#include "tool/OwnerRights.h"
+#include "tool/rights/OwnerRights.h"
 
 #include <string>
 
@@ -12,6 +12,10 @@ struct DatabaseFile {
     Account folderOwner;
     uid_t user;  // who runs the tool, whatever rights it then takes
 };
+
+// Whether `path` names a database's file (or a model of one): its name ends
+// in ".ini".
+bool NamesDatabaseFile(const std::string& path);
 
 // `database` is the database's folder (.../members, whose file is
 // members/members.ini) or its file (a name ending in ".ini", in the folder

@@ -1,11 +1,14 @@
 // OwnerRights.cpp: opening a folder, becoming its owner, entering it.
-#include "tool/OwnerRights.h"
+#include "tool/rights/OwnerRights.h"
 
-#include "tool/AccountNames.h"
+#include "tool/rights/AccountNames.h"
 #include "tool/CommandFailure.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <vector>
 #include <fcntl.h>
 #include <grp.h>
 #include <linux/capability.h>
@@ -37,15 +40,17 @@ bool HoldsCapabilities()
 
 }  // namespace
 
-int OpenFolder(const std::string& path)
+int OpenFolder(const std::string& path, TrustedUpTo upTo)
 {
+    if (::geteuid() == 0)
+        return OpenTrustedFolder(path, upTo);
     return ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
 void BecomeUser(const Account& account)
 {
     errno = 0;
-    if (::setgroups(0, nullptr) != 0)
+    if (::setgroups(account.groups.size(), account.groups.data()) != 0)
         FailBecoming(account, "setgroups");
     if (::setresgid(account.gid, account.gid, account.gid) != 0)
         FailBecoming(account, "setresgid");
@@ -64,8 +69,14 @@ void BecomeUser(const Account& account)
     if (::getresgid(&realGroup, &effectiveGroup, &savedGroup) != 0 || realGroup != account.gid
         || effectiveGroup != account.gid || savedGroup != account.gid)
         FailBecoming(account, "group ids left over");
-    if (::getgroups(0, nullptr) != 0)
-        FailBecoming(account, "supplementary groups left over");
+    std::vector<gid_t> groups(account.groups.size() + 1);
+    const int count = ::getgroups(static_cast<int>(groups.size()), groups.data());
+    groups.resize(count < 0 ? 0 : static_cast<size_t>(count));
+    std::vector<gid_t> wanted = account.groups;
+    std::sort(groups.begin(), groups.end());
+    std::sort(wanted.begin(), wanted.end());
+    if (count < 0 || groups != wanted)
+        FailBecoming(account, "other groups left over");
     errno = 0;
     if (::setuid(0) == 0 || (account.gid != 0 && ::setgid(0) == 0) || HoldsCapabilities())
         FailBecoming(account, "root's rights could be taken back");
@@ -79,10 +90,18 @@ Account EnterFolderAsOwner(int folder, const std::string& path)
         ::close(folder);
         throw CommandFailure("cannot open " + path + ": " + std::strerror(error));
     }
-    const Account owner {status.st_uid, status.st_gid};
+    Account owner {status.st_uid, status.st_gid, {}};
     try {
-        if (::geteuid() == 0 && owner.uid != 0)
+        if (::geteuid() == 0 && owner.uid != 0) {
+            // The owner's own groups: the folder's group may be one the
+            // owner is not in (root's, of a folder chown'd to the owner alone).
+            const std::optional<Account> account = AccountOf(owner.uid);
+            if (!account)
+                throw CommandFailure(path + " belongs to uid " + std::to_string(owner.uid) + ", which has no account"
+                                     " in /etc/passwd: zephconf-admin would not know its groups");
+            owner = *account;
             BecomeUser(owner);
+        }
     } catch (...) {
         ::close(folder);
         throw;

@@ -1,0 +1,174 @@
+// Run by root, the tool takes a path only through folders that no other user
+// can change: a folder on the way that the web server's user owns or may
+// write to, or a link that user made, is refused before anything is looked
+// at in it, and nothing anywhere is changed. Root's own links, and a sticky
+// folder where the next name is root's, are passed.
+#include "reliability/Tools.h"
+#include "support/Fixture.h"
+#include "support/Site.h"
+#include "tool/ToolRun.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Everything below `root`, links not followed: each path with its owner,
+// mode and content (a link's target).
+std::map<std::string, std::string> Snapshot(const fs::path& root)
+{
+    std::map<std::string, std::string> all;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+        struct stat status {};
+        ::lstat(entry.path().c_str(), &status);
+        std::string what = std::to_string(status.st_uid) + ":" + std::to_string(status.st_gid) + " " +
+                           std::to_string(status.st_mode) + " ";
+        if (S_ISLNK(status.st_mode))
+            what += fs::read_symlink(entry.path()).string();
+        else if (S_ISREG(status.st_mode))
+            what += ReadFile(entry.path());
+        all[entry.path().string()] = what;
+    }
+    return all;
+}
+
+void Own(const std::string& path, uid_t uid, gid_t gid, mode_t mode)
+{
+    ASSERT_EQ(0, ::lchown(path.c_str(), uid, gid)) << path;
+    if (!fs::is_symlink(path)) {
+        ASSERT_EQ(0, ::chmod(path.c_str(), mode)) << path;
+    }
+}
+
+// A database of root's in the folder `folder`: folder/shop/shop.ini.
+void RootsDatabase(const std::string& folder)
+{
+    fs::create_directories(folder + "/shop");
+    WriteFile(folder + "/shop/shop.ini", FixtureIni());
+    Own(folder + "/shop/shop.ini", 0, 0, 0600);
+}
+
+const std::string Trusts = " (run by root, zephconf-admin trusts no path that another user can change)";
+
+TEST(TrustedPath, RootRefusesAPathAnotherUserCanChange)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root";
+    const uid_t web = WebServer().uid;
+    const gid_t webGroup = WebServer().gid;
+    // {top}: the test's folder, root's; in it web/ is the web server user's,
+    // root-only/ root's alone, holding root's database shop/.
+    struct Case {
+        const char* what;
+        void (*prepare)(const std::string& top, uid_t web, gid_t webGroup);
+        std::vector<std::string> args;  // {top} replaced
+        std::string workingDir;         // {top} replaced; empty: the test's own
+        std::string error;              // after "zephconf-admin: refused: "
+    };
+    const auto none = [](const std::string&, uid_t, gid_t) {};
+    const Case cases[] = {
+        {"a database folder made a link to root's, in the user's folder",
+         [](const std::string& top, uid_t, gid_t) {
+             fs::create_symlink(top + "/root-only/shop", top + "/web/shop");
+         },
+         {"set-password", "{top}/web/shop"}, "", "{top}/web belongs to www-data"},
+        {"the same, named from the user's folder",
+         [](const std::string& top, uid_t, gid_t) {
+             fs::create_symlink(top + "/root-only/shop", top + "/web/shop");
+         },
+         {"status", "shop"}, "{top}/web", "{top}/web belongs to www-data"},
+        {"create through the user's link to root's folder",
+         [](const std::string& top, uid_t, gid_t) { fs::create_symlink(top + "/root-only", top + "/web/sites"); },
+         {"create", "{top}/web/sites/newdb"}, "", "{top}/web belongs to www-data"},
+        {"create in the user's folder", none, {"create", "{top}/web/shop2"}, "", "{top}/web belongs to www-data"},
+        {"a folder the user's group may write to",
+         [](const std::string& top, uid_t, gid_t webGroup) {
+             fs::create_directory(top + "/group");
+             fs::rename(top + "/root-only/shop", top + "/group/shop");
+             ::chown((top + "/group").c_str(), 0, webGroup);
+             ::chmod((top + "/group").c_str(), 0775);
+         },
+         {"enable-remote", "{top}/group/shop/shop.ini"}, "", "{top}/group is writable by group www-data"},
+        {"a link the user made in root's folder",
+         [](const std::string& top, uid_t web, gid_t webGroup) {
+             fs::create_symlink(top + "/root-only/shop", top + "/alias");
+             ::lchown((top + "/alias").c_str(), web, webGroup);
+         },
+         {"disable-remote", "{top}/alias"}, "", "{top}/alias is a symbolic link of www-data"},
+        {"a sticky folder holding the user's folder on the way",
+         [](const std::string& top, uid_t web, gid_t webGroup) {
+             fs::create_directory(top + "/sticky");
+             ::chmod((top + "/sticky").c_str(), 01777);
+             fs::create_directory(top + "/sticky/users");
+             ::chown((top + "/sticky/users").c_str(), web, webGroup);
+         },
+         {"create", "{top}/sticky/users/newdb"}, "",
+         "{top}/sticky is writable by everyone, and {top}/sticky/users in it belongs to www-data"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string top = dir.path().string();
+        ASSERT_EQ(0, ::chmod(top.c_str(), 0755));
+        fs::create_directory(top + "/web");
+        Own(top + "/web", web, webGroup, 0755);
+        fs::create_directory(top + "/root-only");
+        Own(top + "/root-only", 0, 0, 0700);
+        RootsDatabase(top + "/root-only");
+        c.prepare(top, web, webGroup);
+        const auto fill = [&](std::string text) {
+            for (size_t at; (at = text.find("{top}")) != std::string::npos;)
+                text.replace(at, 5, top);
+            return text;
+        };
+        std::vector<std::string> args;
+        for (const std::string& arg : c.args)
+            args.push_back(fill(arg));
+        const std::map<std::string, std::string> before = Snapshot(top);
+        const ProgramAnswer answer = RunTool(args, "n3w pass\n", fill(c.workingDir));
+        EXPECT_EQ(1, answer.status);
+        EXPECT_EQ("zephconf-admin: refused: " + fill(c.error) + Trusts + "\n", answer.errors);
+        EXPECT_EQ("", answer.output);
+        EXPECT_EQ(before, Snapshot(top));
+    }
+}
+
+// Root's own links on the way are followed, and a sticky folder is passed
+// where the next name is root's: the database there is changed.
+TEST(TrustedPath, RootsLinksAndStickyFoldersArePassed)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root";
+    TempDir dir;
+    const std::string top = dir.path().string();
+    fs::create_directory(top + "/sticky");
+    ASSERT_EQ(0, ::chmod((top + "/sticky").c_str(), 01777));
+    fs::create_directory(top + "/sticky/root");
+    RootsDatabase(top + "/sticky/root");
+    fs::create_directory(top + "/real");
+    RootsDatabase(top + "/real");
+    fs::create_symlink("real", top + "/relative");
+    fs::create_directory(top + "/via");
+    fs::create_symlink(top + "/relative/shop/../shop", top + "/via/shop");
+    for (const std::string& database :
+         {top + "/sticky/root/shop", top + "/via/shop", top + "/via/shop/shop.ini", top + "/relative/shop"}) {
+        SCOPED_TRACE(database);
+        const ProgramAnswer answer = RunTool({"disable-remote", database});
+        EXPECT_EQ(0, answer.status) << answer.errors;
+        EXPECT_EQ("", answer.errors);
+        ASSERT_EQ(0, RunTool({"enable-remote", database}).status);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+// TrustedPath.cpp: a walk from "/" that checks each folder before it looks
+// up the next name in it.
+#include "tool/rights/TrustedPath.h"
+
+#include "base/EscapedText.h"
+#include "tool/CommandFailure.h"
+#include "tool/rights/AccountNames.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <deque>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The links followed on one walk before it gives up, as the kernel does.
+constexpr int LinkLimit = 40;
+
+// A descriptor closed when it goes or is replaced.
+class Folder {
+public:
+    explicit Folder(int descriptor) : fd(descriptor) {}
+    ~Folder()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    void Replace(int descriptor)
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = descriptor;
+    }
+    int Release()
+    {
+        const int released = fd;
+        fd = -1;
+        return released;
+    }
+    int fd;
+};
+
+// The names of `path`, "" and "." left out, in order, put in front of `names`.
+void PushNames(const std::string& path, std::deque<std::string>& names)
+{
+    std::deque<std::string> added;
+    for (size_t start = 0; start <= path.size();) {
+        const size_t slash = std::min(path.find('/', start), path.size());
+        const std::string name = path.substr(start, slash - start);
+        if (!name.empty() && name != ".")
+            added.push_back(name);
+        start = slash + 1;
+    }
+    names.insert(names.begin(), added.begin(), added.end());
+}
+
+std::string Joined(const std::string& folder, const std::string& name)
+{
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+[[noreturn]] void Refuse(const std::string& path, const std::string& why)
+{
+    throw CommandFailure("refused: " + EscapedText(path, TextKept::Utf8) + " " + why
+                         + " (run by root, zephconf-admin trusts no path that another user can change)");
+}
+
+// Refuses the folder `shown` (its status `folder`) unless no other user can
+// change what its entry `next` (named `nextShown`) is; nullptr: a name that
+// root is to make.
+void RefuseUntrusted(const struct stat& folder, const std::string& shown, const struct stat* next,
+                     const std::string& nextShown = "")
+{
+    if (folder.st_uid != 0)
+        Refuse(shown, "belongs to " + UserName(folder.st_uid));
+    if ((folder.st_mode & (S_IWGRP | S_IWOTH)) == 0)
+        return;
+    // Sticky: only root, or the owner of an entry, may rename or remove it.
+    if ((folder.st_mode & S_ISVTX) != 0 && next != nullptr && next->st_uid == 0)
+        return;
+    const std::string writers =
+        (folder.st_mode & S_IWOTH) != 0 ? std::string("everyone") : "group " + GroupName(folder.st_gid);
+    if ((folder.st_mode & S_ISVTX) != 0 && next != nullptr)
+        Refuse(shown, "is writable by " + writers + ", and " + EscapedText(nextShown, TextKept::Utf8)
+                          + " in it belongs to " + UserName(next->st_uid));
+    Refuse(shown, "is writable by " + writers);
+}
+
+}  // namespace
+
+int OpenTrustedFolder(const std::string& path, TrustedUpTo upTo)
+{
+    std::deque<std::string> names;
+    PushNames(path, names);
+    if (path.empty() || path[0] != '/') {
+        char working[PATH_MAX];
+        if (::getcwd(working, sizeof working) == nullptr)
+            return -1;
+        PushNames(working, names);
+    }
+    Folder current(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (current.fd < 0)
+        return -1;
+    std::string shown = "/";
+    int links = 0;
+    while (!names.empty()) {
+        const std::string name = names.front();
+        names.pop_front();
+        if (name == "..") {
+            // The folder above, which the walk passed on its way down (a
+            // link's target is walked from "/" or from the link's folder).
+            current.Replace(::openat(current.fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+            if (current.fd < 0)
+                return -1;
+            const size_t slash = shown.rfind('/');
+            shown = slash == 0 ? "/" : shown.substr(0, slash);
+            continue;
+        }
+        struct stat folder {}, entry {};
+        if (::fstat(current.fd, &folder) != 0
+            || ::fstatat(current.fd, name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0)
+            return -1;
+        const std::string entryShown = Joined(shown, name);
+        RefuseUntrusted(folder, shown, &entry, entryShown);
+        if (S_ISLNK(entry.st_mode)) {
+            if (entry.st_uid != 0)
+                Refuse(entryShown, "is a symbolic link of " + UserName(entry.st_uid));
+            if (++links > LinkLimit) {
+                errno = ELOOP;
+                return -1;
+            }
+            char target[PATH_MAX];
+            const ssize_t length = ::readlinkat(current.fd, name.c_str(), target, sizeof target);
+            if (length < 0 || static_cast<size_t>(length) == sizeof target) {
+                errno = length < 0 ? errno : ENAMETOOLONG;
+                return -1;
+            }
+            const std::string to(target, static_cast<size_t>(length));
+            PushNames(to, names);
+            if (!to.empty() && to[0] == '/') {
+                current.Replace(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+                if (current.fd < 0)
+                    return -1;
+                shown = "/";
+            }
+            continue;
+        }
+        if (!S_ISDIR(entry.st_mode)) {
+            errno = ENOTDIR;
+            return -1;
+        }
+        current.Replace(::openat(current.fd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        struct stat opened {};
+        if (current.fd < 0 || ::fstat(current.fd, &opened) != 0)
+            return -1;
+        // The folder checked is the folder entered (root's folders on the
+        // way cannot change, but a sticky one's entries of root's could be
+        // renamed by root meanwhile).
+        if (opened.st_dev != entry.st_dev || opened.st_ino != entry.st_ino)
+            Refuse(entryShown, "changed while it was checked");
+        shown = entryShown;
+    }
+    if (upTo == TrustedUpTo::Folder) {
+        struct stat folder {};
+        if (::fstat(current.fd, &folder) != 0)
+            return -1;
+        RefuseUntrusted(folder, shown, nullptr);
+    }
+    return current.Release();
+}
