@@ -85,17 +85,22 @@ std::vector<std::string_view> Items(std::string_view list)
     }
 }
 
-void AddItemLines(const Difference& difference, const std::string& name, std::vector<std::string>& lines)
+void AddItems(const Difference& difference, std::vector<ShownDifference>& shown)
 {
     const std::vector<std::string_view> before = Items(difference.older), after = Items(difference.newer);
     for (size_t i = 0; i < std::max(before.size(), after.size()); ++i) {
-        const std::string item = name + ": item " + std::to_string(i + 1);
+        ShownDifference item{difference.section, difference.key, ShownDifference::ItemChanged, i + 1, {}, {}};
         if (i >= before.size())
-            lines.push_back(item + " added: " + Quoted(after[i]));
+            item.what = ShownDifference::ItemAdded;
         else if (i >= after.size())
-            lines.push_back(item + " removed: " + Quoted(before[i]));
-        else if (before[i] != after[i])
-            lines.push_back(item + " changed: " + Quoted(before[i]) + " \u2192 " + Quoted(after[i]));
+            item.what = ShownDifference::ItemRemoved;
+        else if (before[i] == after[i])
+            continue;
+        if (i < before.size())
+            item.older = before[i];
+        if (i < after.size())
+            item.newer = after[i];
+        shown.push_back(std::move(item));
     }
 }
 
@@ -115,21 +120,50 @@ std::vector<std::string> ChangedSettingNames(std::string_view older, std::string
     return names;
 }
 
+std::vector<ShownDifference> ShownDifferences(std::string_view older, std::string_view newer,
+                                              const std::vector<ComparedSetting>& settings)
+{
+    std::vector<ShownDifference> shown;
+    for (Difference& difference : Differences(older, newer, settings)) {
+        switch (difference.shown) {
+        case SettingShown::Value:
+            shown.push_back({std::move(difference.section), std::move(difference.key), ShownDifference::Value, 0,
+                             std::move(difference.older), std::move(difference.newer)});
+            break;
+        case SettingShown::Password:
+            shown.push_back({std::move(difference.section), std::move(difference.key), ShownDifference::Masked, 0,
+                             {}, {}});
+            break;
+        case SettingShown::ItemList:
+            AddItems(difference, shown);
+            break;
+        }
+    }
+    return shown;
+}
+
 std::vector<std::string> SettingDifferences(std::string_view older, std::string_view newer,
                                             const std::vector<ComparedSetting>& settings)
 {
     std::vector<std::string> lines;
-    for (const Difference& difference : Differences(older, newer, settings)) {
-        const std::string name = NameOf(difference);
-        switch (difference.shown) {
-        case SettingShown::Value:
+    for (const ShownDifference& difference : ShownDifferences(older, newer, settings)) {
+        const std::string name = "[" + difference.section + "] " + difference.key;
+        const std::string item = name + ": item " + std::to_string(difference.item);
+        switch (difference.what) {
+        case ShownDifference::Value:
             lines.push_back(name + ": " + Quoted(difference.older) + " \u2192 " + Quoted(difference.newer));
             break;
-        case SettingShown::Password:
+        case ShownDifference::Masked:
             lines.push_back(name + ": (changed)");
             break;
-        case SettingShown::ItemList:
-            AddItemLines(difference, name, lines);
+        case ShownDifference::ItemAdded:
+            lines.push_back(item + " added: " + Quoted(difference.newer));
+            break;
+        case ShownDifference::ItemRemoved:
+            lines.push_back(item + " removed: " + Quoted(difference.older));
+            break;
+        case ShownDifference::ItemChanged:
+            lines.push_back(item + " changed: " + Quoted(difference.older) + " \u2192 " + Quoted(difference.newer));
             break;
         }
     }

@@ -20,6 +20,26 @@ struct ComparedSetting {
     SettingShown shown;
 };
 
+// One difference as a page or a line shows it.
+struct ShownDifference {
+    enum What {
+        Value,        // `older` → `newer`
+        Masked,       // a password, or a key that no setting names: changed, values never shown
+        ItemAdded,    // item `item` of a list: `newer`
+        ItemRemoved,  // item `item` of a list: `older`
+        ItemChanged,  // item `item` of a list: `older` → `newer`
+    };
+    std::string section, key;
+    What what;
+    size_t item = 0;  // from 1, for the item kinds
+    std::string older, newer;  // empty when Masked
+};
+
+// Every difference between `older` and `newer` in the order of
+// ChangedSettingNames; an item list as one difference per item that differs.
+std::vector<ShownDifference> ShownDifferences(std::string_view older, std::string_view newer,
+                                              const std::vector<ComparedSetting>& settings);
+
 // "[section] key" of every key whose value differs between `older` and
 // `newer` (a missing key reads as empty), in the order of `newer`, then those
 // `older` alone holds. A key that `settings` does not name is named too.

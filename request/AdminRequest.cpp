@@ -11,7 +11,8 @@
 #include "config/DatabaseOpen.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/DeferTermination.h"
-#include "files/HistoryVersion.h"
+#include "admin/HistoryPages.h"
+#include "request/HistoryRequest.h"
 #include "request/PasswordCheck.h"
 #include "request/RequestLog.h"
 
@@ -49,10 +50,14 @@ void RunAdminRequest(CCgiForm& form, const std::optional<std::string>& action, c
         ShowErrorPage(ErrNoIniFile, record);
     // Only what the page shows or the update needs is loaded (see
     // CZEPHOnlineINI::Load).
+    // The history's pages show no setting of the record but those of the
+    // checks and the error page.
     const bool update = action && strcasecmp(action->c_str(), "Configure") == 0;
-    switch (OpenAndLoadDatabase(record, IniPathFor(program.dir, CurrentDBName),
-                                update ? CZEPHOnlineINI::Load::WithoutItems
-                                       : CZEPHOnlineINI::Load::WithoutNamedItems)) {
+    const bool history = action && IsHistoryAct(*action);
+    const std::string iniPath = IniPathFor(program.dir, CurrentDBName);
+    switch (OpenAndLoadDatabase(record, iniPath,
+                                update || history ? CZEPHOnlineINI::Load::WithoutItems
+                                                  : CZEPHOnlineINI::Load::WithoutNamedItems)) {
     case DatabaseOpen::Loaded:
         break;
     case DatabaseOpen::NotPresent:
@@ -84,12 +89,15 @@ void RunAdminRequest(CCgiForm& form, const std::optional<std::string>& action, c
         CDeferTermination deferred;
         // The content the update replaces is kept, with the address that
         // replaced it.
+        const std::string before = record.Content();
         record.KeepHistory(RemoteAddress());
         UpdateConfiguration(form, record);
         // Reached only with the confirmation page: a refused form or a file
         // error never returns here.
-        const std::string& notKept = record.HistoryNotKept();
         LogRequestEvent(RequestEvent::ConfigurationUpdated, CurrentDBName,
-                        notKept.empty() ? std::string() : NotKeptSuffix(notKept));
-    }
+                        ChangeNote(before, record.Content(), record.HistoryNotKept()));
+    } else if (strcasecmp(action->c_str(), HistoryAct) == 0)
+        ShowHistory(form, record, iniPath);
+    else if (strcasecmp(action->c_str(), RestoreAct) == 0)
+        RunRestore(form, record, iniPath);
 }

@@ -1,5 +1,5 @@
 // FileSettings.cpp: the settings of the setting table, with how each is shown.
-#include "tool/FileSettings.h"
+#include "config/FileSettings.h"
 
 #include "config/SettingTable.h"
 
