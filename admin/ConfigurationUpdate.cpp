@@ -1,5 +1,5 @@
 // ConfigurationUpdate.cpp: copies the submitted administration form, field by
-// field, into the database's initialisation file and confirms it.
+// field, into the database's settings, and confirms the update.
 #include "admin/ConfigurationUpdate.h"
 
 #include "admin/ErrorPage.h"
@@ -31,19 +31,9 @@ std::string ValueToWrite(CCgiForm& form, const SettingRow& row)
     return value;
 }
 
-void ShowConfirmation(bool mailReporting, const std::string& mainPage)
-{
-    Emit("<h1>Your database configuration file has been updated!</h1>\n");
-    if (mailReporting)
-        Emit("<h3>Please note that because you enabled email reporting, you must make sure that your server has sendmail program at /usr/lib/sendmail and that you have rights to use it!</h3>\n");
-    Emit("<h2><A HREF=\"");
-    EmitHtml(mainPage);
-    Emit("\">Go to the database main page to check it out.</A>\n</h2>\n");
-}
-
 }  // namespace
 
-void UpdateConfiguration(CCgiForm& form, CZEPHOnlineINI& record)
+Confirmation WriteConfiguration(CCgiForm& form, CZEPHOnlineINI& record)
 {
     const char* const itemArea = RowOf(Setting::ItemNames).formField;
     const char* const previousItemArea = RowOf(Setting::PreviousItemNames).formField;
@@ -56,8 +46,7 @@ void UpdateConfiguration(CCgiForm& form, CZEPHOnlineINI& record)
         ShowErrorPage(ErrBadFormData, record);
 
     // The confirmation speaks of the settings as they were before this update.
-    const bool mailReporting = record.errorReport || record.statReport;
-    const std::string mainPage = record.htmlPath;
+    const Confirmation confirmation {record.errorReport || record.statReport, record.htmlPath};
 
     WriteItemList(form.Field(itemArea), ItemLayout::CurrentItems, record);
     WriteItemList(form.Field(previousItemArea), ItemLayout::PreviousItems, record);
@@ -65,9 +54,15 @@ void UpdateConfiguration(CCgiForm& form, CZEPHOnlineINI& record)
     for (const SettingRow& row : SettingTable)
         if (row.formField != nullptr && row.kind != SettingKind::ItemList)
             record.WriteSetting(row.setting, ValueToWrite(form, row));
-    // Every write so far was made on the content in memory; the file gets all
-    // of them in one step, or none.
-    record.Commit();
+    return confirmation;
+}
 
-    ShowConfirmation(mailReporting, mainPage);
+void ShowConfirmation(const Confirmation& confirmation)
+{
+    Emit("<h1>Your database configuration file has been updated!</h1>\n");
+    if (confirmation.mailReporting)
+        Emit("<h3>Please note that because you enabled email reporting, you must make sure that your server has sendmail program at /usr/lib/sendmail and that you have rights to use it!</h3>\n");
+    Emit("<h2><A HREF=\"");
+    EmitHtml(confirmation.mainPage);
+    Emit("\">Go to the database main page to check it out.</A>\n</h2>\n");
 }

@@ -2,8 +2,10 @@
 // rewrite that stands in for them where a rename cannot be used.
 #include "files/FileReplacement.h"
 
-#include "files/FileAttributes.h"
 #include "files/FileIdentity.h"
+#include "files/FolderSync.h"
+#include "files/HistoryVersion.h"
+#include "files/PathParts.h"
 #include "files/SFile.h"
 #include "files/TemporaryFile.h"
 #include "files/WholeFile.h"
@@ -11,19 +13,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-// The folder and the name of a path.
-void Split(const std::string& path, std::string& folder, std::string& name)
-{
-    const size_t slash = path.rfind('/');
-    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    name = slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The path of the file itself: `path`, or for a symbolic link (or a chain of
 // them) the path of the file it names. Empty when it cannot be told.
@@ -94,8 +89,6 @@ public:
     {
         return ::fstatat(descriptor, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode);
     }
-    // A file system that cannot sync a folder (EINVAL) keeps its names anyway.
-    bool Sync() const { return ::fsync(descriptor) == 0 || errno == EINVAL; }
 
 private:
     int descriptor;
@@ -128,9 +121,9 @@ Replacement ReplaceThroughTemporaryFile(int current, const std::string& path, st
     const Replacement without = linked ? Replacement::InPlace : Replacement::NoTemporaryFile;
 
     // Without the folder the rename cannot be made durable.
-    std::string folderPath, name;
-    Split(file, folderPath, name);
-    Folder folder(folderPath);
+    const PathParts parts = SplitPath(file);
+    const std::string& name = parts.name;
+    Folder folder(parts.folder);
     if (!folder.IsOpen())
         return without;
     // The folder opened is the one that holds the open file under its name,
@@ -147,19 +140,19 @@ Replacement ReplaceThroughTemporaryFile(int current, const std::string& path, st
     if (linked && folder.Link(temporaryName, link) && ReachedThrough(path, link))
         return Replacement::InPlace;
     CTemporaryFile temporary(folder.Descriptor(), temporaryName);
-    struct stat status {};
-    if (!temporary.Create(status))
+    switch (temporary.CreateAsCopy(current, original, content)) {
+    case CopyStep::Create:
         return without;
-    const int descriptor = temporary.Descriptor();
-
-    // Everything an administrator set, before the first byte goes in: the
-    // file holds passwords, and a 0600 file must never have a readable copy.
-    if (!CopyAttributes(current, original, descriptor, status))
+    case CopyStep::Attributes:
         return Replacement::InPlace;
-    if (!WriteAllAt(descriptor, content.data(), content.size(), 0))
+    case CopyStep::Write:
         ThrowFileError("File write: ");
-    if (::fsync(descriptor) != 0)
+    case CopyStep::Sync:
         ThrowFileError("File flush: ");
+    case CopyStep::Done:
+        break;
+    }
+    const int descriptor = temporary.Descriptor();
 
     // The descriptor number of `current` takes the new file before the
     // rename, while a second descriptor keeps the old file and its lock:
@@ -179,18 +172,13 @@ Replacement ReplaceThroughTemporaryFile(int current, const std::string& path, st
         FailAfter("File rename: ", error);
     }
     ::close(temporary.Release());
-    const bool synced = folder.Sync();
+    const bool synced = SyncFolder(folder.Descriptor());
     const int error = errno;
     // The old file, which has lost its name, and its lock go last, once the
     // new name is on disk.
     ::close(old);
-    if (!synced) {
-        try {
-            FailAfter("File flush: ", error);
-        } catch (const std::runtime_error& failure) {
-            throw FolderSyncFailure(failure.what());
-        }
-    }
+    if (!synced)
+        throw FolderSyncFailure(std::string("File flush: ") + std::strerror(error), error);
     return Replacement::Renamed;
 }
 
@@ -214,4 +202,21 @@ void RewriteInPlace(int descriptor, std::string_view old, std::string_view conte
     (void)::ftruncate(descriptor, static_cast<off_t>(old.size()));
     (void)::fsync(descriptor);
     FailAfter(failed, error);
+}
+
+void PutContent(int descriptor, const std::string& path, std::string_view old, std::string_view content,
+                CKeptVersion* version)
+{
+    try {
+        if (ReplaceThroughTemporaryFile(descriptor, path, content) == Replacement::Renamed)
+            return;
+    } catch (const FolderSyncFailure&) {
+        // The file holds the change: the content it replaced stays kept.
+        if (version != nullptr)
+            version->Keep();
+        throw;
+    }
+    if (version != nullptr)
+        version->SyncFolder();
+    RewriteInPlace(descriptor, old, content);
 }

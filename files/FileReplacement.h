@@ -2,16 +2,19 @@
 // power cut or a full disk leaves the old content or the new one, never a mix.
 #pragma once
 
-#include <stdexcept>
+#include "files/SFile.h"
+
 #include <string>
 #include <string_view>
+
+class CKeptVersion;
 
 // The file error raised when the new content has taken the file's name but
 // the folder could not be synced after the rename: the file holds the new
 // content, which may not survive a power cut.
-class FolderSyncFailure : public std::runtime_error {
+class FolderSyncFailure : public FileError {
 public:
-    using std::runtime_error::runtime_error;
+    using FileError::FileError;
 };
 
 enum class Replacement {
@@ -48,3 +51,13 @@ Replacement ReplaceThroughTemporaryFile(int current, const std::string& path, st
 // length, then synced. On a failure `old` is put back as far as the file
 // lets us and the file error is raised.
 void RewriteInPlace(int descriptor, std::string_view old, std::string_view content);
+
+// Puts `content` into the file open and locked as `descriptor` at `path`,
+// which holds `old`: ReplaceThroughTemporaryFile, or RewriteInPlace where
+// that returns without a rename. `version`, when given, holds the content
+// replaced: its name is put on disk before a rewrite in place (which a power
+// cut may cut part-way), and it is kept when the rename was made but the
+// folder's sync failed. Raises the file error, the file as it was but after
+// FolderSyncFailure.
+void PutContent(int descriptor, const std::string& path, std::string_view old, std::string_view content,
+                CKeptVersion* version = nullptr);

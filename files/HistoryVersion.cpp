@@ -2,7 +2,8 @@
 // keeping the content a change replaces.
 #include "files/HistoryVersion.h"
 
-#include "files/FileAttributes.h"
+#include "files/FolderSync.h"
+#include "files/PathParts.h"
 #include "files/SFile.h"
 #include "files/TemporaryFile.h"
 #include "files/WholeFile.h"
@@ -140,23 +141,9 @@ std::string UtcNow()
     return text;
 }
 
-// The folder and the name of a path.
-void Split(const std::string& path, std::string& folder, std::string& name)
-{
-    const size_t slash = path.rfind('/');
-    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    name = slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 int OpenIn(int databaseFolder)
 {
     return ::openat(databaseFolder, HistoryFolderName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-}
-
-// A file system that cannot sync a folder (EINVAL) keeps its names anyway.
-bool SyncFolderNames(int folder)
-{
-    return ::fsync(folder) == 0 || errno == EINVAL;
 }
 
 // The history folder, made when missing: only its owner may enter it, and
@@ -175,7 +162,7 @@ int OpenOrMakeHistoryFolder(int databaseFolder, const struct stat& file)
     struct stat made {};
     if (::fstat(folder, &made) == 0 && (made.st_uid != file.st_uid || made.st_gid != file.st_gid))
         (void)::fchown(folder, file.st_uid, file.st_gid);  // not ours to give: the maker keeps it
-    if (!SyncFolderNames(databaseFolder)) {
+    if (!SyncFolder(databaseFolder)) {
         const int error = errno;
         ::close(folder);
         errno = error;
@@ -206,9 +193,7 @@ std::string NotKeptSuffix(const std::string& reason)
 
 int OpenHistoryFolder(const std::string& path)
 {
-    std::string folderPath, fileName;
-    Split(path, folderPath, fileName);
-    const int databaseFolder = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int databaseFolder = ::open(SplitPath(path).folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (databaseFolder < 0)
         return -1;
     const int folder = OpenIn(databaseFolder);
@@ -273,12 +258,12 @@ CKeptVersion::CKeptVersion(int live, const std::string& path, std::string_view o
 void CKeptVersion::Make(int live, const std::string& path, std::string_view old, std::string_view replacement,
                         const std::string& who)
 {
-    std::string folderPath;
-    Split(path, folderPath, fileName);
+    const PathParts parts = SplitPath(path);
+    fileName = parts.name;
     struct stat file {};
     if (::fstat(live, &file) != 0)
         return Fail("history version", errno);
-    const int databaseFolder = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int databaseFolder = ::open(parts.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (databaseFolder < 0)
         return Fail("history folder", errno);
     folder = OpenOrMakeHistoryFolder(databaseFolder, file);
@@ -288,14 +273,7 @@ void CKeptVersion::Make(int live, const std::string& path, std::string_view old,
         return Fail("history folder", folderError);
 
     CTemporaryFile temporary(folder, fileName + "tmp");
-    struct stat status {};
-    if (!temporary.Create(status))
-        return Fail("history version", errno);
-    const int descriptor = temporary.Descriptor();
-    // The passwords never stand in a file of wider access, not for a moment.
-    if (!CopyAttributes(live, file, descriptor, status))
-        return Fail("history version", errno);
-    if (!WriteAllAt(descriptor, old.data(), old.size(), 0) || ::fsync(descriptor) != 0)
+    if (temporary.CreateAsCopy(live, file, old) != CopyStep::Done)
         return Fail("history version", errno);
 
     // A name after every kept one, even when the clock went back; one that
@@ -344,12 +322,20 @@ void CKeptVersion::Remove()
     name.clear();
 }
 
+void CKeptVersion::Drop(int error)
+{
+    if (name.empty())
+        return;
+    Remove();
+    Fail("history version", error);
+}
+
 void CKeptVersion::SyncFolder()
 {
     if (name.empty() || synced)
         return;
     synced = true;
-    if (!SyncFolderNames(folder)) {
+    if (!::SyncFolder(folder)) {
         Fail("history folder", errno);
         Remove();
     }

@@ -91,6 +91,11 @@ public:
     // The change may have been made (a failure came after the file's rename):
     // the version stays, nothing else is done.
     void Keep() { confirmed = true; }
+    // Whether the version stands in the history folder, kept or not yet.
+    bool Made() const { return !name.empty(); }
+    // The change needs the room the version takes (it failed with `error`,
+    // the file as it was): the version is removed and NotKept says why.
+    void Drop(int error);
 
 private:
     void Make(int live, const std::string& path, std::string_view old, std::string_view replacement,

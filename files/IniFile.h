@@ -30,26 +30,36 @@ public:
     // once; the file only at Commit.
     void WriteValue(const char* section, const char* key, const char* value);
 
+    // Whether the content differs from what the file holds: what Commit
+    // would put into it.
+    bool Changed() const { return loaded && written && content != original; }
+
     // Puts the content into the file when it differs from the file's; when
     // nothing changed nothing is written. The file gets the whole new content
-    // or keeps the old: a new file written beside it (NAME + "tmp") and
-    // renamed over it, or, where a rename would lose what users see or set (other
-    // hard links, an owner or attribute the new file cannot get) or the
-    // temporary file cannot be had, a rewrite in place that puts the old
-    // content back on failure. Either way the content is on disk when Commit
-    // returns. Raises the file error on failure, the file unchanged; the file
-    // must be open with write access. With KeepHistory, the content replaced
-    // is kept first (see CKeptVersion), and removed again when the file
-    // stays as it was.
+    // or keeps the old (see PutContent): a new file written beside it (NAME +
+    // "tmp") and renamed over it, or, where a rename would lose what users see
+    // or set (other hard links, an owner or attribute the new file cannot get)
+    // or the temporary file cannot be had, a rewrite in place that puts the
+    // old content back on failure. Either way the content is on disk when
+    // Commit returns. Raises the file error on failure, the file unchanged;
+    // the file must be open with write access. A change that keeps the
+    // content it replaces goes through ChangeTransaction
+    // (config/ChangeTransaction.h), which takes these steps itself.
     void Commit();
 
-    // From now on Commit keeps the content it replaces as a history version
-    // (files/HistoryVersion.h), made by `who`. The change does not depend on
-    // it: a version that cannot be kept is only reported.
-    void KeepHistory(std::string who);
-    // After a Commit that changed the file while history is kept: empty when
-    // the replaced content was kept, else why not.
-    const std::string& HistoryNotKept() const { return historyNotKept; }
+    // A commit's parts, for a commit made in steps: what the file holds and
+    // what it is to hold. Raises the file error ("File write: ") for a file
+    // open for reading only (EBADF) or a content beyond MaxFileSize (EFBIG),
+    // and drops buffered input, which belongs to the old file.
+    struct PendingContent {
+        int descriptor;
+        const std::string& path;
+        std::string_view old;
+        std::string_view content;
+    };
+    PendingContent Pending();
+    // The file holds the content now: later writes are compared with it.
+    void Committed() { written = false; }
 
     // The whole content replaced by `text`, as a write; the file gets it at
     // Commit.
@@ -75,7 +85,4 @@ private:
     std::string original;  // the file's content as read or last committed, once a write changed it
     bool loaded = false;
     bool written = false;  // a write changed `content` since it was read or committed
-    bool keepHistory = false;
-    std::string historyWho;
-    std::string historyNotKept;
 };

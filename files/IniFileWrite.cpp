@@ -3,12 +3,10 @@
 #include "files/IniFile.h"
 
 #include "files/FileReplacement.h"
-#include "files/HistoryVersion.h"
 #include "files/WholeFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
-#include <optional>
 #include <unistd.h>
 
 void CIniFile::WriteValue(const char* sectionText, const char* keyText, const char* valueText)
@@ -50,10 +48,8 @@ void CIniFile::Splice(size_t at, size_t count, const std::string& text)
     content.replace(at, count, text);
 }
 
-void CIniFile::Commit()
+CIniFile::PendingContent CIniFile::Pending()
 {
-    if (!loaded || !written || content == original)
-        return;
     const int descriptor = ::fileno(stream);
     if ((::fcntl(descriptor, F_GETFL) & O_ACCMODE) == O_RDONLY) {
         errno = EBADF;
@@ -67,35 +63,16 @@ void CIniFile::Commit()
     // Buffered input belongs to the old file: dropped before the descriptor
     // may come to hold the new one.
     Seek(0, SEEK_SET);
-    std::optional<CKeptVersion> version;
-    historyNotKept.clear();
-    if (keepHistory)
-        version.emplace(descriptor, path, original, content, historyWho);
-    try {
-        if (ReplaceThroughTemporaryFile(descriptor, path, content) != Replacement::Renamed) {
-            // A rewrite in place can be cut part-way: the version is on disk first.
-            if (version)
-                version->SyncFolder();
-            RewriteInPlace(descriptor, original, content);
-        }
-    } catch (const FolderSyncFailure&) {
-        // The file holds the change: the content it replaced stays kept.
-        if (version)
-            version->Keep();
-        throw;
-    }
-    if (version) {
-        version->Confirm();
-        historyNotKept = version->NotKept();
-    }
-    // The file now holds `content` (nothing here may fail any more).
-    written = false;
+    return {descriptor, path, original, content};
 }
 
-void CIniFile::KeepHistory(std::string who)
+void CIniFile::Commit()
 {
-    keepHistory = true;
-    historyWho = std::move(who);
+    if (!Changed())
+        return;
+    const PendingContent file = Pending();
+    PutContent(file.descriptor, file.path, file.old, file.content);
+    Committed();
 }
 
 void CIniFile::ReplaceContent(const std::string& text)

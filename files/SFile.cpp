@@ -40,7 +40,7 @@ void ThrowFileError(const char* context)
     const int error = errno;
     std::string text = context != nullptr ? context : "";
     text += std::strerror(error);
-    throw std::runtime_error(text);
+    throw FileError(text, error);
 }
 
 CSFile::CSFile() = default;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 // Open-mode flags, combined into the mode given to CSFile::Open.
@@ -23,8 +24,21 @@ enum : int {
     OpenRegularFile = 0x200
 };
 
-// Throws std::runtime_error whose text is `context` (null as empty) followed
-// by strerror(errno).
+// The file error: a std::runtime_error whose text is the operation's context
+// followed by strerror of the failed call's errno, which it keeps, so that a
+// caller can tell a full disk from any other failure.
+class FileError : public std::runtime_error {
+public:
+    FileError(const std::string& text, int error) : std::runtime_error(text), error(error) {}
+    // The errno of the failed call.
+    int Error() const { return error; }
+
+private:
+    int error;
+};
+
+// Throws the FileError whose text is `context` (null as empty) followed by
+// strerror(errno).
 [[noreturn]] void ThrowFileError(const char* context);
 
 // One C library stream under a whole-file lock. A request uses Open, Close,

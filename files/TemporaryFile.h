@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 
 // A temporary file that this process created itself, open and locked, named
@@ -17,6 +18,10 @@
 //
 // The file is removed again when the object goes, unless Release said that a
 // rename gave it another name.
+
+// The step of CTemporaryFile::CreateAsCopy that failed, or Done.
+enum class CopyStep { Create, Attributes, Write, Sync, Done };
+
 class CTemporaryFile {
 public:
     CTemporaryFile(int folder, std::string name);
@@ -25,8 +30,15 @@ public:
     CTemporaryFile& operator=(const CTemporaryFile&) = delete;
 
     // Clears the name and creates the file (mode 0600, our owner), locked;
-    // `status` describes it. False when it cannot be had; nothing is left.
+    // `status` describes it. False, with errno saying why, when it cannot be
+    // had; nothing is left.
     bool Create(struct stat& status);
+    // The protected copy: Create, then the owner, group, permission bits and
+    // extended attributes of the file open as `original` (described by
+    // `originalStatus`) given before the first byte, then `content` written
+    // and synced. Done, or the step that failed with errno saying why; after
+    // Create the file stays until the object goes.
+    CopyStep CreateAsCopy(int original, const struct stat& originalStatus, std::string_view content);
 
     int Descriptor() const { return descriptor; }
     const std::string& Name() const { return name; }

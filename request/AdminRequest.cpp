@@ -5,13 +5,13 @@
 #include "admin/AdminForm.h"
 #include "admin/ConfigurationUpdate.h"
 #include "admin/ErrorPage.h"
+#include "admin/HistoryPages.h"
 #include "admin/PageShell.h"
 #include "cgi/CgiForm.h"
 #include "base/Output.h"
+#include "config/ChangeTransaction.h"
 #include "config/DatabaseOpen.h"
 #include "config/ZEPHOnlineINI.h"
-#include "files/DeferTermination.h"
-#include "admin/HistoryPages.h"
 #include "request/HistoryRequest.h"
 #include "request/PasswordCheck.h"
 #include "request/RequestLog.h"
@@ -83,19 +83,18 @@ void RunAdminRequest(CCgiForm& form, const std::optional<std::string>& action, c
     if (strcasecmp(action->c_str(), "entrance") == 0)
         ShowAdminForm(record);
     else if (update) {
-        // A SIGTERM that arrives during the update ends the process only once
-        // the file holds the whole update (or, after a file error, the old
-        // content), and an update made is logged.
-        CDeferTermination deferred;
-        // The content the update replaces is kept, with the address that
-        // replaced it.
+        // The form is written into the content, then the file gets all of it
+        // in one step, the content it replaces kept with the address that
+        // replaced it. A refused form or a file error never returns here.
         const std::string before = record.Content();
-        record.KeepHistory(RemoteAddress());
-        UpdateConfiguration(form, record);
-        // Reached only with the confirmation page: a refused form or a file
-        // error never returns here.
+        ChangeTransaction change(record, RemoteAddress());
+        const Confirmation confirmation = WriteConfiguration(form, record);
+        const ChangeOutcome outcome = change.Commit();
+        ShowConfirmation(confirmation);
+        // An update made is logged, with what it changed, before a
+        // termination signal held back meanwhile takes effect.
         LogRequestEvent(RequestEvent::ConfigurationUpdated, CurrentDBName,
-                        ChangeNote(before, record.Content(), record.HistoryNotKept()));
+                        ChangeNote(before, record.Content(), outcome.notKept));
     } else if (strcasecmp(action->c_str(), HistoryAct) == 0)
         ShowHistory(form, record, iniPath);
     else if (strcasecmp(action->c_str(), RestoreAct) == 0)

@@ -5,9 +5,9 @@
 #include "admin/HistoryPages.h"
 #include "admin/PageShell.h"
 #include "cgi/CgiForm.h"
+#include "config/ChangeTransaction.h"
 #include "config/VersionHistory.h"
 #include "config/ZEPHOnlineINI.h"
-#include "files/DeferTermination.h"
 #include "request/RequestLog.h"
 
 #include <cstdlib>
@@ -33,15 +33,14 @@ void RunRestore(CCgiForm& form, CZEPHOnlineINI& record, const std::string& iniPa
         ShowUnknownVersion(record);
     const std::string kept = history.Content(*version);
 
-    // A SIGTERM that arrives meanwhile ends the process only once the file
-    // holds the whole restore (or, after a file error, the old content).
-    CDeferTermination deferred;
+    // A change like a Configure: the content it replaces kept with the
+    // address that replaced it, the file replaced whole or not at all.
     const std::string before = record.Content();
-    record.KeepHistory(RemoteAddress());
+    ChangeTransaction change(record, RemoteAddress());
     record.ReplaceContent(kept);
-    record.Commit();
-    const std::string& notKept = record.HistoryNotKept();
-    ShowRestored(record, *version, before, notKept);
+    const ChangeOutcome outcome = change.Commit();
+    ShowRestored(record, *version, before, outcome.notKept);
+    // Logged before a termination signal held back meanwhile takes effect.
     LogRequestEvent(RequestEvent::ConfigurationRestored, CurrentDBName,
-                    " (version " + ShownVersionTime(version->time) + ")" + ChangeNote(before, kept, notKept));
+                    " (version " + ShownVersionTime(version->time) + ")" + ChangeNote(before, kept, outcome.notKept));
 }

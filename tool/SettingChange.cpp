@@ -1,9 +1,10 @@
-// SettingChange.cpp: open, edit, commit keeping the replaced content.
+// SettingChange.cpp: the tool's change: open, edit and commit through the
+// change transaction, its failures named for the tool.
 #include "tool/SettingChange.h"
 
+#include "config/ChangeTransaction.h"
 #include "config/DatabaseOpen.h"
 #include "config/ZEPHOnlineINI.h"
-#include "files/DeferTermination.h"
 #include "files/FileReplacement.h"
 #include "files/HistoryVersion.h"
 #include "tool/CommandFailure.h"
@@ -25,20 +26,19 @@ SettingChange ChangeDatabase(const DatabaseFile& file, const std::function<void(
         case DatabaseOpen::NoTemporaryFile:
             throw CommandFailure("cannot create the temporary file " + file.shown + "tmp");
         }
-        CDeferTermination deferred;
-        const std::string before = record.Content();
+        ChangeTransaction transaction = predecessor == Predecessor::Kept
+            ? ChangeTransaction(record, "shell tool uid " + std::to_string(file.user))
+            : ChangeTransaction(record, ChangeTransaction::NoVersion);
         edit(record);
-        change.settingChanged = record.Content() != before;
-        if (predecessor == Predecessor::Kept)
-            record.KeepHistory("shell tool uid " + std::to_string(file.user));
         try {
-            record.Commit();
+            const ChangeOutcome outcome = transaction.Commit();
+            change.settingChanged = outcome.changed;
+            change.notKept = outcome.notKept;
         } catch (const FolderSyncFailure& failure) {
             throw CommandFailure("the change is in " + file.shown + ", but its folder could not be synced ("
                                      + failure.what() + "): it may not survive a power cut",
                                  ExitUnconfirmed);
         }
-        change.notKept = record.HistoryNotKept();
     });
     return change;
 }

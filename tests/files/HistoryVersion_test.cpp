@@ -3,6 +3,8 @@
 // none for a commit that changes nothing; and nothing planted in the history
 // folder is written through or replaced.
 #include "files/HistoryVersion.h"
+#include "config/ChangeTransaction.h"
+#include "config/ZEPHOnlineINI.h"
 #include "files/IniFile.h"
 #include "support/Site.h"
 #include "support/TempDir.h"
@@ -13,6 +15,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,16 +38,15 @@ struct Database {
     }
 };
 
-// One change of the file through CIniFile, keeping history; why the
-// replaced content was not kept (empty when it was).
+// One change of the file through the change transaction, which keeps the
+// replaced content; why it was not kept (empty when it was).
 std::string Change(const std::string& ini, const char* key, const std::string& value, const std::string& who = "test")
 {
-    CIniFile file;
+    CZEPHOnlineINI file;
     EXPECT_TRUE(file.OpenFile(ini.c_str(), OpenReadWrite));
-    file.KeepHistory(who);
+    ChangeTransaction change(file, who);
     file.WriteValue("a", key, value.c_str());
-    file.Commit();
-    return file.HistoryNotKept();
+    return change.Commit().notKept;
 }
 
 // The time as a version's name writes it.
@@ -233,6 +235,36 @@ TEST(HistoryVersion, HistoryFolderThatIsNoFolderIsNotUsed)
         EXPECT_EQ("[a]\nx=2\n\n", ReadFile(db.ini));
         EXPECT_TRUE(fs::is_empty(elsewhere));
         EXPECT_EQ(NotKeptSuffix(c.reason), " (previous configuration not kept: " + std::string(c.reason) + ")");
+    }
+}
+
+// Why a version was not kept names the call that failed, never an errno left
+// over from an earlier call: the temporary name taken by a folder, or by a
+// file whose lock another process holds.
+TEST(HistoryVersion, TheReasonNamesTheRealFailure)
+{
+    struct Case {
+        const char* what;
+        bool folder;  // else a locked file
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"a folder at the temporary name", true, "history version: Is a directory"},
+        {"a locked file at the temporary name", false, "history version: Resource temporarily unavailable"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Database db("[a]\nx=1\n\n");
+        fs::create_directory(db.history);
+        const std::string temporary = db.history + "/db.initmp";
+        std::optional<HeldLock> held;
+        if (c.folder)
+            fs::create_directory(temporary);
+        else
+            held.emplace(temporary);
+        EXPECT_EQ(c.reason, Change(db.ini, "x", "2"));
+        EXPECT_EQ("[a]\nx=2\n\n", ReadFile(db.ini));
+        EXPECT_TRUE(fs::exists(temporary));
     }
 }
 
