@@ -2,8 +2,8 @@
 // failed on the way.
 #include "tool/CommandFailure.h"
 
-#include "tool/AccountNames.h"
-#include "tool/DatabaseArgument.h"
+#include "tool/rights/AccountNames.h"
+#include "tool/database/DatabaseArgument.h"
 
 #include <cerrno>
 #include <cstring>

@@ -5,13 +5,13 @@
 #include "base/ProcessSetup.h"
 #include "base/Version.h"
 #include "tool/CommandFailure.h"
-#include "tool/CreateDatabase.h"
-#include "tool/DatabaseArgument.h"
-#include "tool/History.h"
-#include "tool/DatabaseModel.h"
-#include "tool/PasswordEntry.h"
-#include "tool/SettingChange.h"
-#include "tool/Status.h"
+#include "tool/create/CreateDatabase.h"
+#include "tool/database/DatabaseArgument.h"
+#include "tool/database/History.h"
+#include "tool/create/DatabaseModel.h"
+#include "tool/create/PasswordEntry.h"
+#include "tool/database/SettingChange.h"
+#include "tool/database/Status.h"
 
 #include <cerrno>
 #include <csignal>

@@ -261,7 +261,7 @@ TEST(SettingTable, NoProgramFileSpellsAKey)
     const fs::path root = fs::path(ZEPH_TESTS_DIR).parent_path();
     const fs::path table = root / "config/SettingTable.h";
     for (const char* layer : {"cgi", "files", "config", "admin", "request", "tool"}) {
-        for (const auto& entry : fs::directory_iterator(root / layer)) {
+        for (const auto& entry : fs::recursive_directory_iterator(root / layer)) {
             const fs::path file = entry.path();
             if ((file.extension() != ".cpp" && file.extension() != ".h") || fs::equivalent(file, table))
                 continue;

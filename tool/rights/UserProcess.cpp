@@ -1,5 +1,5 @@
 // UserProcess.cpp: fork, become the user, work, send the result back.
-#include "tool/UserProcess.h"
+#include "tool/rights/UserProcess.h"
 
 #include "tool/CommandFailure.h"
 

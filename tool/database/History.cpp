@@ -1,5 +1,5 @@
 // History.cpp: listing, comparing and restoring the kept versions.
-#include "tool/History.h"
+#include "tool/database/History.h"
 
 #include "config/FileSettings.h"
 #include "config/SettingComparison.h"
@@ -7,8 +7,8 @@
 #include "config/ZEPHOnlineINI.h"
 #include "files/IniFile.h"
 #include "tool/CommandFailure.h"
-#include "tool/DatabaseArgument.h"
-#include "tool/SettingChange.h"
+#include "tool/database/DatabaseArgument.h"
+#include "tool/database/SettingChange.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,10 +1,10 @@
 // Status.cpp: the administration settings of a database, put in words.
-#include "tool/Status.h"
+#include "tool/database/Status.h"
 
 #include "config/ZEPHOnlineINI.h"
 #include "tool/CommandFailure.h"
-#include "tool/DatabaseArgument.h"
-#include "tool/DatabaseKeys.h"
+#include "tool/database/DatabaseArgument.h"
+#include "tool/database/DatabaseKeys.h"
 
 #include <cerrno>
 #include <iterator>

@@ -1,6 +1,6 @@
 // SettingChange.cpp: the tool's change: open, edit and commit through the
 // change transaction, its failures named for the tool.
-#include "tool/SettingChange.h"
+#include "tool/database/SettingChange.h"
 
 #include "config/ChangeTransaction.h"
 #include "config/DatabaseOpen.h"
@@ -8,7 +8,7 @@
 #include "files/FileReplacement.h"
 #include "files/HistoryVersion.h"
 #include "tool/CommandFailure.h"
-#include "tool/DatabaseArgument.h"
+#include "tool/database/DatabaseArgument.h"
 
 #include <cerrno>
 

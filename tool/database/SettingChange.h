@@ -2,7 +2,7 @@
 // "Configure" changes the configuration.
 #pragma once
 
-#include "tool/DatabaseKeys.h"
+#include "tool/database/DatabaseKeys.h"
 
 #include <functional>
 #include <string>

@@ -1,5 +1,5 @@
 // DatabaseModel.cpp: reading the model, carrying its name over.
-#include "tool/DatabaseModel.h"
+#include "tool/create/DatabaseModel.h"
 
 #include "files/WholeFile.h"
 #include "tool/CommandFailure.h"

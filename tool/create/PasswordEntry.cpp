@@ -1,5 +1,5 @@
 // PasswordEntry.cpp: reading the new password, without echo on a terminal.
-#include "tool/PasswordEntry.h"
+#include "tool/create/PasswordEntry.h"
 
 #include "base/Output.h"
 #include "files/DeferTermination.h"

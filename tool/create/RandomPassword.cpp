@@ -1,5 +1,5 @@
 // RandomPassword.cpp: random bytes turned into letters.
-#include "tool/RandomPassword.h"
+#include "tool/create/RandomPassword.h"
 
 #include "tool/CommandFailure.h"
 

@@ -1,6 +1,6 @@
 // DatabaseArgument.cpp: from a database's folder or file to its folder,
 // entered, and its file's name there.
-#include "tool/DatabaseArgument.h"
+#include "tool/database/DatabaseArgument.h"
 
 #include "tool/CommandFailure.h"
 

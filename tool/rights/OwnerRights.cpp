@@ -1,7 +1,7 @@
 // OwnerRights.cpp: opening a folder, becoming its owner, entering it.
-#include "tool/OwnerRights.h"
+#include "tool/rights/OwnerRights.h"
 
-#include "tool/AccountNames.h"
+#include "tool/rights/AccountNames.h"
 #include "tool/CommandFailure.h"
 
 #include <cerrno>

@@ -2,7 +2,7 @@
 // give them, for the tool's messages.
 #pragma once
 
-#include "tool/OwnerRights.h"
+#include "tool/rights/OwnerRights.h"
 
 #include <optional>
 #include <string>

@@ -10,20 +10,20 @@
 // inside (the model, the new file) is read and written by a child process
 // that has become the owner for good, so root never opens a name that the
 // owner controls.
-#include "tool/CreateDatabase.h"
+#include "tool/create/CreateDatabase.h"
 
 #include "base/Output.h"
 #include "files/DeferTermination.h"
 #include "files/SFile.h"
-#include "tool/AccountNames.h"
+#include "tool/rights/AccountNames.h"
 #include "tool/CommandFailure.h"
-#include "tool/DatabaseArgument.h"
-#include "tool/DatabaseKeys.h"
-#include "tool/DatabaseModel.h"
-#include "tool/PasswordEntry.h"
-#include "tool/RandomPassword.h"
-#include "tool/SettingChange.h"
-#include "tool/UserProcess.h"
+#include "tool/database/DatabaseArgument.h"
+#include "tool/database/DatabaseKeys.h"
+#include "tool/create/DatabaseModel.h"
+#include "tool/create/PasswordEntry.h"
+#include "tool/create/RandomPassword.h"
+#include "tool/database/SettingChange.h"
+#include "tool/rights/UserProcess.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // its owner's rights, and its initialisation file in it.
 #pragma once
 
-#include "tool/OwnerRights.h"
+#include "tool/rights/OwnerRights.h"
 
 #include <string>
 

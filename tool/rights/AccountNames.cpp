@@ -2,7 +2,7 @@
 //
 // The files are read directly: the C library's lookups in a statically linked
 // program would need its shared libraries at run time.
-#include "tool/AccountNames.h"
+#include "tool/rights/AccountNames.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -8,7 +8,7 @@
 // result comes back through a pipe.
 #pragma once
 
-#include "tool/OwnerRights.h"
+#include "tool/rights/OwnerRights.h"
 
 #include <functional>
 #include <string>
