@@ -51,7 +51,9 @@ void EmitFormStart(const char* act)
 void EmitPasswordField()
 {
     Emit("<p><label for=\"password\">Administration password</label>\n"
-         "<input type=\"password\" id=\"password\" name=\"password\" size=\"20\" autocomplete=\"current-password\" required></p>\n");
+         "<input type=\"password\" id=\"password\" name=\"password\" size=\"20\" autocomplete=\"current-password\" "
+         "required aria-describedby=\"password-note\"><br>\n"
+         "<small id=\"password-note\">Typed again for every action: no page keeps it.</small></p>\n");
 }
 
 // A button that sends `name`=`value` with the form (a version's name:
