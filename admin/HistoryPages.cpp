@@ -7,7 +7,6 @@
 #include "base/Output.h"
 #include "cgi/CgiForm.h"
 #include "config/ChangedSettings.h"
-#include "config/FileSettings.h"
 #include "config/SettingComparison.h"
 #include "config/VersionHistory.h"
 #include "config/ZEPHOnlineINI.h"
@@ -225,7 +224,7 @@ void ShowChanges(const CVersionHistory& history, const std::string& live, const 
     if (ContentDigest(after) != version.successor)
         Emit("<p class=\"warning\">A later change was not kept, or the file was changed by other means: "
              "what follows includes it.</p>\n");
-    const std::vector<ShownDifference> differences = ShownDifferences(before, after, FileSettings());
+    const std::vector<ShownDifference> differences = ShownDifferences(before, after);
     if (differences.empty())
         Emit("<p>No setting changed.</p>\n");
     else
@@ -262,7 +261,7 @@ void ShowConfirmation(const CVersionHistory& history, CZEPHOnlineINI& record, co
     if (record.adminPassword != signedInWith)
         Emit("<p class=\"warning\"><strong>Warning:</strong> this version holds another administration password "
              "than the one you signed in with. Once it is restored, only that older password opens these pages.</p>\n");
-    const std::vector<ShownDifference> differences = ShownDifferences(live, kept, FileSettings());
+    const std::vector<ShownDifference> differences = ShownDifferences(live, kept);
     if (differences.empty()) {
         Emit("<p>The configuration already holds these settings: restoring it changes no setting.</p>\n");
     } else {
@@ -340,7 +339,7 @@ void ShowRestored(CZEPHOnlineINI& record, const HistoryVersion& version, const s
     Emit(" by ");
     EmitWho(version);
     Emit(".</p>\n");
-    const std::vector<ShownDifference> differences = ShownDifferences(before, record.Content(), FileSettings());
+    const std::vector<ShownDifference> differences = ShownDifferences(before, record.Content());
     if (differences.empty()) {
         Emit("<p>No setting changed: the configuration already held these settings.</p>\n");
     } else {

@@ -1,7 +1,6 @@
 // ChangedSettings.cpp: the changed settings named for people.
 #include "config/ChangedSettings.h"
 
-#include "config/FileSettings.h"
 #include "config/SettingComparison.h"
 #include "config/SettingTable.h"
 
@@ -37,7 +36,7 @@ const std::map<std::string, std::string>& ListNames()
 std::vector<std::string> ChangedSettingSummary(std::string_view older, std::string_view newer)
 {
     std::vector<std::string> summary;
-    for (std::string& name : ChangedSettingNames(older, newer, FileSettings())) {
+    for (std::string& name : ChangedSettingNames(older, newer)) {
         const auto list = ListNames().find(name);
         if (list != ListNames().end())
             name = list->second;

@@ -111,6 +111,17 @@ std::string NameOf(const Difference& difference)
 
 }  // namespace
 
+const std::vector<ComparedSetting>& TableSettings()
+{
+    static const std::vector<ComparedSetting> settings = [] {
+        std::vector<ComparedSetting> rows;
+        for (const SettingRow& row : SettingTable)
+            rows.push_back({row.section, row.key, row.shown});
+        return rows;
+    }();
+    return settings;
+}
+
 std::vector<std::string> ChangedSettingNames(std::string_view older, std::string_view newer,
                                              const std::vector<ComparedSetting>& settings)
 {

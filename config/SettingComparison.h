@@ -2,16 +2,11 @@
 // file, setting by setting, never showing a password.
 #pragma once
 
+#include "config/SettingTable.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
-
-// How the values of a setting may be shown.
-enum class SettingShown {
-    Value,     // as they are
-    Password,  // never: "(changed)"
-    ItemList,  // a comma list of entry items, compared item by item
-};
 
 // A setting of the file: its section, its key, and how it is shown.
 struct ComparedSetting {
@@ -19,6 +14,9 @@ struct ComparedSetting {
     std::string_view key;
     SettingShown shown;
 };
+
+// Every setting of the setting table, with how its values may be shown.
+const std::vector<ComparedSetting>& TableSettings();
 
 // One difference as a page or a line shows it.
 struct ShownDifference {
@@ -38,13 +36,13 @@ struct ShownDifference {
 // Every difference between `older` and `newer` in the order of
 // ChangedSettingNames; an item list as one difference per item that differs.
 std::vector<ShownDifference> ShownDifferences(std::string_view older, std::string_view newer,
-                                              const std::vector<ComparedSetting>& settings);
+                                              const std::vector<ComparedSetting>& settings = TableSettings());
 
 // "[section] key" of every key whose value differs between `older` and
 // `newer` (a missing key reads as empty), in the order of `newer`, then those
 // `older` alone holds. A key that `settings` does not name is named too.
 std::vector<std::string> ChangedSettingNames(std::string_view older, std::string_view newer,
-                                             const std::vector<ComparedSetting>& settings);
+                                             const std::vector<ComparedSetting>& settings = TableSettings());
 
 // The same keys, one line each: "[section] key: "old" → "new"" (bytes below
 // 0x20, 0x7f, '"' and '\' written as \xHH); a password, and any key that
@@ -52,4 +50,4 @@ std::vector<std::string> ChangedSettingNames(std::string_view older, std::string
 // line per item that differs: "[section] key: item N added: "name"",
 // "... removed: "name"" or "... changed: "old" → "new"".
 std::vector<std::string> SettingDifferences(std::string_view older, std::string_view newer,
-                                            const std::vector<ComparedSetting>& settings);
+                                            const std::vector<ComparedSetting>& settings = TableSettings());

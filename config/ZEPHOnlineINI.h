@@ -10,7 +10,87 @@
 
 enum class Setting;  // config/SettingTable.h
 
-class CZEPHOnlineINI : public CIniFile {
+// The record's members in three groups, by the loads that fill them in
+// (CZEPHOnlineINI::Load), so that two loads can be compared group by group.
+
+// The settings that name no item: every load reads them.
+struct SettingsNamingNoItem {
+    std::string htmlPath;
+    std::string exeUrl;
+    std::string confExeUrl;
+    std::string webMaster;
+    std::string searchPassword;
+    std::string changePassword;
+    std::string addPassword;
+    std::string masterPassword;
+    std::string adminPassword;
+    std::string helpUrl;
+    std::string readmeUrl;
+    std::string smtpServer;
+    std::string reportSender;
+    std::string reportReceiver;
+    std::string statsSubject;
+    std::string errorSubject;
+    bool hideFiles = false;
+    bool remoteAdmin = false;
+    bool statReport = false;
+    bool errorReport = false;
+    int passwordFlags = 0;
+    int maxFoundEntries = 0;
+    int entriesPerPage = 0;
+    int pagesPerSection = 0;
+    int hitsReportInterval = 0;
+    long lastStatReportTime = 0;
+
+    bool operator==(const SettingsNamingNoItem&) const = default;
+};
+
+// The entry items and the settings that depend on them, but for the time
+// stamp and CSV display lists: every load but an update's reads them.
+struct ItemSettings {
+    int itemCount = 0;
+    int prevItemCount = 0;
+    // The per-item lists: one entry per item slot (itemCount entries, or
+    // prevItemCount for the previous items).
+    std::vector<std::string> itemName;
+    std::vector<short> itemStar;
+    std::vector<unsigned short> itemLength;
+    std::vector<short> itemType;
+    std::vector<std::string> prevItemName;
+    std::vector<short> prevItemStar;
+    std::vector<unsigned short> prevItemLength;
+    bool convertOldItems = false;
+    int wastePercent = 0;
+    int useTimeStamp = 0;
+    int masterTimeStamp = 0;
+    int entryLifeDays = 0;
+    int useCsvFile = 0;
+    int csvSortItem = 0;
+    int hitCountItem = 0;
+    bool hitCountOn = false;
+    int topHits = 0;
+
+    bool operator==(const ItemSettings&) const = default;
+};
+
+// The time stamp and CSV display lists, with the slots of the items they
+// name: only a load of every setting reads them. csvDisplay and csvStar per
+// list position from 1 (position 0 unused); the time stamp lists per time
+// stamp, with a -1 after the last in stampItem and stampMode.
+struct NamedItemSettings {
+    std::vector<short> stampItem;
+    std::vector<short> stampStar;
+    std::vector<short> stampMode;
+    std::vector<short> csvDisplay;
+    std::vector<short> csvStar;
+
+    bool operator==(const NamedItemSettings&) const = default;
+};
+
+class CZEPHOnlineINI : public CIniFile,
+                       public SettingsNamingNoItem,
+                       public ItemSettings,
+                       public NamedItemSettings {
 public:
     // Most entry items one list may hold. The per-item lists hold one entry
     // per slot the file defines: slot 0, the built-in item "autoNumber", and
@@ -48,61 +128,6 @@ public:
     // The slot of the entry item named `name` (letter case ignored), slots 0 to
     // itemCount - 1, first match; -1 when none matches.
     int FindItem(const std::string& name) const;
-
-    int pagesPerSection = 0;
-    int maxFoundEntries = 0;
-    bool hitCountOn = false;
-    long lastStatReportTime = 0;
-    bool hideFiles = false;
-    std::string readmeUrl;
-    std::string helpUrl;
-    std::string adminPassword;
-    bool remoteAdmin = false;
-    bool convertOldItems = false;
-    std::string webMaster;
-    std::string htmlPath;
-    std::string exeUrl;
-    std::string confExeUrl;
-    std::string searchPassword;
-    std::string changePassword;
-    std::string addPassword;
-    std::string masterPassword;
-    int useTimeStamp = 0;
-    int itemCount = 0;
-    int prevItemCount = 0;
-    int entriesPerPage = 0;
-    int wastePercent = 0;
-    int passwordFlags = 0;
-    int csvSortItem = 0;
-    int useCsvFile = 0;
-    int entryLifeDays = 0;
-    int masterTimeStamp = 0;
-    // The per-item lists: one entry per item slot (itemCount entries, or
-    // prevItemCount for the previous items); csvDisplay per list position
-    // from 1 (position 0 unused); the time stamp lists per time stamp, with a
-    // -1 after the last in stampItem and stampMode.
-    std::vector<unsigned short> itemLength;
-    std::vector<unsigned short> prevItemLength;
-    std::vector<short> csvDisplay;
-    std::vector<short> csvStar;
-    std::vector<short> stampItem;
-    std::vector<short> stampMode;
-    std::vector<short> itemType;
-    std::vector<short> stampStar;
-    std::vector<short> itemStar;
-    std::vector<short> prevItemStar;
-    std::vector<std::string> itemName;
-    std::vector<std::string> prevItemName;
-    std::string smtpServer;
-    std::string reportSender;
-    std::string reportReceiver;
-    std::string statsSubject;
-    std::string errorSubject;
-    bool errorReport = false;
-    bool statReport = false;
-    int hitsReportInterval = 0;
-    int topHits = 0;
-    int hitCountItem = 0;
 
     // passwordFlags bits; all but UsePassword are only set together with it.
     enum : int {

@@ -94,7 +94,7 @@ std::string Said(const SettingChange& change, const std::string& file, const std
 
 std::string SetPassword(const DatabaseFile& file, const std::string& password)
 {
-    const SettingChange change = ChangeSettings(file, {{AdminPasswordKey, password}});
+    const SettingChange change = ChangeSettings(file, {{Setting::AdminPassword, password}});
     return Said(change, file.shown, "administration password set for " + file.shown,
                 file.shown + " already has that administration password", "it already had that administration password");
 }
@@ -102,7 +102,7 @@ std::string SetPassword(const DatabaseFile& file, const std::string& password)
 std::string SetRemoteAdministration(const DatabaseFile& file, bool on)
 {
     const std::string state = on ? "enabled" : "disabled";
-    const SettingChange change = ChangeSettings(file, {{RemoteAdminKey, on ? "1" : "0"}});
+    const SettingChange change = ChangeSettings(file, {{Setting::RemoteAdmin, on ? "1" : "0"}});
     return Said(change, file.shown, "remote administration " + state + " for " + file.shown,
                 "remote administration already " + state + " for " + file.shown,
                 "remote administration already " + state);

@@ -9,18 +9,17 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace {
 
 // Every member a load of the file fills in.
-auto Loaded(const std::string& path)
+AllSettings Loaded(const std::string& path)
 {
     CZEPHOnlineINI record;
     EXPECT_TRUE(record.OpenFile(path.c_str(), OpenRead));
     record.LoadSettings();
-    return Copied(AllSettings(record));
+    return AllSettings(record);
 }
 
 TEST(AdministrationForm, SubmittedUnchangedGivesTheSameSettings)

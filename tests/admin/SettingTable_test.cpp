@@ -1,13 +1,12 @@
 // The setting table as the one home of every setting: each row's key shows in
 // its control on the form the program serves, each control reaches its row's
-// key through Configure, and the fixtures, the record's member lists and the
-// program's sources agree with the table.
+// key through Configure, and the fixtures and the program's sources agree
+// with the table.
 #include "config/SettingTable.h"
 
 #include "support/Fixture.h"
 #include "support/Form.h"
 #include "support/IniText.h"
-#include "support/RecordParts.h"
 #include "support/Site.h"
 
 #include <gtest/gtest.h>
@@ -17,9 +16,6 @@
 #include <map>
 #include <set>
 #include <string>
-#include <tuple>
-#include <type_traits>
-#include <variant>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -232,30 +228,8 @@ TEST(SettingTable, FullConfigureCaseSendsEveryField)
     }
 }
 
-// Every member that the table names is among those that tests compare
-// between two loads.
-TEST(SettingTable, RecordPartsHoldEveryMember)
-{
-    CZEPHOnlineINI record;
-    std::set<const void*> compared;
-    std::apply([&](const auto&... member) { (compared.insert(&member), ...); }, AllSettings(record));
-    for (const SettingRow& row : SettingTable) {
-        const void* address = std::visit(
-            [&](auto member) -> const void* {
-                if constexpr (std::is_same_v<decltype(member), std::monostate>)
-                    return nullptr;
-                else
-                    return &(record.*member);
-            },
-            row.member);
-        if (address != nullptr) {
-            EXPECT_EQ(1u, compared.count(address)) << row.key;
-        }
-    }
-}
-
-// No program file but the table spells a key (comments aside): the loader,
-// the form, the update and the tool name rows.
+// No program file but the table spells a key or a form field's name
+// (comments aside): the loader, the form, the update and the tool name rows.
 TEST(SettingTable, NoProgramFileSpellsAKey)
 {
     const fs::path root = fs::path(ZEPH_TESTS_DIR).parent_path();
@@ -274,9 +248,17 @@ TEST(SettingTable, NoProgramFileSpellsAKey)
                 const size_t first = line.find_first_not_of(' ');
                 if (first != std::string::npos && line.compare(first, 2, "//") == 0)
                     continue;
-                for (const SettingRow& row : SettingTable)
+                for (const SettingRow& row : SettingTable) {
                     EXPECT_EQ(std::string::npos, line.find('"' + std::string(row.key) + '"'))
                         << file.string() << ":" << lineNumber + 1 << " spells the key \"" << row.key << "\"";
+                    // A control's name, as a literal or inside the page's HTML.
+                    if (row.formField != nullptr) {
+                        for (const std::string& quoted : {'"' + std::string(row.formField) + '"',
+                                                          "\\\"" + std::string(row.formField) + "\\\""})
+                            EXPECT_EQ(std::string::npos, line.find(quoted))
+                                << file.string() << ":" << lineNumber + 1 << " spells the form field " << quoted;
+                    }
+                }
             }
         }
     }

@@ -173,8 +173,8 @@ void WriteNewDatabase(int temporary, const DatabaseFile& file, const std::string
     if (::fsync(written.fd) != 0)
         ThrowFileError("File flush: ");
 
-    std::vector<SettingValue> values = {{AdminPasswordKey, password}, {RemoteAdminKey, "1"}};
-    for (const SettingKey& key : DatabasePasswordKeys)
+    std::vector<SettingValue> values = {{Setting::AdminPassword, password}, {Setting::RemoteAdmin, "1"}};
+    for (const Setting key : DatabasePasswords)
         values.push_back({key, RandomPassword()});
     ChangeSettings(file, values, Predecessor::NotKept);
     if (::fsync(temporary) != 0)

@@ -1,7 +1,6 @@
 // History.cpp: listing, comparing and restoring the kept versions.
 #include "tool/database/History.h"
 
-#include "config/FileSettings.h"
 #include "config/SettingComparison.h"
 #include "config/VersionHistory.h"
 #include "config/ZEPHOnlineINI.h"
@@ -97,7 +96,7 @@ std::string HistoryText(const DatabaseFile& file)
         if (step.content == nullptr) {
             said += "cannot be read: " + VersionFailure(file, step.version, step.readError) + "\n";
         } else if (step.after != nullptr) {
-            const std::vector<std::string> names = ChangedSettingNames(*step.content, *step.after, FileSettings());
+            const std::vector<std::string> names = ChangedSettingNames(*step.content, *step.after);
             said += (names.empty() ? std::string("no setting changed") : "changed " + Joined(names)) + "\n";
         } else {
             said += "changes unknown: the version after it cannot be read\n";
@@ -113,7 +112,7 @@ std::string DifferencesText(const DatabaseFile& file, int number)
     const CVersionHistory history(file.name);
     const std::string version = ContentOf(history, file, Numbered(Opened(history, file), file, number));
     std::string said;
-    for (const std::string& line : SettingDifferences(version, live, FileSettings()))
+    for (const std::string& line : SettingDifferences(version, live))
         said += line + "\n";
     if (said.empty())
         said = version == live ? "no difference: " + file.shown + " holds version " + std::to_string(number) + "\n"

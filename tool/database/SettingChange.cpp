@@ -48,7 +48,7 @@ SettingChange ChangeSettings(const DatabaseFile& file, const std::vector<Setting
 {
     return ChangeDatabase(file, [&](CZEPHOnlineINI& record) {
         for (const SettingValue& each : values)
-            record.WriteValue(each.setting.section, each.setting.key, each.value.c_str());
+            record.WriteSetting(each.setting, each.value);
     }, predecessor);
 }
 

@@ -2,7 +2,7 @@
 // "Configure" changes the configuration.
 #pragma once
 
-#include "tool/database/DatabaseKeys.h"
+#include "config/SettingTable.h"
 
 #include <functional>
 #include <string>
@@ -19,7 +19,7 @@ struct SettingChange {
 };
 
 struct SettingValue {
-    SettingKey setting;
+    Setting setting;
     std::string value;
 };
 

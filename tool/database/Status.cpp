@@ -19,11 +19,11 @@ std::string StatusText(const DatabaseFile& file)
             throw OpenFailure(file, errno);
         record.LoadSettings();
         // As the file holds them: a missing key is an empty password.
-        for (const SettingKey& password : DatabasePasswordKeys) {
+        for (const Setting password : DatabasePasswords) {
             std::string value;
-            record.ReadValue(password.section, password.key, value);
+            record.ReadSetting(password, value);
             if (value.empty()) {
-                emptyPasswords += std::string(empty++ == 0 ? " (" : ", ") + password.key;
+                emptyPasswords += std::string(empty++ == 0 ? " (" : ", ") + RowOf(password).key;
             }
         }
     });
@@ -33,6 +33,6 @@ std::string StatusText(const DatabaseFile& file)
     return "file: " + file.shown + "\n" + "entry items: " + std::to_string(record.itemCount - 1) + "\n"
            + "remote administration: " + (record.remoteAdmin ? "on" : "off") + "\n"
            + "administration password: " + (record.adminPassword.empty() ? "not set" : "set") + "\n"
-           + "empty database passwords: " + std::to_string(empty) + " of " + std::to_string(std::size(DatabasePasswordKeys))
+           + "empty database passwords: " + std::to_string(empty) + " of " + std::to_string(std::size(DatabasePasswords))
            + emptyPasswords + "\n";
 }
