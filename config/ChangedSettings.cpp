@@ -6,29 +6,24 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 
 namespace {
 
-std::string NameOf(const char* section, const char* key)
+std::string NameOf(std::string_view section, std::string_view key)
 {
-    return std::string("[") + section + "] " + key;
+    return "[" + std::string(section) + "] " + std::string(key);
 }
 
-// Each key of an item list, by the name of its list: the lists are the text
-// areas of the form, one per item list.
-const std::map<std::string, std::string>& ListNames()
+// A key of an item list is named by its list: the lists are the text areas
+// of the form, one per item list.
+std::string SummaryName(const ChangedKey& changed)
 {
-    static const std::map<std::string, std::string> names = [] {
-        std::map<std::string, std::string> byKey;
-        const char* const previousArea = RowOf(Setting::PreviousItemNames).formField;
-        for (const SettingRow& row : SettingTable)
-            if (row.kind == SettingKind::ItemList)
-                byKey[NameOf(row.section, row.key)] = NameOf(
-                    row.section, std::strcmp(row.formField, previousArea) == 0 ? "previous entry items" : "entry items");
-        return byKey;
-    }();
-    return names;
+    const char* const previousArea = RowOf(Setting::PreviousItemNames).formField;
+    for (const SettingRow& row : SettingTable)
+        if (row.kind == SettingKind::ItemList && changed.key == row.key && changed.section == row.section)
+            return NameOf(row.section,
+                          std::strcmp(row.formField, previousArea) == 0 ? "previous entry items" : "entry items");
+    return NameOf(changed.section, changed.key);
 }
 
 }  // namespace
@@ -36,16 +31,13 @@ const std::map<std::string, std::string>& ListNames()
 std::vector<std::string> ChangedSettingSummary(std::string_view older, std::string_view newer)
 {
     std::vector<std::string> summary;
-    for (std::string& name : ChangedSettingNames(older, newer)) {
-        const auto list = ListNames().find(name);
-        if (list != ListNames().end())
-            name = list->second;
+    for (const ChangedKey& changed : ChangedKeys(older, newer)) {
+        std::string name = SummaryName(changed);
         if (std::find(summary.begin(), summary.end(), name) == summary.end())
             summary.push_back(std::move(name));
     }
     return summary;
 }
-
 std::string ChangedSettingsText(const std::vector<std::string>& names)
 {
     if (names.empty())

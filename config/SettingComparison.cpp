@@ -4,19 +4,18 @@
 #include "files/IniEntries.h"
 
 #include <algorithm>
-#include <map>
 #include <utility>
 
 namespace {
 
+// A key whose value differs, its texts in the two contents compared.
 struct Difference {
-    std::string section, key, older, newer;
+    std::string_view section, key, older, newer;
     SettingShown shown;
 };
 
 // What `settings` says of the key; a key it does not name is never shown.
-SettingShown ShownAs(const std::vector<ComparedSetting>& settings, const std::string& section,
-                     const std::string& key)
+SettingShown ShownAs(const std::vector<ComparedSetting>& settings, std::string_view section, std::string_view key)
 {
     for (const ComparedSetting& setting : settings)
         if (setting.section == section && setting.key == key)
@@ -24,32 +23,43 @@ SettingShown ShownAs(const std::vector<ComparedSetting>& settings, const std::st
     return SettingShown::Password;
 }
 
+bool SameKey(const IniEntryView& a, const IniEntryView& b)
+{
+    return a.key == b.key && a.section == b.section;
+}
+
+// Each content is walked once, and only what differs is copied out of it.
 std::vector<Difference> Differences(std::string_view older, std::string_view newer,
                                     const std::vector<ComparedSetting>& settings)
 {
-    using Key = std::pair<std::string, std::string>;
-    std::map<Key, std::string> olderValues;
-    for (IniEntry& entry : IniEntries(older))
-        olderValues.emplace(Key(std::move(entry.section), std::move(entry.key)), std::move(entry.value));
-
+    const std::vector<IniEntryView> before = IniEntryViews(older), after = IniEntryViews(newer);
+    std::vector<bool> matched(before.size());
     std::vector<Difference> differences;
-    const auto add = [&](const std::string& section, const std::string& key, std::string before, std::string after) {
-        if (before != after)
-            differences.push_back({section, key, std::move(before), std::move(after), ShownAs(settings, section, key)});
+    const auto add = [&](const IniEntryView& entry, std::string_view olderValue, std::string_view newerValue) {
+        if (olderValue != newerValue)
+            differences.push_back(
+                {entry.section, entry.key, olderValue, newerValue, ShownAs(settings, entry.section, entry.key)});
     };
-    for (IniEntry& entry : IniEntries(newer)) {
-        const auto found = olderValues.find(Key(entry.section, entry.key));
-        std::string before;
-        if (found != olderValues.end()) {
-            before = std::move(found->second);
-            olderValues.erase(found);
+    // Two contents of one file mostly hold their keys in the same order: the
+    // older entry after the last one found is looked at first.
+    size_t next = 0;
+    for (const IniEntryView& entry : after) {
+        size_t found = next < before.size() && SameKey(before[next], entry) ? next : before.size();
+        for (size_t i = 0; found == before.size() && i < before.size(); ++i)
+            if (!matched[i] && SameKey(before[i], entry))
+                found = i;
+        std::string_view olderValue;
+        if (found < before.size()) {
+            matched[found] = true;
+            olderValue = before[found].value;
+            next = found + 1;
         }
-        add(entry.section, entry.key, std::move(before), std::move(entry.value));
+        add(entry, olderValue, entry.value);
     }
     // Keys that only `older` holds, in its order.
-    for (IniEntry& entry : IniEntries(older))
-        if (olderValues.count(Key(entry.section, entry.key)) != 0)
-            add(entry.section, entry.key, std::move(entry.value), std::string());
+    for (size_t i = 0; i < before.size(); ++i)
+        if (!matched[i])
+            add(before[i], before[i].value, {});
     return differences;
 }
 
@@ -89,7 +99,8 @@ void AddItems(const Difference& difference, std::vector<ShownDifference>& shown)
 {
     const std::vector<std::string_view> before = Items(difference.older), after = Items(difference.newer);
     for (size_t i = 0; i < std::max(before.size(), after.size()); ++i) {
-        ShownDifference item{difference.section, difference.key, ShownDifference::ItemChanged, i + 1, {}, {}};
+        ShownDifference item{std::string(difference.section), std::string(difference.key), ShownDifference::ItemChanged,
+                             i + 1, {}, {}};
         if (i >= before.size())
             item.what = ShownDifference::ItemAdded;
         else if (i >= after.size())
@@ -106,7 +117,7 @@ void AddItems(const Difference& difference, std::vector<ShownDifference>& shown)
 
 std::string NameOf(const Difference& difference)
 {
-    return "[" + difference.section + "] " + difference.key;
+    return "[" + std::string(difference.section) + "] " + std::string(difference.key);
 }
 
 }  // namespace
@@ -131,18 +142,27 @@ std::vector<std::string> ChangedSettingNames(std::string_view older, std::string
     return names;
 }
 
+std::vector<ChangedKey> ChangedKeys(std::string_view older, std::string_view newer,
+                                    const std::vector<ComparedSetting>& settings)
+{
+    std::vector<ChangedKey> keys;
+    for (const Difference& difference : Differences(older, newer, settings))
+        keys.push_back({difference.section, difference.key});
+    return keys;
+}
+
 std::vector<ShownDifference> ShownDifferences(std::string_view older, std::string_view newer,
                                               const std::vector<ComparedSetting>& settings)
 {
     std::vector<ShownDifference> shown;
-    for (Difference& difference : Differences(older, newer, settings)) {
+    for (const Difference& difference : Differences(older, newer, settings)) {
         switch (difference.shown) {
         case SettingShown::Value:
-            shown.push_back({std::move(difference.section), std::move(difference.key), ShownDifference::Value, 0,
-                             std::move(difference.older), std::move(difference.newer)});
+            shown.push_back({std::string(difference.section), std::string(difference.key), ShownDifference::Value, 0,
+                             std::string(difference.older), std::string(difference.newer)});
             break;
         case SettingShown::Password:
-            shown.push_back({std::move(difference.section), std::move(difference.key), ShownDifference::Masked, 0,
+            shown.push_back({std::string(difference.section), std::string(difference.key), ShownDifference::Masked, 0,
                              {}, {}});
             break;
         case SettingShown::ItemList:

@@ -44,6 +44,14 @@ std::vector<ShownDifference> ShownDifferences(std::string_view older, std::strin
 std::vector<std::string> ChangedSettingNames(std::string_view older, std::string_view newer,
                                              const std::vector<ComparedSetting>& settings = TableSettings());
 
+// The same keys as section and key, their texts lying in `older` and
+// `newer`, which must outlive them.
+struct ChangedKey {
+    std::string_view section, key;
+};
+std::vector<ChangedKey> ChangedKeys(std::string_view older, std::string_view newer,
+                                    const std::vector<ComparedSetting>& settings = TableSettings());
+
 // The same keys, one line each: "[section] key: "old" → "new"" (bytes below
 // 0x20, 0x7f, '"' and '\' written as \xHH); a password, and any key that
 // `settings` does not name, as "[section] key: (changed)"; an item list one
