@@ -171,7 +171,10 @@ void ShowList(const CVersionHistory& history, const std::string& live)
         Emit("<table class=\"versions\">\n<caption>Changes, newest first</caption>\n"
              "<thead><tr><th scope=\"col\">Changed at</th><th scope=\"col\">By</th>"
              "<th scope=\"col\">Settings changed</th><th scope=\"col\">Actions</th></tr></thead>\n<tbody>\n");
-        WalkHistory(history, live, [](const HistoryStep& step) {
+        // Each content is compared with the one after it and the one before:
+        // its entries are found once.
+        std::vector<IniEntryView> afterEntries = IniEntryViews(live);
+        WalkHistory(history, live, [&afterEntries](const HistoryStep& step) {
             if (step.gapAfter)
                 Emit("<tr class=\"gap\"><td colspan=\"4\">A later change was not kept, "
                      "or the file was changed by other means.</td></tr>\n");
@@ -180,13 +183,16 @@ void ShowList(const CVersionHistory& history, const std::string& live)
             Emit("</td><td data-label=\"By\">");
             EmitWho(step.version);
             Emit("</td><td data-label=\"Settings changed\" class=\"names\">");
+            std::vector<IniEntryView> entries;
+            if (step.content != nullptr)
+                entries = IniEntryViews(*step.content);
             if (step.content == nullptr) {
                 Emit("This version cannot be read: ");
                 EmitHtml(step.readError);
             } else if (step.after == nullptr) {
                 Emit("Unknown: the configuration after it cannot be read.");
             } else {
-                const std::vector<std::string> names = ChangedSettingSummary(*step.content, *step.after);
+                const std::vector<std::string> names = ChangedSettingSummary(entries, afterEntries);
                 if (names.empty())
                     Emit("No setting changed.");
                 for (size_t i = 0; i < names.size(); ++i) {
@@ -195,6 +201,7 @@ void ShowList(const CVersionHistory& history, const std::string& live)
                     EmitHtml(names[i]);
                 }
             }
+            afterEntries = std::move(entries);
             Emit("</td><td data-label=\"Actions\">\n");
             EmitButton(ChangesField, step.version.name, "Show changes");
             EmitButton(ConfirmRestoreField, step.version.name, "Restore this version");

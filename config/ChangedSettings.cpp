@@ -30,6 +30,12 @@ std::string SummaryName(const ChangedKey& changed)
 
 std::vector<std::string> ChangedSettingSummary(std::string_view older, std::string_view newer)
 {
+    return ChangedSettingSummary(IniEntryViews(older), IniEntryViews(newer));
+}
+
+std::vector<std::string> ChangedSettingSummary(const std::vector<IniEntryView>& older,
+                                               const std::vector<IniEntryView>& newer)
+{
     std::vector<std::string> summary;
     for (const ChangedKey& changed : ChangedKeys(older, newer)) {
         std::string name = SummaryName(changed);

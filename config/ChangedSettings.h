@@ -4,6 +4,8 @@
 // one setting.
 #pragma once
 
+#include "files/IniEntries.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -16,6 +18,10 @@ inline constexpr size_t ChangedNamesInLine = 5;
 // `newer`, in the order of `newer`; an item list as "[database entry info]
 // entry items" or "[database entry info] previous entry items", once.
 std::vector<std::string> ChangedSettingSummary(std::string_view older, std::string_view newer);
+// The same of two contents' entries (IniEntryViews), where each content is
+// compared with more than one other.
+std::vector<std::string> ChangedSettingSummary(const std::vector<IniEntryView>& older,
+                                               const std::vector<IniEntryView>& newer);
 
 // "changed A, B and 3 more" (at most ChangedNamesInLine names), or "no
 // setting changed".

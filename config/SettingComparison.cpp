@@ -28,11 +28,10 @@ bool SameKey(const IniEntryView& a, const IniEntryView& b)
     return a.key == b.key && a.section == b.section;
 }
 
-// Each content is walked once, and only what differs is copied out of it.
-std::vector<Difference> Differences(std::string_view older, std::string_view newer,
+// Nothing is copied out of the contents.
+std::vector<Difference> Differences(const std::vector<IniEntryView>& before, const std::vector<IniEntryView>& after,
                                     const std::vector<ComparedSetting>& settings)
 {
-    const std::vector<IniEntryView> before = IniEntryViews(older), after = IniEntryViews(newer);
     std::vector<bool> matched(before.size());
     std::vector<Difference> differences;
     const auto add = [&](const IniEntryView& entry, std::string_view olderValue, std::string_view newerValue) {
@@ -61,6 +60,12 @@ std::vector<Difference> Differences(std::string_view older, std::string_view new
         if (!matched[i])
             add(before[i], before[i].value, {});
     return differences;
+}
+
+std::vector<Difference> Differences(std::string_view older, std::string_view newer,
+                                    const std::vector<ComparedSetting>& settings)
+{
+    return Differences(IniEntryViews(older), IniEntryViews(newer), settings);
 }
 
 std::string Quoted(std::string_view value)
@@ -142,7 +147,7 @@ std::vector<std::string> ChangedSettingNames(std::string_view older, std::string
     return names;
 }
 
-std::vector<ChangedKey> ChangedKeys(std::string_view older, std::string_view newer,
+std::vector<ChangedKey> ChangedKeys(const std::vector<IniEntryView>& older, const std::vector<IniEntryView>& newer,
                                     const std::vector<ComparedSetting>& settings)
 {
     std::vector<ChangedKey> keys;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "config/SettingTable.h"
+#include "files/IniEntries.h"
 
 #include <string>
 #include <string_view>
@@ -44,12 +45,12 @@ std::vector<ShownDifference> ShownDifferences(std::string_view older, std::strin
 std::vector<std::string> ChangedSettingNames(std::string_view older, std::string_view newer,
                                              const std::vector<ComparedSetting>& settings = TableSettings());
 
-// The same keys as section and key, their texts lying in `older` and
-// `newer`, which must outlive them.
+// The same keys as section and key, of the entries of two contents
+// (IniEntryViews), whose texts they lie in.
 struct ChangedKey {
     std::string_view section, key;
 };
-std::vector<ChangedKey> ChangedKeys(std::string_view older, std::string_view newer,
+std::vector<ChangedKey> ChangedKeys(const std::vector<IniEntryView>& older, const std::vector<IniEntryView>& newer,
                                     const std::vector<ComparedSetting>& settings = TableSettings());
 
 // The same keys, one line each: "[section] key: "old" → "new"" (bytes below

@@ -4,7 +4,6 @@
 #include "files/IniFile.h"
 
 #include <cerrno>
-#include <optional>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -46,19 +45,23 @@ std::string CVersionHistory::Content(const HistoryVersion& version) const
 void WalkHistory(const CVersionHistory& history, const std::string& live,
                  const std::function<void(const HistoryStep&)>& each)
 {
-    std::optional<std::string> after = live;
+    // Every content stays where it was read until the walk ends, so that a
+    // caller may keep what it found in one for the next step.
+    std::vector<std::string> contents;
+    contents.reserve(history.Versions().size());
+    const std::string* after = &live;
     for (const HistoryVersion& version : history.Versions()) {
-        std::optional<std::string> content;
+        const std::string* content = nullptr;
         std::string readError;
         try {
-            content = history.Content(version);
+            contents.push_back(history.Content(version));
+            content = &contents.back();
         } catch (const std::runtime_error& fileError) {
             readError = fileError.what();
         }
-        each({version, after && ContentDigest(*after) != version.successor, content ? &*content : nullptr,
-              readError, after ? &*after : nullptr});
+        each({version, after != nullptr && ContentDigest(*after) != version.successor, content, readError, after});
         // An unreadable version leaves the one before it without a comparison.
-        after = std::move(content);
+        after = content;
     }
 }
 

@@ -59,7 +59,8 @@ struct HistoryStep {
 };
 
 // Calls `each` for every version of `history`, newest first, `live` being
-// the file's content.
+// the file's content. The contents a step points to stay in place until the
+// walk returns.
 void WalkHistory(const CVersionHistory& history, const std::string& live,
                  const std::function<void(const HistoryStep&)>& each);
 
