@@ -3,19 +3,23 @@
 // changes, Restore this version and its confirmation, and the administration
 // form showing the old values again. Run by scripts/lib/package-history.sh
 // (history_check) with the server's address in ZEPH_E2E_URL, the database
-// made with the installed zephconf-admin create, and removed again.
+// made in the program's folder ZEPH_HISTORY_FOLDER with the installed
+// zephconf-admin create, and removed again.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 
 import { formControls, submittedFields } from '../e2e/lib/form.mjs';
-import { formBody, httpRequest, iniPathOf, iniValue, readIni, workDir } from '../e2e/lib/site.mjs';
+import { formBody, httpRequest, iniValue, readIni, workDir } from '../e2e/lib/site.mjs';
 
 const adminTool = process.env.ZEPH_HISTORY_TOOL;
+const folder = process.env.ZEPH_HISTORY_FOLDER;
 const dbName = process.env.ZEPH_HISTORY_DATABASE;
 const password = process.env.ZEPH_HISTORY_PASSWORD;
-if (!adminTool || !dbName || !password) throw new Error('run history-walk.mjs through history_check (scripts/lib/package-history.sh)');
+if (!adminTool || !folder || !dbName || !password) {
+  throw new Error('run history-walk.mjs through history_check (scripts/lib/package-history.sh)');
+}
 
 const NewSmtp = 'history-check.example.net';
 
@@ -29,7 +33,7 @@ async function post(fields, what) {
   return answer.body;
 }
 
-const file = iniPathOf(dbName);
+const file = path.join(folder, dbName, `${dbName}.ini`);
 fs.rmSync(path.dirname(file), { recursive: true, force: true });
 const created = spawnSync(adminTool, ['create', path.dirname(file)], { input: `${password}\n`, encoding: 'utf8' });
 assert.equal(created.status, 0, created.stderr);
