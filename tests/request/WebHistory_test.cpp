@@ -136,6 +136,33 @@ TEST(WebHistory, TenVersionsListedWithAGapShownAndOneRestored)
     EXPECT_EQ(before, ReadFile(site.ini));
 }
 
+TEST(WebHistory, ChangesShowItemListsItemByItemAndEveryValueEscaped)
+{
+    Site site(FixtureIni());
+    ASSERT_EQ(0, SubmitForm(site, Address, [](std::vector<FormControl>& controls) {
+                     ControlNamed(controls, "SMTP").value = "<b>mail</b> & \"co\"";
+                     std::string& items = ControlNamed(controls, "iteminfo").value;
+                     items.replace(items.find("*Name"), 5, "*FullName");
+                     items += "Mobile,20,phone\r\n";
+                 }).status);
+    const std::vector<std::string> names = ListedVersions(Act(site, "history").output);
+    ASSERT_EQ(1u, names.size());
+    const std::string list = Act(site, "history").output;
+    EXPECT_TRUE(Contains(list, ">[database entry info] entry items, [report] SMTP server</td>")) << list;
+
+    const std::string changes = Act(site, "history", {{"changes", names[0]}}).output;
+    const std::string entry = "<td data-label=\"Section\">database entry info</td><td data-label=\"Setting\">";
+    for (const std::string& row : {
+             entry + "entry item number</td><td data-label=\"Change\">8 &rarr; 9</td>",
+             entry + "entry item name, item 1</td><td data-label=\"Change\">*Name &rarr; *FullName</td>",
+             entry + "entry item name, item 9</td><td data-label=\"Change\">added: Mobile</td>",
+             entry + "entry item data type, item 9</td><td data-label=\"Change\">added: phone</td>",
+             std::string("<td data-label=\"Change\">smtp.example.com &rarr; &lt;b&gt;mail&lt;/b&gt; &amp; &quot;co&quot;</td>"),
+         })
+        EXPECT_TRUE(Contains(changes, row)) << row << "\n" << changes;
+    EXPECT_FALSE(Contains(changes, "<b>mail"));
+}
+
 TEST(WebHistory, AVersionNameThatIsNoVersionOfTheDatabaseIsRefused)
 {
     Site site(FixtureIni());
