@@ -8,6 +8,9 @@
 # first.
 
 SERVER_PIDS=()
+# The folder of the server that server_start laid out last, until its checks
+# are done (server_checks_done): what server_evidence shows when one fails.
+SERVER_DIR=
 
 # start_server LOG COMMAND...: starts a server in the foreground of a
 # background job, its output into LOG; stop_servers stops it. COMMAND must be a
@@ -68,12 +71,18 @@ replace_line() {
 # server_start SERVER VARIANT DIR PORT TLS_PORT [CONF LINE]: lays out SERVER
 # of the table, run as VARIANT ("-": its one way), in DIR and starts it on
 # 127.0.0.1, plain HTTP on PORT and HTTPS on TLS_PORT. With CONF and LINE, the
-# commented LINE of the lay-out's copy of the configuration CONF taken in.
+# commented LINE of the lay-out's copy of the configuration CONF taken in;
+# with LINE "-", that copy left out, as before the configuration is enabled.
 server_start() {
   local server=$1 variant=$2 dir=$3 port=$4 tls_port=$5 conf=${6:-} line=${7:-}
   declare -F "${server}_lay_out" "${server}_start" >/dev/null || { say "no lay-out or start for $server"; return 1; }
+  SERVER_DIR=$dir
   "${server}_lay_out" "$dir" "$port" "$tls_port" "$variant" || return 1
-  [ -z "$line" ] || take_in_line "$dir" "${conf##*/}" "$line" || return 1
+  if [ "$line" = - ]; then
+    find "$dir" -name "${conf##*/}" -delete
+  elif [ -n "$line" ]; then
+    take_in_line "$dir" "${conf##*/}" "$line" || return 1
+  fi
   "${server}_start" "$dir" "$port" "$tls_port"
 }
 
@@ -88,6 +97,24 @@ take_in_line() {
   mv "$file.new" "$file"
 }
 
+# server_evidence: when a check of the server laid out last fails, what it
+# said: the last lines of its error log, of its configuration test and of
+# what it printed, and where its folder is kept for the rest.
+server_evidence() {
+  [ -n "$SERVER_DIR" ] || return 0
+  local file
+  say "the server's folder is kept: $SERVER_DIR"
+  for file in "$SERVER_DIR"/log/error.log "$SERVER_DIR"/log/configtest.log "$SERVER_DIR"/log/server.log \
+    "$SERVER_DIR"/log/fcgiwrap.log; do
+    [ -s "$file" ] || continue
+    say "the last lines of $file:"
+    tail -n 40 "$file" | sed 's/^/    /' >&2
+  done
+}
+
+# server_checks_done: the checks of the server laid out last have passed.
+server_checks_done() { SERVER_DIR=; }
+
 # server_stop: stops the servers that server_start started, and what they left.
 server_stop() {
   stop_servers
@@ -98,11 +125,18 @@ server_stop() {
 # that the package's configurations are seen to keep the program's answers
 # out of it.
 
+# An address that Apache's lay-out leads into the program's folder, as a
+# site's own alias could (the other servers' configurations can refuse no
+# file system path, and their lay-outs lead nothing there).
+SITE_ALIAS=/site-data
+
 # apache_lay_out DIR PORT TLS_PORT VARIANT: a copy of /etc/apache2 in
-# DIR/conf, as enabled there (Debian's default site and its HTTPS site), that
+# DIR/conf, as enabled there (Debian's default site and its HTTPS site, and
+# serve-cgi-bin.conf serving /usr/lib/cgi-bin), with mod_remoteip and
+# SITE_ALIAS, that
 # listens on 127.0.0.1:PORT and :TLS_PORT only. VARIANT: cgid (as it is: cgid
-# with the event MPM), cgid-scriptalias (without Debian's serve-cgi-bin.conf,
-# so that the package's own ScriptAlias applies), cgi (the prefork MPM with
+# with the event MPM), cgid-scriptalias (without Debian's serve-cgi-bin.conf:
+# the package's alias of the program alone), cgi (the prefork MPM with
 # mod_cgi instead), noheaders (without mod_headers) or none (no CGI module).
 apache_lay_out() {
   local dir=$1 port=$2 tls_port=$3 variant=$4 mods=$1/conf/mods-enabled
@@ -126,6 +160,13 @@ apache_lay_out() {
   for file in "$dir"/conf/mods-available/{filter,deflate}.*; do
     [ -e "$mods/${file##*/}" ] || ln -s "../mods-available/${file##*/}" "$mods/"
   done
+  # mod_remoteip taking the client's address from X-Forwarded-For, with no
+  # list of trusted proxies: any client may claim any address. And an alias
+  # of the site's own that leads into the program's folder, where the
+  # package's configuration must refuse the databases by their file path.
+  [ -e "$mods/remoteip.load" ] || ln -s ../mods-available/remoteip.load "$mods/"
+  printf 'RemoteIPHeader X-Forwarded-For\nAlias %s %s\n' "$SITE_ALIAS" /var/lib/zephconf \
+    > "$dir/conf/conf-enabled/site-test.conf"
   case $variant in
     cgid) ;;
     cgid-scriptalias) rm "$dir/conf/conf-enabled/serve-cgi-bin.conf" ;;
@@ -168,12 +209,17 @@ apache_start() {
 }
 
 FCGIWRAP_SOCKET=/run/fcgiwrap.socket
+# Debian's way of serving /usr/lib/cgi-bin through nginx: the location of
+# fcgiwrap's example.
+FCGIWRAP_LOCATION=/usr/share/doc/fcgiwrap/examples/nginx.conf
 
 # nginx_lay_out DIR PORT TLS_PORT: a main configuration in DIR/conf with the
 # site that the README has the administrator put in /etc/nginx (the package's
 # example: both server blocks include the snippet), its ports 80 and 443 made
-# 127.0.0.1:PORT and :TLS_PORT. Relative includes resolve in DIR/conf, where
-# Debian's files are linked.
+# 127.0.0.1:PORT and :TLS_PORT, other CGI programs served through fcgiwrap
+# by the location of fcgiwrap's example, and the real-IP module taking the
+# client's address from X-Forwarded-For of any client. Relative includes
+# resolve in DIR/conf, where Debian's files are linked.
 nginx_lay_out() {
   local dir=$1 port=$2 tls_port=$3 tmp=$1/tmp site=$1/conf/site
   [ "$4" = - ] || { say "nginx has no variant $4"; return 1; }
@@ -186,6 +232,9 @@ nginx_lay_out() {
   replace_line "$site" '^[[:space:]]*listen \[::\]:80 default_server;$' '' || return 1
   replace_line "$site" '^[[:space:]]*listen 443 ssl default_server;$' "listen 127.0.0.1:$tls_port ssl;" || return 1
   replace_line "$site" '^[[:space:]]*listen \[::\]:443 ssl default_server;$' '' || return 1
+  [ -e "$FCGIWRAP_LOCATION" ] || { say "$FCGIWRAP_LOCATION is missing"; return 1; }
+  COUNT=any replace_line "$site" '^[[:space:]]*server_name _;$' "server_name _; include $FCGIWRAP_LOCATION;" \
+    || return 1
   cat > "$dir/conf/nginx.conf" <<EOF
 user www-data;
 worker_processes 1;
@@ -200,6 +249,9 @@ http {
   default_type application/octet-stream;
   access_log $dir/log/access.log;
   gzip on;
+  set_real_ip_from 0.0.0.0/0;
+  set_real_ip_from ::/0;
+  real_ip_header X-Forwarded-For;
   client_body_temp_path $tmp/body;
   fastcgi_temp_path $tmp/fastcgi;
   proxy_temp_path $tmp/proxy;
@@ -228,7 +280,7 @@ nginx_start() {
   done
   [ -S "$FCGIWRAP_SOCKET" ] || { cat "$dir/log/fcgiwrap.log" >&2; say "fcgiwrap made no socket"; return 1; }
   local nginx=(nginx -c "$dir/conf/nginx.conf" -e "$dir/log/error.log")
-  "${nginx[@]}" -t -q || return 1
+  "${nginx[@]}" -t -q > "$dir/log/configtest.log" 2>&1 || { cat "$dir/log/configtest.log" >&2; return 1; }
   start_server "$dir/log/server.log" "${nginx[@]}"
   wait_for_ports "$dir/log/error.log" "$port" "$tls_port"
 }
@@ -241,28 +293,37 @@ remove_fcgiwrap_socket() {
   FCGIWRAP_STARTED=
 }
 
-# lighttpd_lay_out DIR PORT TLS_PORT: Debian's lighttpd.conf, with a copy of
-# the modules enabled in /etc/lighttpd (its HTTPS module among them),
+# lighttpd_lay_out DIR PORT TLS_PORT VARIANT: Debian's lighttpd.conf, with a
+# copy of the modules enabled in /etc/lighttpd (its HTTPS module among them),
+# and with VARIANT cgi Debian's 10-cgi.conf as well (lighty-enable-mod cgi:
+# every file in /usr/lib/cgi-bin served at /cgi-bin/); mod_extforward with the
+# one proxy that the package's configuration says a site must name (none of
+# the test's clients);
 # listening on 127.0.0.1:PORT and, with TLS, :TLS_PORT only (no IPv6 socket on
 # all addresses), with its own error log, pid file and compression cache in
 # DIR, and compressing HTML. The breakage log stays where the package's
 # configuration puts it.
 lighttpd_lay_out() {
   local dir=$1 port=$2 tls_port=$3 conf=$1/lighttpd.conf
-  [ "$4" = - ] || { say "lighttpd has no variant $4"; return 1; }
   rm -rf "$dir"
   mkdir -p "$dir/log" "$dir/run" "$dir/compress"
   # lighttpd opens its logs as its user, as it does in Debian's /var/log/lighttpd.
   chown www-data:www-data "$dir/log" "$dir/compress"
   cp /etc/lighttpd/lighttpd.conf "$conf"
   cp -rL /etc/lighttpd/conf-enabled "$dir/conf-enabled"
+  case $4 in
+    -) ;;
+    cgi) cp /etc/lighttpd/conf-available/10-cgi.conf "$dir/conf-enabled/" ;;
+    *) say "lighttpd has no variant $4"; return 1 ;;
+  esac
   [ -e "$dir/conf-enabled/10-ssl.conf" ] || { say "ssl is not enabled in /etc/lighttpd"; return 1; }
   replace_line "$dir/conf-enabled/10-ssl.conf" '^\$SERVER\["socket"\] == "0\.0\.0\.0:443" \{$' \
     "\$SERVER[\"socket\"] == \"127.0.0.1:$tls_port\" {" || return 1
   replace_line "$dir/conf-enabled/10-ssl.conf" '^include_shell "/usr/share/lighttpd/use-ipv6\.pl 443"$' '' || return 1
   replace_line "$conf" '^include "/etc/lighttpd/conf-enabled/\*\.conf"$' "include \"$dir/conf-enabled/*.conf\"" || return 1
   cat >> "$conf" <<EOF
-server.modules += ( "mod_deflate" )
+server.modules += ( "mod_deflate", "mod_extforward" )
+extforward.forwarder = ( "127.0.0.3" => "trust" )
 deflate.mimetypes = ( "text/html" )
 deflate.allowed-encodings = ( "gzip", "deflate" )
 deflate.cache-dir = "$dir/compress"

@@ -2,12 +2,13 @@
 // scripts/test-package has started with HTTPS (ZEPH_E2E_URL) and plain HTTP
 // (ZEPH_PACKAGE_PLAIN_URL). Over HTTPS: the program's pages compared with the
 // program run alone, with the protective headers and HSTS and uncompressed,
-// the packaged sign-in and help pages with the same headers, everything else
-// under /cgi-bin/ refused, the example database opening nothing as shipped,
-// and the wrong and right passwords whose log lines fail2ban must tell apart.
-// Over plain HTTP: from another client address (ZEPH_PACKAGE_OTHER_CLIENT) the
-// program refused before it runs and the pages redirected to HTTPS; from
-// 127.0.0.1 both answered. The databases are made from the package's example
+// the packaged sign-in and help pages with the same headers, the database
+// folders and the program's path info refused, the example database opening
+// nothing as shipped, and the wrong and right passwords whose log lines
+// fail2ban must tell apart. Over plain HTTP: from another client address
+// (ZEPH_PACKAGE_OTHER_CLIENT) the program refused before it runs, even when it
+// claims to be 127.0.0.1 in X-Forwarded-For, and the pages redirected to
+// HTTPS; from 127.0.0.1 both answered. The databases are made from the package's example
 // as the README says, with the installed zephconf-admin create; the example
 // as shipped is also laid out by hand, as the README's manual way copies it.
 // ZEPH_PACKAGE_CGI=none checks a server where the program must not run (no CGI
@@ -24,10 +25,9 @@ import {
 } from '../e2e/lib/headers.mjs';
 import { servedAsAlone } from '../e2e/lib/served.mjs';
 import {
-  adminPassword as demoPassword, formBody, freshDatabase, httpRequest, iniPathOf, iniValue, readIni, siteDir, workDir,
+  adminPassword as demoPassword, formBody, freshDatabase, httpRequest, iniPathOf, iniValue, programDir, readIni, workDir,
 } from '../e2e/lib/site.mjs';
 
-const cgiBin = path.join(siteDir, 'cgi-bin');
 const withCgi = process.env.ZEPH_PACKAGE_CGI !== 'none';
 // The package's example database, which has no administration password and
 // is the model of zephconf-admin create, and the password that create is
@@ -44,6 +44,10 @@ const plainUrl = process.env.ZEPH_PACKAGE_PLAIN_URL;
 const otherClient = process.env.ZEPH_PACKAGE_OTHER_CLIENT;
 if (!plainUrl || !otherClient) throw new Error('ZEPH_PACKAGE_PLAIN_URL or ZEPH_PACKAGE_OTHER_CLIENT is not set');
 const DB = 'pkgcheck';
+// An address that the test server may lead into the program's folder, as a
+// site's own alias could.
+const siteAlias = process.env.ZEPH_PACKAGE_SITE_ALIAS;
+if (!siteAlias) throw new Error('ZEPH_PACKAGE_SITE_ALIAS is not set');
 
 // The example beside the program under the name dbName, laid out as the
 // README's manual way says: folder and file owned by the web server's user,
@@ -76,7 +80,7 @@ function layOutDatabase(dbName) {
 }
 
 function removeDatabase(dbName) {
-  fs.rmSync(path.join(cgiBin, dbName), { recursive: true, force: true });
+  fs.rmSync(path.join(programDir, dbName), { recursive: true, force: true });
 }
 
 // The page of a request through the server, which must be the program's alone
@@ -216,26 +220,28 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}, over HTTPS`, { s
     assert.deepEqual(formControls(await pageAsAlone(entrance)), controls);
   });
 
-  test('nothing under /cgi-bin/ but the program is served or run', async () => {
-    const other = path.join(cgiBin, 'zephpkg-other');
-    fs.writeFileSync(other, '#!/bin/sh\nprintf "Content-type: text/plain\\n\\nother program ran\\n"\n', { mode: 0o755 });
-    try {
-      // The history folder holds every password too: a version of the file
-      // stands in it, to be asked for by its folder and its name.
-      const historyDir = path.join(path.dirname(iniPathOf(DB)), 'zephconf-history');
-      const version = `${DB}.ini.20261210T164132Z.0123456789abcdef.shell tool uid 0`;
-      fs.mkdirSync(historyDir, { recursive: true });
-      fs.copyFileSync(iniPathOf(DB), path.join(historyDir, version));
-      for (const urlPath of [`/cgi-bin/${DB}/${DB}.ini`, `/cgi-bin/${DB}/`, `/cgi-bin/${DB}`, '/cgi-bin/',
-        `/cgi-bin/${DB}/zephconf-history/`, `/cgi-bin/${DB}/zephconf-history`,
-        `/cgi-bin/${DB}/zephconf-history/${encodeURIComponent(version)}`,
-        '/cgi-bin/zephpkg-other']) {
-        const answer = await httpRequest({ urlPath });
-        assert.ok([403, 404].includes(answer.status), `${urlPath}: ${answer.status}`);
-        assert.doesNotMatch(answer.body, /Administration password|other program ran/, urlPath);
-      }
-    } finally {
-      fs.rmSync(other, { force: true });
+  test('the database folders, their history and the program\'s path info are refused', async () => {
+    // The history folder holds every password too: a version of the file
+    // stands in it, to be asked for by its folder and its name.
+    const historyDir = path.join(path.dirname(iniPathOf(DB)), 'zephconf-history');
+    const version = `${DB}.ini.20261210T164132Z.0123456789abcdef.shell tool uid 0`;
+    fs.mkdirSync(historyDir, { recursive: true });
+    fs.copyFileSync(iniPathOf(DB), path.join(historyDir, version));
+    const inFolder = [`${DB}/${DB}.ini`, `${DB}/`, DB, `${DB}/zephconf-history/`, `${DB}/zephconf-history`,
+      `${DB}/zephconf-history/${encodeURIComponent(version)}`];
+    for (const urlPath of [
+      ...inFolder.map((inside) => `/cgi-bin/${inside}`),
+      // Where the site leads an address of its own into the program's folder:
+      // neither the databases nor the program there.
+      ...inFolder.map((inside) => `${siteAlias}/${inside}`), `${siteAlias}/zephconf`,
+      // Path info: every address below the program's is refused, whatever it
+      // names; the program never runs without its rules and headers.
+      ...inFolder.map((inside) => `/cgi-bin/zephconf/${inside}`),
+      '/cgi-bin/zephconf/', '/cgi-bin/zephconf/x', '/cgi-bin/zephconf//x', '/cgi-bin/zephconf/zephconf',
+    ]) {
+      const answer = await httpRequest({ urlPath, query: 'act=version' });
+      assert.ok([403, 404].includes(answer.status), `${urlPath}: ${answer.status}`);
+      assert.doesNotMatch(answer.body, /Administration password|The version of ZEP/, urlPath);
     }
   });
 });
@@ -295,6 +301,23 @@ describe(`plain HTTP through ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withC
       const answer = await httpRequest({ ...request, base: plainUrl, localAddress: otherClient });
       assert.equal(answer.status, 403, what);
       assert.doesNotMatch(answer.body, /ZEP|Administration|Bad password/, what);
+    }
+    assert.equal(readIni(iniPathOf(DB)), before);
+  });
+
+  test(`from ${otherClient} claiming to be 127.0.0.1 in X-Forwarded-For: refused all the same`, async () => {
+    const before = readIni(iniPathOf(DB));
+    for (const forwarded of [{ 'x-forwarded-for': '127.0.0.1' }, { 'x-forwarded-for': '::1' },
+      { 'x-forwarded-for': '127.0.0.1', 'x-real-ip': '127.0.0.1', forwarded: 'for=127.0.0.1' }]) {
+      for (const request of [{ query: 'act=version' },
+        { method: 'POST', body: formBody({ DBName: DB, password: adminPassword, act: 'entrance' }) }]) {
+        const what = `${JSON.stringify(forwarded)} ${request.query ?? request.body}`;
+        const answer = await httpRequest({ ...request, headers: forwarded, base: plainUrl, localAddress: otherClient });
+        assert.equal(answer.status, 403, what);
+        assert.doesNotMatch(answer.body, /ZEP|Administration|Bad password/, what);
+      }
+      const signIn = await httpRequest({ urlPath: '/zephconf/', headers: forwarded, base: plainUrl, localAddress: otherClient });
+      assert.equal(signIn.status, 301, JSON.stringify(forwarded));
     }
     assert.equal(readIni(iniPathOf(DB)), before);
   });

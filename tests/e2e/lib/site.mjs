@@ -19,7 +19,10 @@ export const baseUrl = requireEnv('ZEPH_E2E_URL');
 export const siteDir = requireEnv('ZEPH_E2E_SITE');
 export const workDir = requireEnv('ZEPH_E2E_WORK');
 export const projectRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../..');
-export const programPath = path.join(siteDir, 'cgi-bin', 'zephconf');
+// The program's folder, where the databases lie beside it: the site's cgi-bin/,
+// or ZEPH_E2E_PROGRAM_DIR (the package test's /var/lib/zephconf).
+export const programDir = process.env.ZEPH_E2E_PROGRAM_DIR || path.join(siteDir, 'cgi-bin');
+export const programPath = path.join(programDir, 'zephconf');
 export const demoIniPath = path.join(projectRoot, 'demo', 'members', 'members.ini');
 export const demoIni = fs.readFileSync(demoIniPath, 'latin1');
 export const adminPassword = /^Administration password=(.*)$/m.exec(demoIni)[1];
@@ -35,7 +38,7 @@ export const RequestTimeoutMs = 10000;
 // package test's: Debian's own, which names the host rather than 127.0.0.1).
 const serverCertificate = process.env.ZEPH_E2E_CA ? fs.readFileSync(process.env.ZEPH_E2E_CA) : undefined;
 
-export function iniPathOf(dbName, root = path.join(siteDir, 'cgi-bin')) {
+export function iniPathOf(dbName, root = programDir) {
   return path.join(root, dbName, `${dbName}.ini`);
 }
 
