@@ -29,11 +29,6 @@ void EmitTime(const HistoryVersion& version)
     Emit("UTC</time>");
 }
 
-void EmitWho(const HistoryVersion& version)
-{
-    EmitHtml(version.who);
-}
-
 // The start of a form that posts back to this program for the database,
 // with its act; the password field follows where the page needs it.
 void EmitFormStart(const char* act)
@@ -181,7 +176,7 @@ void ShowList(const CVersionHistory& history, const std::string& live)
             Emit("<tr><td data-label=\"Changed at\">");
             EmitTime(step.version);
             Emit("</td><td data-label=\"By\">");
-            EmitWho(step.version);
+            EmitHtml(step.version.who);
             Emit("</td><td data-label=\"Settings changed\" class=\"names\">");
             std::vector<IniEntryView> entries;
             if (step.content != nullptr)
@@ -225,7 +220,7 @@ void ShowChanges(const CVersionHistory& history, const std::string& live, const 
     Emit("<p>Made at ");
     EmitTime(version);
     Emit(" by ");
-    EmitWho(version);
+    EmitHtml(version.who);
     Emit(place == 0 ? ", compared with the configuration as it is now.</p>\n"
                     : ", compared with the configuration that the next change replaced.</p>\n");
     if (ContentDigest(after) != version.successor)
@@ -259,7 +254,7 @@ void ShowConfirmation(const CVersionHistory& history, CZEPHOnlineINI& record, co
     Emit("<p>The configuration goes back to what it was before the change made at ");
     EmitTime(version);
     Emit(" by ");
-    EmitWho(version);
+    EmitHtml(version.who);
     Emit(". The configuration it replaces is kept, so that this restore can be undone too.</p>\n");
     if (!record.remoteAdmin)
         Emit("<p class=\"warning\"><strong>Warning:</strong> this version turns remote administration off. "
@@ -344,7 +339,7 @@ void ShowRestored(CZEPHOnlineINI& record, const HistoryVersion& version, const s
     Emit("<p>The configuration is back to what it was before the change made at ");
     EmitTime(version);
     Emit(" by ");
-    EmitWho(version);
+    EmitHtml(version.who);
     Emit(".</p>\n");
     const std::vector<ShownDifference> differences = ShownDifferences(before, record.Content());
     if (differences.empty()) {
