@@ -271,9 +271,25 @@ TEST(WebHistory, ABusyFileAndAFullDiskLeaveTheFileAsItWas)
     EXPECT_EQ(file, ReadFile(site.ini));
     EXPECT_EQ(1u, site.Versions().size());
     EXPECT_EQ(std::vector<std::string>{"shop.ini"}, site.FolderEntries());
-    // Then, with room, it goes through.
-    EXPECT_EQ(0, site.Post(body).status);
+    // A disk full for every write: the same.
+    ASSERT_FALSE(ToolPath("strace").empty()) << "strace is missing";
+    const std::vector<std::string> fullAt = Strace({"-o", "/dev/null", "-e", "trace=pwrite64", "-e",
+                                                    "inject=pwrite64:error=ENOSPC:when=1+"});
+    const ProgramAnswer noSpace = site.Post(body, fullAt);
+    EXPECT_EQ(1, noSpace.status);
+    EXPECT_TRUE(Contains(noSpace.output, "File write: No space left on device")) << noSpace.output;
+    EXPECT_EQ("", noSpace.errors);
+    EXPECT_EQ(file, ReadFile(site.ini));
+    EXPECT_EQ(1u, site.Versions().size());
+    // Full only for the version's write: the restore is made without it, and says so.
+    const ProgramAnswer unkept = site.Post(body, Strace({"-o", "/dev/null", "-e", "trace=pwrite64", "-e",
+                                                         "inject=pwrite64:error=ENOSPC:when=1"}));
+    EXPECT_EQ(0, unkept.status) << unkept.output;
     EXPECT_EQ(FixtureIni(), ReadFile(site.ini));
+    EXPECT_TRUE(Contains(unkept.output, "The configuration it replaced could not be kept: history version: "
+                                        "No space left on device")) << unkept.output;
+    EXPECT_TRUE(Contains(unkept.errors, "changed [report] SMTP server (previous configuration not kept: "
+                                        "history version: No space left on device)\n")) << unkept.errors;
 }
 
 TEST(WebHistory, ARestoreThatTurnsRemoteAdministrationOffIsWarnedOfAndDone)
