@@ -23,7 +23,8 @@ TEST(Output, EmitHtmlEscapesTheFourSpecialBytesOnly)
         {std::string("nul\0byte<", 9), std::string("nul\0byte&lt;", 12)},
     };
     for (const auto& [value, expected] : cases) {
-        EXPECT_EQ(expected, CapturedAnswer([&] { EmitHtml(value); })) << value;
+        const std::string& shown = value;  // a lambda cannot take a binding with every compiler
+        EXPECT_EQ(expected, CapturedAnswer([&] { EmitHtml(shown); })) << value;
     }
 }
 
@@ -34,7 +35,8 @@ TEST(Output, EmitNumberWritesPlainDecimal)
         {LLONG_MIN, "-9223372036854775808"}, {LLONG_MAX, "9223372036854775807"},
     };
     for (const auto& [number, expected] : cases) {
-        EXPECT_EQ(expected, CapturedAnswer([&] { EmitNumber(number); })) << number;
+        const long long shown = number;  // a lambda cannot take a binding with every compiler
+        EXPECT_EQ(expected, CapturedAnswer([&] { EmitNumber(shown); })) << number;
     }
 }
 

@@ -13,3 +13,10 @@ struct AllSettings : SettingsNamingNoItem, ItemSettings, NamedItemSettings {
     }
     bool operator==(const AllSettings&) const = default;
 };
+
+// The record holds nothing but its groups: a member declared in the class
+// itself would escape every comparison of two loads.
+struct RecordOfGroupsOnly : CIniFile, SettingsNamingNoItem, ItemSettings, NamedItemSettings {
+};
+static_assert(sizeof(CZEPHOnlineINI) == sizeof(RecordOfGroupsOnly),
+              "every member of CZEPHOnlineINI stands in one of its groups");

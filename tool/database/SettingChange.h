@@ -28,11 +28,12 @@ struct SettingValue {
 enum class Predecessor { Kept, NotKept };
 
 // Opens `file` through the same path as a web request (lock wait, line ends,
-// loading), lets `edit` change the content and commits: the whole file
-// replaced, owner, mode and attributes kept, nothing written when the content
-// is as it was, and the content replaced kept as a history version made by
-// the shell tool and the id of the user who runs it. Termination signals wait
-// until the change is complete. Raises CommandFailure when the file cannot be
+// loading), lets `edit` change the content and commits through the change
+// transaction (config/ChangeTransaction.h), as a web request does: the whole
+// file replaced, owner, mode and attributes kept, nothing written when the
+// content is as it was, and the content replaced kept as a history version
+// made by the shell tool and the id of the user who runs it. Termination
+// signals wait until the change is complete. Raises CommandFailure when the file cannot be
 // opened or written (the file then is as it was), and one with
 // ExitUnconfirmed when the file holds the change but its folder could not be
 // synced after the rename.
