@@ -5,19 +5,18 @@
 #include "files/IniEntries.h"
 
 #include <algorithm>
-#include <map>
 #include <utility>
 
 namespace {
 
+// A key whose value differs, its texts in the two contents compared.
 struct Difference {
-    std::string section, key, older, newer;
+    std::string_view section, key, older, newer;
     SettingShown shown;
 };
 
 // What `settings` says of the key; a key it does not name is never shown.
-SettingShown ShownAs(const std::vector<ComparedSetting>& settings, const std::string& section,
-                     const std::string& key)
+SettingShown ShownAs(const std::vector<ComparedSetting>& settings, std::string_view section, std::string_view key)
 {
     for (const ComparedSetting& setting : settings)
         if (setting.section == section && setting.key == key)
@@ -25,33 +24,49 @@ SettingShown ShownAs(const std::vector<ComparedSetting>& settings, const std::st
     return SettingShown::Password;
 }
 
+bool SameKey(const IniEntryView& a, const IniEntryView& b)
+{
+    return a.key == b.key && a.section == b.section;
+}
+
+// Nothing is copied out of the contents.
+std::vector<Difference> Differences(const std::vector<IniEntryView>& before, const std::vector<IniEntryView>& after,
+                                    const std::vector<ComparedSetting>& settings)
+{
+    std::vector<bool> matched(before.size());
+    std::vector<Difference> differences;
+    const auto add = [&](const IniEntryView& entry, std::string_view olderValue, std::string_view newerValue) {
+        if (olderValue != newerValue)
+            differences.push_back(
+                {entry.section, entry.key, olderValue, newerValue, ShownAs(settings, entry.section, entry.key)});
+    };
+    // Two contents of one file mostly hold their keys in the same order: the
+    // older entry after the last one found is looked at first.
+    size_t next = 0;
+    for (const IniEntryView& entry : after) {
+        size_t found = next < before.size() && SameKey(before[next], entry) ? next : before.size();
+        for (size_t i = 0; found == before.size() && i < before.size(); ++i)
+            if (!matched[i] && SameKey(before[i], entry))
+                found = i;
+        std::string_view olderValue;
+        if (found < before.size()) {
+            matched[found] = true;
+            olderValue = before[found].value;
+            next = found + 1;
+        }
+        add(entry, olderValue, entry.value);
+    }
+    // Keys that only `older` holds, in its order.
+    for (size_t i = 0; i < before.size(); ++i)
+        if (!matched[i])
+            add(before[i], before[i].value, {});
+    return differences;
+}
+
 std::vector<Difference> Differences(std::string_view older, std::string_view newer,
                                     const std::vector<ComparedSetting>& settings)
 {
-    using Key = std::pair<std::string, std::string>;
-    std::map<Key, std::string> olderValues;
-    for (IniEntry& entry : IniEntries(older))
-        olderValues.emplace(Key(std::move(entry.section), std::move(entry.key)), std::move(entry.value));
-
-    std::vector<Difference> differences;
-    const auto add = [&](const std::string& section, const std::string& key, std::string before, std::string after) {
-        if (before != after)
-            differences.push_back({section, key, std::move(before), std::move(after), ShownAs(settings, section, key)});
-    };
-    for (IniEntry& entry : IniEntries(newer)) {
-        const auto found = olderValues.find(Key(entry.section, entry.key));
-        std::string before;
-        if (found != olderValues.end()) {
-            before = std::move(found->second);
-            olderValues.erase(found);
-        }
-        add(entry.section, entry.key, std::move(before), std::move(entry.value));
-    }
-    // Keys that only `older` holds, in its order.
-    for (IniEntry& entry : IniEntries(older))
-        if (olderValues.count(Key(entry.section, entry.key)) != 0)
-            add(entry.section, entry.key, std::move(entry.value), std::string());
-    return differences;
+    return Differences(IniEntryViews(older), IniEntryViews(newer), settings);
 }
 
 std::string Quoted(std::string_view value)
@@ -75,17 +90,23 @@ std::vector<std::string_view> Items(std::string_view list)
     }
 }
 
-void AddItemLines(const Difference& difference, const std::string& name, std::vector<std::string>& lines)
+void AddItems(const Difference& difference, std::vector<ShownDifference>& shown)
 {
     const std::vector<std::string_view> before = Items(difference.older), after = Items(difference.newer);
     for (size_t i = 0; i < std::max(before.size(), after.size()); ++i) {
-        const std::string item = name + ": item " + std::to_string(i + 1);
+        ShownDifference item{std::string(difference.section), std::string(difference.key), ShownDifference::ItemChanged,
+                             i + 1, {}, {}};
         if (i >= before.size())
-            lines.push_back(item + " added: " + Quoted(after[i]));
+            item.what = ShownDifference::ItemAdded;
         else if (i >= after.size())
-            lines.push_back(item + " removed: " + Quoted(before[i]));
-        else if (before[i] != after[i])
-            lines.push_back(item + " changed: " + Quoted(before[i]) + " \u2192 " + Quoted(after[i]));
+            item.what = ShownDifference::ItemRemoved;
+        else if (before[i] == after[i])
+            continue;
+        if (i < before.size())
+            item.older = before[i];
+        if (i < after.size())
+            item.newer = after[i];
+        shown.push_back(std::move(item));
     }
 }
 
@@ -116,21 +137,60 @@ std::vector<std::string> ChangedSettingNames(std::string_view older, std::string
     return names;
 }
 
+std::vector<ChangedKey> ChangedKeys(const std::vector<IniEntryView>& older, const std::vector<IniEntryView>& newer,
+                                    const std::vector<ComparedSetting>& settings)
+{
+    std::vector<ChangedKey> keys;
+    for (const Difference& difference : Differences(older, newer, settings))
+        keys.push_back({difference.section, difference.key});
+    return keys;
+}
+
+std::vector<ShownDifference> ShownDifferences(std::string_view older, std::string_view newer,
+                                              const std::vector<ComparedSetting>& settings)
+{
+    std::vector<ShownDifference> shown;
+    for (const Difference& difference : Differences(older, newer, settings)) {
+        switch (difference.shown) {
+        case SettingShown::Value:
+            shown.push_back({std::string(difference.section), std::string(difference.key), ShownDifference::Value, 0,
+                             std::string(difference.older), std::string(difference.newer)});
+            break;
+        case SettingShown::Password:
+            shown.push_back({std::string(difference.section), std::string(difference.key), ShownDifference::Masked, 0,
+                             {}, {}});
+            break;
+        case SettingShown::ItemList:
+            AddItems(difference, shown);
+            break;
+        }
+    }
+    return shown;
+}
+
 std::vector<std::string> SettingDifferences(std::string_view older, std::string_view newer,
                                             const std::vector<ComparedSetting>& settings)
 {
     std::vector<std::string> lines;
-    for (const Difference& difference : Differences(older, newer, settings)) {
-        const std::string name = NameOf(difference);
-        switch (difference.shown) {
-        case SettingShown::Value:
+    for (const ShownDifference& difference : ShownDifferences(older, newer, settings)) {
+        const std::string name = "[" + EscapedText(difference.section, TextKept::Utf8) + "] "
+                                 + EscapedText(difference.key, TextKept::Utf8);
+        const std::string item = name + ": item " + std::to_string(difference.item);
+        switch (difference.what) {
+        case ShownDifference::Value:
             lines.push_back(name + ": " + Quoted(difference.older) + " \u2192 " + Quoted(difference.newer));
             break;
-        case SettingShown::Password:
+        case ShownDifference::Masked:
             lines.push_back(name + ": (changed)");
             break;
-        case SettingShown::ItemList:
-            AddItemLines(difference, name, lines);
+        case ShownDifference::ItemAdded:
+            lines.push_back(item + " added: " + Quoted(difference.newer));
+            break;
+        case ShownDifference::ItemRemoved:
+            lines.push_back(item + " removed: " + Quoted(difference.older));
+            break;
+        case ShownDifference::ItemChanged:
+            lines.push_back(item + " changed: " + Quoted(difference.older) + " \u2192 " + Quoted(difference.newer));
             break;
         }
     }

@@ -3,45 +3,54 @@
 
 #include "files/SioFile.h"
 
-#include <set>
-#include <utility>
+#include <algorithm>
 
 namespace {
 
-// The line that starts at `start`, without its line end; `next` is where the
-// line after it starts.
-std::string_view LineAt(std::string_view text, size_t start, size_t& next)
+// Each line of the text without its line end, the last one also when it has none.
+std::vector<std::string_view> Lines(std::string_view text)
 {
-    const size_t lineFeed = text.find('\n', start);
-    next = lineFeed == std::string_view::npos ? text.size() : lineFeed + 1;
-    return CSioFile::WithoutLineEnd(text.substr(start, next - start));
+    std::vector<std::string_view> lines;
+    lines.reserve(128);  // a database file's lines, mostly
+    for (size_t start = 0; start < text.size();) {
+        const size_t lineFeed = text.find('\n', start);
+        const size_t next = lineFeed == std::string_view::npos ? text.size() : lineFeed + 1;
+        lines.push_back(CSioFile::WithoutLineEnd(text.substr(start, next - start)));
+        start = next;
+    }
+    return lines;
 }
 
 }  // namespace
 
-std::vector<IniEntry> IniEntries(std::string_view content)
+std::vector<IniEntryView> IniEntryViews(std::string_view content)
 {
-    std::vector<IniEntry> entries;
-    std::set<std::string> sections;
-    size_t next = 0;
-    for (size_t at = 0; at < content.size(); at = next) {
-        const std::string_view header = LineAt(content, at, next);
+    std::vector<IniEntryView> entries;
+    entries.reserve(64);  // a database file's keys, mostly
+    // A file holds a few sections of a few keys each: a list is looked through.
+    std::vector<std::string_view> sections, keys;
+    const auto seen = [](std::vector<std::string_view>& names, std::string_view name) {
+        if (std::find(names.begin(), names.end(), name) != names.end())
+            return true;
+        names.push_back(name);
+        return false;
+    };
+    const std::vector<std::string_view> lines = Lines(content);
+    for (size_t at = 0; at < lines.size(); ++at) {
+        const std::string_view header = lines[at];
         // "[name]", or any line of two or more bytes that starts with "[".
         if (header.size() < 2 || header[0] != '[')
             continue;
-        std::string section(header.substr(1, header.size() - 2));
-        if (!sections.insert(section).second)
+        const std::string_view section = header.substr(1, header.size() - 2);
+        if (seen(sections, section))
             continue;
-        std::set<std::string_view> keys;
-        size_t bodyNext = next;
-        for (size_t line = next; line < content.size(); line = bodyNext) {
-            const std::string_view text = LineAt(content, line, bodyNext);
-            if (text.empty())
-                break;
+        keys.clear();
+        for (size_t line = at + 1; line < lines.size() && !lines[line].empty(); ++line) {
+            const std::string_view text = lines[line];
             const size_t equals = text.find('=');
-            if (equals == std::string_view::npos || !keys.insert(text.substr(0, equals)).second)
+            if (equals == std::string_view::npos || seen(keys, text.substr(0, equals)))
                 continue;
-            entries.push_back({section, std::string(text.substr(0, equals)), std::string(text.substr(equals + 1))});
+            entries.push_back({section, text.substr(0, equals), text.substr(equals + 1)});
         }
     }
     return entries;

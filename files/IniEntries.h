@@ -6,12 +6,14 @@
 #include <string_view>
 #include <vector>
 
-struct IniEntry {
-    std::string section, key, value;
+// An entry, its texts lying in the content it was found in.
+struct IniEntryView {
+    std::string_view section, key, value;
 };
 
 // Each section (at its first header, as lookups take it) with each key of its
 // body (up to the first empty line, later headers included) at its first
 // line, in file order: exactly what CIniFile::ReadValue reads for that
 // section and key. A key is what stands before the first '=' of a line.
-std::vector<IniEntry> IniEntries(std::string_view content);
+// The texts lie in `content`, which must outlive them.
+std::vector<IniEntryView> IniEntryViews(std::string_view content);

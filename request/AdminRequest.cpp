@@ -5,13 +5,14 @@
 #include "admin/AdminForm.h"
 #include "admin/ConfigurationUpdate.h"
 #include "admin/ErrorPage.h"
+#include "admin/HistoryPages.h"
 #include "admin/PageShell.h"
 #include "cgi/CgiForm.h"
 #include "base/Output.h"
 #include "config/ChangeTransaction.h"
 #include "config/DatabaseOpen.h"
 #include "config/ZEPHOnlineINI.h"
-#include "files/HistoryVersion.h"
+#include "request/HistoryRequest.h"
 #include "request/PasswordCheck.h"
 #include "request/RequestLog.h"
 
@@ -49,10 +50,14 @@ void RunAdminRequest(CCgiForm& form, const std::optional<std::string>& action, c
         ShowErrorPage(ErrNoIniFile, record);
     // Only what the page shows or the update needs is loaded (see
     // CZEPHOnlineINI::Load).
+    // The history's pages show no setting of the record but those of the
+    // checks and the error page.
     const bool update = action && strcasecmp(action->c_str(), "Configure") == 0;
-    switch (OpenAndLoadDatabase(record, IniPathFor(program.dir, CurrentDBName),
-                                update ? CZEPHOnlineINI::Load::WithoutItems
-                                       : CZEPHOnlineINI::Load::WithoutNamedItems)) {
+    const bool history = action && IsHistoryAct(*action);
+    const std::string iniPath = IniPathFor(program.dir, CurrentDBName);
+    switch (OpenAndLoadDatabase(record, iniPath,
+                                update || history ? CZEPHOnlineINI::Load::WithoutItems
+                                                  : CZEPHOnlineINI::Load::WithoutNamedItems)) {
     case DatabaseOpen::Loaded:
         break;
     case DatabaseOpen::NotPresent:
@@ -81,13 +86,17 @@ void RunAdminRequest(CCgiForm& form, const std::optional<std::string>& action, c
         // The form is written into the content, then the file gets all of it
         // in one step, the content it replaces kept with the address that
         // replaced it. A refused form or a file error never returns here.
+        const std::string before = record.Content();
         ChangeTransaction change(record, RemoteAddress());
         const Confirmation confirmation = WriteConfiguration(form, record);
         const ChangeOutcome outcome = change.Commit();
         ShowConfirmation(confirmation);
-        // An update made is logged before a termination signal held back
-        // meanwhile takes effect.
+        // An update made is logged, with what it changed, before a
+        // termination signal held back meanwhile takes effect.
         LogRequestEvent(RequestEvent::ConfigurationUpdated, CurrentDBName,
-                        outcome.notKept.empty() ? std::string() : NotKeptSuffix(outcome.notKept));
-    }
+                        ChangeNote(before, record.Content(), outcome.notKept));
+    } else if (strcasecmp(action->c_str(), HistoryAct) == 0)
+        ShowHistory(form, record, iniPath);
+    else if (strcasecmp(action->c_str(), RestoreAct) == 0)
+        RunRestore(form, record, iniPath);
 }

@@ -3,7 +3,9 @@
 
 #include "admin/PageShell.h"
 #include "cgi/CgiForm.h"
+#include "admin/HistoryPages.h"
 #include "request/AdminRequest.h"
+#include "request/HistoryRequest.h"
 
 #include <algorithm>
 #include <new>
@@ -45,7 +47,11 @@ int Serve(const char* programPath)
     }
 
     CurrentDBName = form.Field("DBName");
-    EmitHtmlHead();
+    // The history's pages have a head of their own; every other page keeps the common one.
+    if (action && IsHistoryAct(*action))
+        EmitHistoryHead();
+    else
+        EmitHtmlHead();
     RunAdminRequest(form, action, program);
     return 0;
 }

@@ -4,6 +4,8 @@
 
 #include "base/EscapedText.h"
 #include "base/Output.h"
+#include "config/ChangedSettings.h"
+#include "files/HistoryVersion.h"
 
 #include <cstdlib>
 #include <unistd.h>
@@ -16,10 +18,17 @@ std::string RequestLogLine(std::time_t now, RequestEvent event, std::string_view
     char when[32];
     std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
     const char* what = event == RequestEvent::AuthenticationFailure ? "authentication failure"
-                                                                    : "configuration updated";
+                       : event == RequestEvent::ConfigurationUpdated ? "configuration updated"
+                                                                     : "configuration restored";
     const bool addressKnown = remoteAddr != nullptr && remoteAddr[0] != '\0';
     return std::string(when) + " zephconf: " + what + " for database \"" + EscapedText(dbName, TextKept::Ascii) +
            "\" from " + (addressKnown ? EscapedText(remoteAddr, TextKept::Ascii) : std::string("unknown")) + std::string(note) + "\n";
+}
+
+std::string ChangeNote(std::string_view before, std::string_view after, const std::string& notKept)
+{
+    return ": " + EscapedText(ChangedSettingsText(ChangedSettingSummary(before, after)), TextKept::Ascii)
+           + (notKept.empty() ? std::string() : NotKeptSuffix(notKept));
 }
 
 std::string RemoteAddress()

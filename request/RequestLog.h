@@ -11,6 +11,7 @@
 enum class RequestEvent {
     AuthenticationFailure,  // "authentication failure"
     ConfigurationUpdated,   // "configuration updated"
+    ConfigurationRestored,  // "configuration restored"
 };
 
 // "TIME zephconf: EVENT for database "NAME" from ADDR\n", TIME being `now` in
@@ -23,6 +24,13 @@ enum class RequestEvent {
 // `note`, when given, ends the line (before its line feed) as it is.
 std::string RequestLogLine(std::time_t now, RequestEvent event, std::string_view dbName,
                            const char* remoteAddr, std::string_view note = {});
+
+// What a change from `before` to `after` changed, for the end of its line:
+// ": changed [section] key, ... and N more" or ": no setting changed"
+// (config/ChangedSettings.h: names only, never a value), escaped as the
+// line's other values are, then the note that the content replaced was not
+// kept, when `notKept` says why.
+std::string ChangeNote(std::string_view before, std::string_view after, const std::string& notKept);
 
 // REMOTE_ADDR, or "unknown" when that is missing or empty: who made a change.
 std::string RemoteAddress();

@@ -132,3 +132,93 @@ test('sign in, change settings, submit, sign in again: the file holds exactly th
   expected = withIniValue(expected, ...entry('entry item DB storage length', '20'));
   assert.equal(readIni(dbFile), expected);
 });
+
+// The history of the demo database as the tests before left it: none.
+function withoutHistory() {
+  fs.rmSync(path.join(path.dirname(dbFile), 'zephconf-history'), { recursive: true, force: true });
+}
+
+// The administration password typed into the page's field, found by its label.
+async function typePassword() {
+  await page.getByLabel('Administration password').fill(adminPassword);
+}
+
+async function clickAndLoad(locator) {
+  await Promise.all([page.waitForEvent('load'), locator.click()]);
+}
+
+test('sign in to History, show the last save\'s changes, restore the version before it: the form shows the old values',
+  { timeout: 120000 }, async () => {
+    withoutHistory();
+    const oldSmtp = iniValue(demoIni, 'report', 'SMTP server');
+    // A save to undo.
+    await signIn();
+    await field('SMTP').fill('mail.example.net');
+    await field('StatSub').fill(MarkupValue);
+    await field('password').fill(adminPassword);
+    await clickAndLoad(page.locator('input[type=submit]'));
+    assert.equal(await page.textContent('h1'), 'Your database configuration file has been updated!');
+    const saved = readIni(dbFile);
+
+    // From the sign-in page, its History button.
+    await page.goto(`${baseUrl}/`);
+    await page.fill('#password', adminPassword);
+    await clickAndLoad(page.getByRole('button', { name: 'History' }));
+    assert.match(await page.textContent('h1'), /^Configuration history of members$/);
+    const rows = page.locator('table.versions tbody tr');
+    assert.equal(await rows.count(), 1);
+    assert.equal(await rows.first().locator('td[data-label="Settings changed"]').textContent(),
+      '[report] SMTP server, [report] Stats subject');
+    fs.mkdirSync(workDir, { recursive: true });
+    await page.screenshot({ path: path.join(workDir, 'history.png'), fullPage: true });
+
+    // Show changes: old → new, escaped as it was typed.
+    await typePassword();
+    await clickAndLoad(rows.first().getByRole('button', { name: 'Show changes' }));
+    const changes = page.locator('td[data-label="Change"]');
+    assert.deepEqual(await changes.allTextContents(), [
+      `${oldSmtp} → mail.example.net`, `${iniValue(demoIni, 'report', 'Stats subject')} → ${MarkupValue}`]);
+
+    // Restore this version: the confirmation first, then the restore, from the keyboard.
+    await typePassword();
+    await clickAndLoad(page.getByRole('button', { name: 'Restore this version' }));
+    assert.match(await page.textContent('h1'), /^Restore a configuration of members$/);
+    assert.equal(await page.locator('.warning').count(), 0);
+    await page.screenshot({ path: path.join(workDir, 'restore.png'), fullPage: true });
+    assert.equal(readIni(dbFile), saved, 'the confirmation changes nothing');
+    await typePassword();
+    await page.getByLabel('Administration password').focus();
+    await page.keyboard.press('Tab');
+    assert.equal(await page.evaluate(() => document.activeElement.textContent), 'Restore this version');
+    await Promise.all([page.waitForEvent('load'), page.keyboard.press('Enter')]);
+    assert.match(await page.textContent('h1'), /^Configuration restored: members$/);
+    assert.equal(readIni(dbFile), demoIni);
+
+    // The administration form shows the old values.
+    await typePassword();
+    await clickAndLoad(page.getByRole('button', { name: 'Open the administration form' }));
+    assert.equal(await field('SMTP').inputValue(), oldSmtp);
+    assert.equal(await field('StatSub').inputValue(), iniValue(demoIni, 'report', 'Stats subject'));
+  });
+
+test('the history page reads on a phone: nothing wider than the screen, every action a button', { timeout: 60000 }, async () => {
+  withoutHistory();
+  await signIn();
+  await field('SMTP').fill('mail.example.net');
+  await field('password').fill(adminPassword);
+  await clickAndLoad(page.locator('input[type=submit]'));
+  const phone = await context.newPage();
+  try {
+    await phone.setViewportSize({ width: 360, height: 740 });
+    await phone.goto(`${baseUrl}/`);
+    await phone.fill('#password', adminPassword);
+    await Promise.all([phone.waitForEvent('load'), phone.getByRole('button', { name: 'History' }).click()]);
+    assert.ok(await phone.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth),
+      'the page scrolls sideways on a phone');
+    assert.equal(await phone.getByRole('button', { name: 'Show changes' }).count(), 1);
+    assert.equal(await phone.getByRole('button', { name: 'Restore this version' }).count(), 1);
+    await phone.screenshot({ path: path.join(workDir, 'history-phone.png'), fullPage: true });
+  } finally {
+    await phone.close();
+  }
+});

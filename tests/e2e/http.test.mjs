@@ -54,7 +54,7 @@ describe('through lighttpd', () => {
     assert.match(served.body, /The version of ZEP on this server is 5\.31\./);
   });
 
-  test('the sign-in page posts act=entrance with a database name and password to the program', async () => {
+  test('the sign-in page posts act=entrance, or act=history from its History button, with a database name and password', async () => {
     const page = await httpRequest({ urlPath: '/' });
     assert.equal(page.status, 200);
     const form = /<form action="([^"]*)" method="POST">([\s\S]*?)<\/form>/.exec(page.body);
@@ -81,9 +81,10 @@ describe('through lighttpd', () => {
     const { alone, served } = await servedAsAlone({ method: 'POST', body }, DB);
     assert.equal(alone.status, 0);
     assert.match(served.body, /Your database configuration file has been updated!/);
-    // The update leaves one line in the server's log, with the client's address.
+    // The update leaves one line in the server's log, with the client's address
+    // and the names of what it changed.
     assert.match(await loggedSince(logStart),
-      new RegExp(`^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ zephconf: configuration updated for database "${DB}" from 127\\.0\\.0\\.1\\n$`));
+      new RegExp(`^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ zephconf: configuration updated for database "${DB}" from 127\\.0\\.0\\.1: changed \\[[^\\n]+\\n$`));
     const after = readIni(dbFile);
     assert.equal(after, alone.ini);
     assert.notEqual(after, demoIni);

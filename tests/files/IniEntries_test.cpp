@@ -33,8 +33,8 @@ TEST(IniEntries, ExactlyWhatLookupsFind)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::vector<std::vector<std::string>> listed;
-        for (const IniEntry& entry : IniEntries(c.content))
-            listed.push_back({entry.section, entry.key, entry.value});
+        for (const IniEntryView& entry : IniEntryViews(c.content))
+            listed.push_back({std::string(entry.section), std::string(entry.key), std::string(entry.value)});
         EXPECT_EQ(c.entries, listed);
 
         TempDir dir;

@@ -21,13 +21,16 @@ namespace {
 const std::string Updated = "<h1>Your database configuration file has been updated!</h1>\n";
 const std::string NotKept = " (previous configuration not kept: ";
 
-// The log line's end after a confirmed update: nothing more than the
-// address when the version was kept, else the reason.
+// The log line's end after a confirmed update, past the address and the
+// names of what changed: nothing more when the version was kept, else the
+// reason.
 std::string LoggedEnd(const ProgramAnswer& answer)
 {
-    const std::string from = "\" from unknown";
-    const size_t at = answer.errors.find(from);
-    return at == std::string::npos ? answer.errors : answer.errors.substr(at + from.size());
+    const std::string from = "\" from unknown: changed ";
+    if (answer.errors.find(from) == std::string::npos)
+        return answer.errors;
+    const size_t notKept = answer.errors.find(" (previous configuration not kept: ");
+    return answer.errors.substr(notKept != std::string::npos ? notKept : answer.errors.size() - 1);
 }
 
 // A file with another hard link is rewritten in place; the content it held

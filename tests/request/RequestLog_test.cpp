@@ -56,11 +56,24 @@ TEST(RequestLog, LineNamesTimeEventDatabaseAndAddress)
          "2026-12-10T12:36:49Z zephconf: configuration updated for database \"shop\" from 192.0.2.7\n"},
         {update, "a\nb\"", "",
          "2026-12-10T12:36:49Z zephconf: configuration updated for database \"a\\x0ab\\x22\" from unknown\n"},
+        {RequestEvent::ConfigurationRestored, "shop", "192.0.2.7",
+         "2026-12-10T12:36:49Z zephconf: configuration restored for database \"shop\" from 192.0.2.7\n"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.line, RequestLogLine(when, c.event, c.name, c.address));
     EXPECT_EQ("1970-01-01T00:00:00Z zephconf: authentication failure for database \"\" from unknown\n",
               RequestLogLine(0, failure, "", nullptr));
+}
+
+TEST(RequestLog, ChangeNoteNamesKeysEscapedAndNeverAValue)
+{
+    // A key of the file may hold anything a line can: it is escaped like the
+    // database's name, so that it can neither end the line nor close a quote.
+    const std::string before = "[report]\nSMTP server=a\nk\"\x1b=old-value\n\n";
+    const std::string after = "[report]\nSMTP server=b\nk\"\x1b=new-value\n\n";
+    EXPECT_EQ(": changed [report] SMTP server, [report] k\\x22\\x1b", ChangeNote(before, after, ""));
+    EXPECT_EQ(": no setting changed (previous configuration not kept: history folder: Permission denied)",
+              ChangeNote(before, before, "history folder: Permission denied"));
 }
 
 // The seconds since 1970 of a line's leading YYYY-MM-DDTHH:MM:SSZ, or -1.

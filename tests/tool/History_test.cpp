@@ -8,6 +8,7 @@
 #include "support/Form.h"
 #include "support/IniText.h"
 #include "support/Site.h"
+#include "support/Submission.h"
 #include "tool/ToolRun.h"
 
 #include <gtest/gtest.h>
@@ -20,22 +21,6 @@
 #include <vector>
 
 namespace {
-
-// The form the program serves for the site's database, changed by `edit` and
-// posted as a browser at `address` posts it.
-ProgramAnswer Configure(const Site& site, const std::string& address,
-                        const std::function<void(std::vector<FormControl>&)>& edit)
-{
-    std::vector<FormControl> controls = FormControls(
-        site.Get("act=entrance&DBName=" + FixtureName + "&password=" + UrlEncode(FixturePassword())).output);
-    ControlNamed(controls, "password").value = FixturePassword();
-    edit(controls);
-    ProgramRun run;
-    run.body = FormBody(SubmittedFields(controls));
-    run.environment = {{"REQUEST_METHOD", "POST"}, {"CONTENT_LENGTH", std::to_string(run.body.size())},
-                       {"REMOTE_ADDR", address}};
-    return site.Run(run);
-}
 
 // The tool's output with each version's time ("2026-12-10T16:41:32Z") as
 // TIME: the run's own time is never the expected one.
@@ -59,18 +44,18 @@ TEST(History, ThreeConfiguresAndAToolChangeSeenComparedRestoredAndUndone)
 {
     Site site(FixtureIni());
     std::vector<std::string> contents = {ReadFile(site.ini)};
-    ASSERT_EQ(0, Configure(site, "192.0.2.1", [](std::vector<FormControl>& controls) {
+    ASSERT_EQ(0, SubmitForm(site, "192.0.2.1", [](std::vector<FormControl>& controls) {
                      ControlNamed(controls, "SMTP").value = "mail.example.net";
                      ControlNamed(controls, "MaxNumber").value = "25";
                  }).status);
     contents.push_back(ReadFile(site.ini));
-    ASSERT_EQ(0, Configure(site, "192.0.2.2", [](std::vector<FormControl>& controls) {
+    ASSERT_EQ(0, SubmitForm(site, "192.0.2.2", [](std::vector<FormControl>& controls) {
                      ControlNamed(controls, "MasterPasswd").value = "n3w-master";
                      std::string& items = ControlNamed(controls, "iteminfo").value;
                      items.replace(items.find("*Name"), 5, "*FullName");
                  }).status);
     contents.push_back(ReadFile(site.ini));
-    ASSERT_EQ(0, Configure(site, "2001:db8::3", [](std::vector<FormControl>& controls) {
+    ASSERT_EQ(0, SubmitForm(site, "2001:db8::3", [](std::vector<FormControl>& controls) {
                      ControlNamed(controls, "iteminfo").value += "Mobile,20,phone\r\n";
                  }).status);
     contents.push_back(ReadFile(site.ini));

@@ -3,8 +3,8 @@
 
 #include "base/EscapedText.h"
 #include "config/SettingComparison.h"
+#include "config/VersionHistory.h"
 #include "config/ZEPHOnlineINI.h"
-#include "files/HistoryVersion.h"
 #include "files/IniFile.h"
 #include "tool/CommandFailure.h"
 #include "tool/database/DatabaseArgument.h"
@@ -12,75 +12,53 @@
 
 #include <cerrno>
 #include <cstring>
-#include <optional>
 #include <stdexcept>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
-// The history folder, open, and the versions it holds; none when it is missing.
-class History {
-public:
-    explicit History(const DatabaseFile& file) : folder(OpenHistoryFolder(file.name))
-    {
-        if (folder < 0 && errno != ENOENT)
-            throw CommandFailure("cannot open the history of " + file.shown + ": " + std::strerror(errno));
-        if (folder >= 0)
-            versions = ListVersions(folder, file.name);
-    }
-    ~History()
-    {
-        if (folder >= 0)
-            ::close(folder);
-    }
-    History(const History&) = delete;
-    History& operator=(const History&) = delete;
+// The history of `file`, open; a folder that cannot be opened fails the command.
+const CVersionHistory& Opened(const CVersionHistory& history, const DatabaseFile& file)
+{
+    if (history.OpenError() != 0)
+        throw CommandFailure("cannot open the history of " + file.shown + ": " + std::strerror(history.OpenError()));
+    return history;
+}
 
-    const std::vector<HistoryVersion>& Versions() const { return versions; }
+// Version `number` (1 = the newest).
+const HistoryVersion& Numbered(const CVersionHistory& history, const DatabaseFile& file, int number)
+{
+    const std::vector<HistoryVersion>& versions = history.Versions();
+    if (number < 1 || static_cast<size_t>(number) > versions.size())
+        throw CommandFailure("no version " + std::to_string(number) + " of " + file.shown + " (" +
+                             std::to_string(versions.size()) + " kept)");
+    return versions[static_cast<size_t>(number) - 1];
+}
 
-    // Version `number` (1 = the newest) and its content.
-    const HistoryVersion& Numbered(const DatabaseFile& file, int number) const
-    {
-        if (number < 1 || static_cast<size_t>(number) > versions.size())
-            throw CommandFailure("no version " + std::to_string(number) + " of " + file.shown + " (" +
-                                 std::to_string(versions.size()) + " kept)");
-        return versions[static_cast<size_t>(number) - 1];
-    }
-    std::string Content(const DatabaseFile& file, const HistoryVersion& version) const
-    {
-        try {
-            return ReadVersion(folder, version);
-        } catch (const std::runtime_error& fileError) {
-            throw CommandFailure(file.shown + ": version " + EscapedText(version.name, TextKept::Utf8) + ": "
-                                 + fileError.what());
-        }
-    }
+std::string VersionFailure(const DatabaseFile& file, const HistoryVersion& version, const std::string& error)
+{
+    return file.shown + ": version " + EscapedText(version.name, TextKept::Utf8) + ": " + error;
+}
 
-private:
-    int folder;
-    std::vector<HistoryVersion> versions;
-};
+std::string ContentOf(const CVersionHistory& history, const DatabaseFile& file, const HistoryVersion& version)
+{
+    try {
+        return history.Content(version);
+    } catch (const std::runtime_error& fileError) {
+        throw CommandFailure(VersionFailure(file, version, fileError.what()));
+    }
+}
 
 // The file's content, read under a shared lock that `locked` holds for as
-// long as it lives: a change in progress is waited for, and none starts
-// while the versions are read.
+// long as it lives.
 std::string LockedContent(CIniFile& locked, const DatabaseFile& file)
 {
     std::string content;
     NamingFileErrors(file, [&] {
-        if (!locked.OpenFile(file.name.c_str(), OpenRead | OpenShared | OpenWaitForLock))
+        if (!ReadUnderSharedLock(locked, file.name, content))
             throw OpenFailure(file, errno);
-        content = locked.Content();
     });
     return content;
-}
-
-// "20261210T164132Z" as "2026-12-10T16:41:32Z", the audit line's form.
-std::string ShownTime(const std::string& time)
-{
-    return time.substr(0, 4) + "-" + time.substr(4, 2) + "-" + time.substr(6, 5) + ":" + time.substr(11, 2) + ":"
-           + time.substr(13);
 }
 
 // Who, as the version's name says, with nothing in it that a terminal would
@@ -103,34 +81,26 @@ std::string Joined(const std::vector<std::string>& names)
 std::string HistoryText(const DatabaseFile& file)
 {
     CIniFile locked;
-    std::optional<std::string> after = LockedContent(locked, file);
-    const History history(file);
-    if (history.Versions().empty())
+    const std::string live = LockedContent(locked, file);
+    const CVersionHistory history(file.name);
+    if (Opened(history, file).Versions().empty())
         return "no versions kept for " + file.shown + "\n";
     std::string said;
-    for (size_t i = 0; i < history.Versions().size(); ++i) {
-        const HistoryVersion& version = history.Versions()[i];
-        const std::string number = std::to_string(i + 1);
-        if (after && ContentDigest(*after) != version.successor)
-            said += "-  a change after " + number + " was not kept, or the file was changed by other means\n";
-        said += number + "  " + ShownTime(version.time) + "  " + ShownWho(version.who) + "  ";
-        std::string content;
-        try {
-            content = history.Content(file, version);
-        } catch (const CommandFailure& failure) {
-            said += "cannot be read: " + std::string(failure.what()) + "\n";
-            after.reset();
-            continue;
-        }
-        if (after) {
-            const std::vector<std::string> names = ChangedSettingNames(content, *after);
-            said += names.empty() ? std::string("no setting changed") : "changed " + Joined(names);
+    int number = 0;
+    WalkHistory(history, live, [&](const HistoryStep& step) {
+        const std::string shownNumber = std::to_string(++number);
+        if (step.gapAfter)
+            said += "-  a change after " + shownNumber + " was not kept, or the file was changed by other means\n";
+        said += shownNumber + "  " + ShownVersionTime(step.version.time) + "  " + ShownWho(step.version.who) + "  ";
+        if (step.content == nullptr) {
+            said += "cannot be read: " + VersionFailure(file, step.version, step.readError) + "\n";
+        } else if (step.after != nullptr) {
+            const std::vector<std::string> names = ChangedSettingNames(*step.content, *step.after);
+            said += (names.empty() ? std::string("no setting changed") : "changed " + Joined(names)) + "\n";
         } else {
-            said += "changes unknown: the version after it cannot be read";
+            said += "changes unknown: the version after it cannot be read\n";
         }
-        said += "\n";
-        after = std::move(content);
-    }
+    });
     return said;
 }
 
@@ -138,8 +108,8 @@ std::string DifferencesText(const DatabaseFile& file, int number)
 {
     CIniFile locked;
     const std::string live = LockedContent(locked, file);
-    const History history(file);
-    const std::string version = history.Content(file, history.Numbered(file, number));
+    const CVersionHistory history(file.name);
+    const std::string version = ContentOf(history, file, Numbered(Opened(history, file), file, number));
     std::string said;
     for (const std::string& line : SettingDifferences(version, live))
         said += line + "\n";
@@ -155,10 +125,10 @@ std::string RestoreVersion(const DatabaseFile& file, int number)
     // The version is chosen and read under the file's lock, which every
     // change that adds one holds.
     const SettingChange change = ChangeDatabase(file, [&](CZEPHOnlineINI& record) {
-        const History history(file);
-        const HistoryVersion& version = history.Numbered(file, number);
-        record.ReplaceContent(history.Content(file, version));
-        restored = "version " + std::to_string(number) + " (" + ShownTime(version.time) + ", replaced by " +
+        const CVersionHistory history(file.name);
+        const HistoryVersion& version = Numbered(Opened(history, file), file, number);
+        record.ReplaceContent(ContentOf(history, file, version));
+        restored = "version " + std::to_string(number) + " (" + ShownVersionTime(version.time) + ", replaced by " +
                    ShownWho(version.who) + ")";
     });
     if (change.settingChanged)

@@ -1,0 +1,75 @@
+// history-walk.mjs: the configuration history through an installed server, as
+// a database's owner uses it from the sign-in page: a save, History, Show
+// changes, Restore this version and its confirmation, and the administration
+// form showing the old values again. Run by scripts/lib/package-history.sh
+// (history_check) with the server's address in ZEPH_E2E_URL, the database
+// made in the program's folder ZEPH_HISTORY_FOLDER with the installed
+// zephconf-admin create, and removed again.
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import path from 'node:path';
+
+import { formControls, submittedFields } from '../e2e/lib/form.mjs';
+import { formBody, httpRequest, iniValue, readIni, workDir } from '../e2e/lib/site.mjs';
+
+const adminTool = process.env.ZEPH_HISTORY_TOOL;
+const folder = process.env.ZEPH_HISTORY_FOLDER;
+const dbName = process.env.ZEPH_HISTORY_DATABASE;
+const password = process.env.ZEPH_HISTORY_PASSWORD;
+if (!adminTool || !folder || !dbName || !password) {
+  throw new Error('run history-walk.mjs through history_check (scripts/lib/package-history.sh)');
+}
+
+const NewSmtp = 'history-check.example.net';
+
+// A POST of `fields` for the database; its page, which must be the program's
+// answer and hold no password.
+async function post(fields, what) {
+  const answer = await httpRequest({ method: 'POST', body: formBody({ DBName: dbName, password, ...fields }) });
+  assert.equal(answer.status, 200, what);
+  assert.ok(answer.tls, `${what}: not over HTTPS`);
+  assert.ok(!answer.body.includes(password), `${what}: the page holds the administration password`);
+  return answer.body;
+}
+
+const file = path.join(folder, dbName, `${dbName}.ini`);
+fs.rmSync(path.dirname(file), { recursive: true, force: true });
+const created = spawnSync(adminTool, ['create', path.dirname(file)], { input: `${password}\n`, encoding: 'utf8' });
+assert.equal(created.status, 0, created.stderr);
+try {
+  const oldSmtp = iniValue(readIni(file), 'report', 'SMTP server');
+  const before = readIni(file);
+
+  // A save to undo, made in the form as served.
+  const controls = formControls(await post({ act: 'entrance' }, 'the form'));
+  const fields = submittedFields(controls).map(([name, value]) => [name, name === 'SMTP' ? NewSmtp : value]);
+  const saved = await httpRequest({ method: 'POST', body: formBody([...fields.filter(([name]) => name !== 'password'), ['password', password]]) });
+  assert.match(saved.body, /Your database configuration file has been updated!/);
+  fs.appendFileSync(path.join(workDir, 'configured'), `${dbName}\n`);
+
+  // History: the save on top, by name.
+  const list = await post({ act: 'history' }, 'the history');
+  const version = /<button type="submit" name="changes" value="([^"]*)">Show changes<\/button>/.exec(list)?.[1];
+  assert.ok(version, `no version in the history page:\n${list}`);
+  assert.match(list, /<td data-label="Settings changed" class="names">\[report\] SMTP server<\/td>/);
+
+  // Show changes: old → new.
+  const changes = await post({ act: 'history', changes: version }, 'the changes');
+  assert.ok(changes.includes(`${oldSmtp} &rarr; ${NewSmtp}`), `the changes page does not show the save:\n${changes}`);
+
+  // Restore this version: the confirmation changes nothing, the POST restores.
+  const confirmation = await post({ act: 'history', restore: version }, 'the confirmation');
+  assert.ok(confirmation.includes(`${NewSmtp} &rarr; ${oldSmtp}`), confirmation);
+  assert.equal(iniValue(readIni(file), 'report', 'SMTP server'), NewSmtp);
+  const restored = await post({ act: 'restore', version }, 'the restore');
+  assert.match(restored, /Configuration restored/);
+  assert.equal(readIni(file), before);
+
+  // The form shows the old value again.
+  const form = formControls(await post({ act: 'entrance' }, 'the form again'));
+  assert.equal(form.find((control) => control.name === 'SMTP').value, oldSmtp);
+  console.log(`history through ${process.env.ZEPH_E2E_URL}: a save shown, restored, and the form shows the old value`);
+} finally {
+  fs.rmSync(path.dirname(file), { recursive: true, force: true });
+}
