@@ -315,7 +315,9 @@ void ShowHistory(CCgiForm& form, CZEPHOnlineINI& record, const std::string& iniP
     // The record holds the file's lock: no change comes between the file
     // and its history while they are read.
     const CVersionHistory history(iniPath);
-    const std::string live = record.Content();
+    // The list and the changes leave the record as it is; a confirmation
+    // takes a copy of its own before it reads a version into it.
+    const std::string& live = record.Content();
     if (form.HasField(ChangesField))
         ShowChanges(history, live, Chosen(history, form.Field(ChangesField), record));
     else if (form.HasField(ConfirmRestoreField))

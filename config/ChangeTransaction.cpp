@@ -2,6 +2,7 @@
 // the change needs its room.
 #include "config/ChangeTransaction.h"
 
+#include "config/ChangedSettings.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/FileReplacement.h"
 #include "files/HistoryVersion.h"
@@ -50,6 +51,7 @@ ChangeOutcome ChangeTransaction::Commit()
         version->Confirm();
         outcome.notKept = version->NotKept();
     }
+    outcome.changedSettings = ChangedSettingSummary(file.old, file.content);
     record.Committed();
     outcome.changed = true;
     return outcome;

@@ -46,6 +46,7 @@
 #include "files/DeferTermination.h"
 
 #include <string>
+#include <vector>
 
 class CZEPHOnlineINI;
 
@@ -56,6 +57,10 @@ struct ChangeOutcome {
     // Permission denied"); empty when it was, when none was asked for, or
     // when nothing changed.
     std::string notKept;
+    // The names of the settings it changed (ChangedSettingSummary, config/
+    // ChangedSettings.h), compared in the two contents the change holds
+    // anyway; none when nothing changed.
+    std::vector<std::string> changedSettings;
 };
 
 class ChangeTransaction {

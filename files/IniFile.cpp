@@ -94,7 +94,7 @@ bool CIniFile::ReadValue(std::string_view section, std::string_view key, std::st
     return true;
 }
 
-std::string CIniFile::Content()
+const std::string& CIniFile::Content()
 {
     Load();
     return content;

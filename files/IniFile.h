@@ -65,8 +65,9 @@ public:
     // Commit.
     void ReplaceContent(const std::string& text);
 
-    // The content as lookups see it, writes not yet committed included.
-    std::string Content();
+    // The content as lookups see it, writes not yet committed included; the
+    // reference holds it until the next write or open.
+    const std::string& Content();
 
 private:
     struct KeySearch {

@@ -86,7 +86,6 @@ void RunAdminRequest(CCgiForm& form, const std::optional<std::string>& action, c
         // The form is written into the content, then the file gets all of it
         // in one step, the content it replaces kept with the address that
         // replaced it. A refused form or a file error never returns here.
-        const std::string before = record.Content();
         ChangeTransaction change(record, RemoteAddress());
         const Confirmation confirmation = WriteConfiguration(form, record);
         const ChangeOutcome outcome = change.Commit();
@@ -94,7 +93,7 @@ void RunAdminRequest(CCgiForm& form, const std::optional<std::string>& action, c
         // An update made is logged, with what it changed, before a
         // termination signal held back meanwhile takes effect.
         LogRequestEvent(RequestEvent::ConfigurationUpdated, CurrentDBName,
-                        ChangeNote(before, record.Content(), outcome.notKept));
+                        ChangeNote(outcome.changedSettings, outcome.notKept));
     } else if (strcasecmp(action->c_str(), HistoryAct) == 0)
         ShowHistory(form, record, iniPath);
     else if (strcasecmp(action->c_str(), RestoreAct) == 0)

@@ -42,5 +42,5 @@ void RunRestore(CCgiForm& form, CZEPHOnlineINI& record, const std::string& iniPa
     ShowRestored(record, *version, before, outcome.notKept);
     // Logged before a termination signal held back meanwhile takes effect.
     LogRequestEvent(RequestEvent::ConfigurationRestored, CurrentDBName,
-                    " (version " + ShownVersionTime(version->time) + ")" + ChangeNote(before, kept, outcome.notKept));
+                    " (version " + ShownVersionTime(version->time) + ")" + ChangeNote(outcome.changedSettings, outcome.notKept));
 }

@@ -25,9 +25,9 @@ std::string RequestLogLine(std::time_t now, RequestEvent event, std::string_view
            "\" from " + (addressKnown ? EscapedText(remoteAddr, TextKept::Ascii) : std::string("unknown")) + std::string(note) + "\n";
 }
 
-std::string ChangeNote(std::string_view before, std::string_view after, const std::string& notKept)
+std::string ChangeNote(const std::vector<std::string>& changedSettings, const std::string& notKept)
 {
-    return ": " + EscapedText(ChangedSettingsText(ChangedSettingSummary(before, after)), TextKept::Ascii)
+    return ": " + EscapedText(ChangedSettingsText(changedSettings), TextKept::Ascii)
            + (notKept.empty() ? std::string() : NotKeptSuffix(notKept));
 }
 

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <vector>
 
 enum class RequestEvent {
     AuthenticationFailure,  // "authentication failure"
@@ -25,12 +26,12 @@ enum class RequestEvent {
 std::string RequestLogLine(std::time_t now, RequestEvent event, std::string_view dbName,
                            const char* remoteAddr, std::string_view note = {});
 
-// What a change from `before` to `after` changed, for the end of its line:
-// ": changed [section] key, ... and N more" or ": no setting changed"
-// (config/ChangedSettings.h: names only, never a value), escaped as the
-// line's other values are, then the note that the content replaced was not
-// kept, when `notKept` says why.
-std::string ChangeNote(std::string_view before, std::string_view after, const std::string& notKept);
+// What a change changed, for the end of its line, from the names of the
+// settings it changed (ChangeOutcome::changedSettings): ": changed [section]
+// key, ... and N more" or ": no setting changed" (config/ChangedSettings.h:
+// names only, never a value), escaped as the line's other values are, then
+// the note that the content replaced was not kept, when `notKept` says why.
+std::string ChangeNote(const std::vector<std::string>& changedSettings, const std::string& notKept);
 
 // REMOTE_ADDR, or "unknown" when that is missing or empty: who made a change.
 std::string RemoteAddress();

@@ -3,6 +3,7 @@
 #include "request/RequestLog.h"
 
 #include "base/EscapedText.h"
+#include "config/ChangedSettings.h"
 #include "support/Site.h"
 
 #include <gtest/gtest.h>
@@ -71,9 +72,9 @@ TEST(RequestLog, ChangeNoteNamesKeysEscapedAndNeverAValue)
     // database's name, so that it can neither end the line nor close a quote.
     const std::string before = "[report]\nSMTP server=a\nk\"\x1b=old-value\n\n";
     const std::string after = "[report]\nSMTP server=b\nk\"\x1b=new-value\n\n";
-    EXPECT_EQ(": changed [report] SMTP server, [report] k\\x22\\x1b", ChangeNote(before, after, ""));
+    EXPECT_EQ(": changed [report] SMTP server, [report] k\\x22\\x1b", ChangeNote(ChangedSettingSummary(before, after), ""));
     EXPECT_EQ(": no setting changed (previous configuration not kept: history folder: Permission denied)",
-              ChangeNote(before, before, "history folder: Permission denied"));
+              ChangeNote(ChangedSettingSummary(before, before), "history folder: Permission denied"));
 }
 
 // The seconds since 1970 of a line's leading YYYY-MM-DDTHH:MM:SSZ, or -1.
