@@ -41,15 +41,16 @@ Confirmation WriteConfiguration(CCgiForm& form, CZEPHOnlineINI& record)
     if (!form.HasField(itemArea) || !form.HasField(previousItemArea))
         ShowErrorPage(ErrBadFormData, record);
     // A database holds at most MaxItems items: a longer list would lose its tail.
-    if (CountItemLines(form.Field(itemArea)) > CZEPHOnlineINI::MaxItems ||
-        CountItemLines(form.Field(previousItemArea)) > CZEPHOnlineINI::MaxItems)
+    const ItemListFields items = SplitItemList(form.Field(itemArea), ItemLayout::CurrentItems);
+    const ItemListFields previousItems = SplitItemList(form.Field(previousItemArea), ItemLayout::PreviousItems);
+    if (items.lines > CZEPHOnlineINI::MaxItems || previousItems.lines > CZEPHOnlineINI::MaxItems)
         ShowErrorPage(ErrBadFormData, record);
 
     // The confirmation speaks of the settings as they were before this update.
     const Confirmation confirmation {record.errorReport || record.statReport, record.htmlPath};
 
-    WriteItemList(form.Field(itemArea), ItemLayout::CurrentItems, record);
-    WriteItemList(form.Field(previousItemArea), ItemLayout::PreviousItems, record);
+    WriteItemList(items, record);
+    WriteItemList(previousItems, record);
     // The item lists are written from their text areas above.
     for (const SettingRow& row : SettingTable)
         if (row.formField != nullptr && row.kind != SettingKind::ItemList)

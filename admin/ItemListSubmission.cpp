@@ -73,51 +73,54 @@ void Join(std::string& list, std::string_view value, bool first)
 
 }  // namespace
 
-int CountItemLines(const std::string& text)
-{
-    int count = 0;
-    for (LineCutter lines(text); !lines.AtEnd();)
-        if (!IsBlank(lines.Next()))
-            ++count;
-    return count;
-}
-
-void WriteItemList(const std::string& text, ItemLayout layout, CZEPHOnlineINI& record)
+ItemListFields SplitItemList(const std::string& text, ItemLayout layout)
 {
     const bool current = layout == ItemLayout::CurrentItems;
 
     // Lines end at LF, fields at commas: name, storage length, data type;
     // fields beyond the layout's are ignored and missing ones are empty. A
     // blank line is no item. The text ends at a NUL, as a C string would.
-    std::string names, lengths, types;
-    names.reserve(text.size());  // no list is longer than the text
-    lengths.reserve(text.size());
-    types.reserve(current ? text.size() : 0);
-    int itemCount = 0;
-    for (LineCutter lines(text.c_str()); !lines.AtEnd() && itemCount < CZEPHOnlineINI::MaxItems;) {
+    ItemListFields list{layout, 0, {}, {}, {}};
+    list.names.reserve(text.size());  // no list is longer than the text
+    list.lengths.reserve(text.size());
+    list.types.reserve(current ? text.size() : 0);
+    for (LineCutter lines(text.c_str()); !lines.AtEnd();) {
         std::string_view line = lines.Next();
         if (IsBlank(line))
             continue;
+        // Lines past the limit are only counted.
+        if (list.lines++ >= CZEPHOnlineINI::MaxItems)
+            continue;
         const std::string_view name = CutField(line);
         const std::string_view length = CutField(line);
-        const bool first = itemCount++ == 0;
-        Join(names, name, first);
+        const bool first = list.lines == 1;
+        Join(list.names, name, first);
         if (current) {
-            Join(lengths, length, first);
-            Join(types, DropLineEnd(CutField(line)), first);
+            Join(list.lengths, length, first);
+            Join(list.types, DropLineEnd(CutField(line)), first);
         } else {
-            Join(lengths, DropLineEnd(length), first);
+            Join(list.lengths, DropLineEnd(length), first);
         }
     }
+    return list;
+}
 
-    if (current) {
+int CountItemLines(const std::string& text)
+{
+    return SplitItemList(text, ItemLayout::PreviousItems).lines;
+}
+
+void WriteItemList(const ItemListFields& list, CZEPHOnlineINI& record)
+{
+    if (list.layout == ItemLayout::CurrentItems) {
         char countText[16];
-        record.WriteSetting(Setting::ItemCount, IntToText(itemCount, countText, 10));
-        record.WriteSetting(Setting::ItemNames, names);
-        record.WriteSetting(Setting::ItemTypes, types);
-        record.WriteSetting(Setting::ItemLengths, lengths);
+        const int taken = list.lines < CZEPHOnlineINI::MaxItems ? list.lines : CZEPHOnlineINI::MaxItems;
+        record.WriteSetting(Setting::ItemCount, IntToText(taken, countText, 10));
+        record.WriteSetting(Setting::ItemNames, list.names);
+        record.WriteSetting(Setting::ItemTypes, list.types);
+        record.WriteSetting(Setting::ItemLengths, list.lengths);
     } else {
-        record.WriteSetting(Setting::PreviousItemNames, names);
-        record.WriteSetting(Setting::PreviousItemLengths, lengths);
+        record.WriteSetting(Setting::PreviousItemNames, list.names);
+        record.WriteSetting(Setting::PreviousItemLengths, list.lengths);
     }
 }

@@ -20,7 +20,7 @@ std::string Submit(const std::string& before, const std::string& text, ItemLayou
     {
         CZEPHOnlineINI record;
         EXPECT_TRUE(record.OpenFile(path.c_str(), OpenReadWrite));
-        WriteItemList(text, layout, record);
+        WriteItemList(SplitItemList(text, layout), record);
         record.Commit();
     }
     return ReadFile(path);

@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::vector<std::string> lines = ItemLines(text);
     if (CountItemLines(text) != static_cast<int>(lines.size()))
         std::abort();
-    WriteItemList(text, current ? ItemLayout::CurrentItems : ItemLayout::PreviousItems, *record);
+    WriteItemList(SplitItemList(text, current ? ItemLayout::CurrentItems : ItemLayout::PreviousItems), *record);
 
     std::string expected = start;
     for (const auto& [key, value] : ExpectedWrites(lines, current)) {
