@@ -169,7 +169,8 @@ std::vector<BenchCase> PrepareCases(const std::string& siteDir)
         HistoryCase(siteDir, "history 512 items", "cataloghistory", wide),
     };
     // The ratios of the updates are to the durable-update floor.
-    // The history page of ten versions costs at most two 512-item entrances.
+    // The history page of ten versions costs at most two 512-item entrances
+    // (two of its guards when the entrance is not measured with it).
     const double ratios[] = {1.1, 1.2, 1.5, 1.2, 1.3, 3.0};
     const long long instructions[] = {0, 250000, 900000, 400000, 1400000, 2 * 900000};
     for (size_t i = 0; i < cases.size(); ++i) {
@@ -177,6 +178,9 @@ std::vector<BenchCase> PrepareCases(const std::string& siteDir)
         cases[i].targetInstructions = instructions[i];
         cases[i].durable = !cases[i].writtenLine.empty();
     }
+    // Measured with the entrance, the history page's target is two of its runs.
+    cases.back().instructionsOf = "entrance 512 items";
+    cases.back().instructionsTimes = 2;
     return cases;
 }
 

@@ -8,6 +8,11 @@ struct BenchCase {
     std::string name;
     double targetRatio = 0;                // highest acceptable ratio to the floor
     long long targetInstructions = 0;      // most instructions a request may take; 0: no target
+    // A target in runs of another case: `instructionsTimes` times the
+    // instructions measured for the case named `instructionsOf`, in place of
+    // targetInstructions whenever that case is measured in the same run.
+    std::string instructionsOf;
+    int instructionsTimes = 0;
     bool durable = false;                  // timed against the durable-update floor
     std::vector<std::string> environment;  // the CGI variables, "NAME=value"
     std::string bodyFile;                  // the POST body; empty for GET

@@ -335,6 +335,10 @@ int main(int argc, char** argv)
     }
     for (Measured& m : all)
         RestoreDatabase(m.bench);
+    for (Measured& m : all)
+        for (const Measured& other : all)
+            if (!m.bench.instructionsOf.empty() && other.bench.name == m.bench.instructionsOf && other.instructions >= 0)
+                m.bench.targetInstructions = m.bench.instructionsTimes * other.instructions;
 
     bool allMet = PrintTable(all, floor, durable);
     if (options.detail)
