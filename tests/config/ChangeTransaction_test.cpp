@@ -2,7 +2,8 @@
 // costs the change. A small tmpfs is filled to leave a given number of free
 // pages, page by page; at each, a change with its version goes through
 // wherever the same change without a version does, and the file is always
-// whole: the new content or the old.
+// whole: the new content or the old. And the names of the settings a change
+// changed, as its outcome gives them.
 #include "config/ChangeTransaction.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/HistoryVersion.h"
@@ -19,6 +20,7 @@
 #include <sys/mount.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -159,3 +161,30 @@ TEST(ChangeTransaction, TheVersionNeverCostsTheChangeOnAFullDisk)
 }
 
 }  // namespace
+
+// A change names the settings it changed, compared in the content it
+// replaces and the one it puts in place: a value written as the file holds
+// it is no change, and a change that changes nothing names nothing.
+TEST(ChangeTransaction, TheOutcomeNamesTheSettingsChanged)
+{
+    struct Write { const char* section; const char* key; const char* value; };
+    struct Case { std::vector<Write> writes; std::vector<std::string> named; };
+    const Case cases[] = {
+        {{{"a", "x", "new"}, {"a", "y", "kept"}}, {"[a] x"}},
+        {{{"a", "y", "kept"}}, {}},
+        {{{"b", "z", "1"}, {"a", "w", "2"}, {"a", "x", "new"}}, {"[a] x", "[a] w", "[b] z"}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string ini = dir / "db.ini";
+        WriteFile(ini, "[a]\nx=old\ny=kept\n\n");
+        CZEPHOnlineINI record;
+        ASSERT_TRUE(record.OpenFile(ini.c_str(), OpenReadWrite));
+        ChangeTransaction change(record, ChangeTransaction::NoVersion);
+        for (const Write& write : c.writes)
+            record.WriteValue(write.section, write.key, write.value);
+        const ChangeOutcome outcome = change.Commit();
+        EXPECT_EQ(!c.named.empty(), outcome.changed);
+        EXPECT_EQ(c.named, outcome.changedSettings);
+    }
+}
