@@ -89,7 +89,7 @@ std::string ModelName(const std::string& model)
 // where it may be, so that it can be synced after the rename.
 int OpenParent(const std::string& parent)
 {
-    const Descriptor found {OpenFolder(parent, TrustedUpTo::Folder)};
+    const Descriptor found {OpenFolder(parent, TrustedUpTo::RootsFolder)};
     int fd = found.fd;
     if (found.fd >= 0) {
         fd = ::openat(found.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -72,6 +72,10 @@ DatabaseFile EnterDatabase(const std::string& database)
         file.name = name + ".ini";
         file.shown = folder + "/" + (found ? EscapedText(file.name, TextKept::Utf8) : file.name);
     }
+    // Still root: the folder is root's alone, but a link at the file leads
+    // root elsewhere, where the file is read and replaced as root.
+    if (::geteuid() == 0)
+        RefuseUntrustedLinkAt(file.name);
     struct stat status {};
     if (::stat(file.name.c_str(), &status) != 0 && errno == ENOENT)
         throw OpenFailure(file.shown, ENOENT);

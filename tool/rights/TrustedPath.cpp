@@ -3,6 +3,7 @@
 #include "tool/rights/TrustedPath.h"
 
 #include "base/EscapedText.h"
+#include "files/PathParts.h"
 #include "tool/CommandFailure.h"
 #include "tool/rights/AccountNames.h"
 
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 #include <deque>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -91,9 +93,25 @@ void RefuseUntrusted(const struct stat& folder, const std::string& shown, const 
     Refuse(shown, "is writable by " + writers);
 }
 
+// Refuses the database folder `shown` (its status `folder`) of another user,
+// in which root acts as that user, when any user but that one may write to
+// it: that user could put a link at a name there and steer the owner's
+// rights onto the owner's other files.
+void RefuseOthersWriting(const struct stat& folder, const std::string& shown)
+{
+    const std::string owner = UserName(folder.st_uid);
+    if ((folder.st_mode & S_IWOTH) != 0)
+        Refuse(shown, "belongs to " + owner + " but is writable by everyone");
+    if ((folder.st_mode & S_IWGRP) == 0)
+        return;
+    if (const std::optional<std::string> other = OtherMemberOf(folder.st_gid, folder.st_uid))
+        Refuse(shown, "belongs to " + owner + " but is writable by group " + GroupName(folder.st_gid) + ", which "
+                          + EscapedText(*other, TextKept::Utf8) + " is in");
+}
+
 }  // namespace
 
-int OpenTrustedFolder(const std::string& path, TrustedUpTo upTo)
+int OpenTrustedFolder(const std::string& path, TrustedUpTo upTo, std::string* walked)
 {
     std::deque<std::string> names;
     PushNames(path, names);
@@ -165,11 +183,44 @@ int OpenTrustedFolder(const std::string& path, TrustedUpTo upTo)
             Refuse(entryShown, "changed while it was checked");
         shown = entryShown;
     }
-    if (upTo == TrustedUpTo::Folder) {
-        struct stat folder {};
-        if (::fstat(current.fd, &folder) != 0)
-            return -1;
+    struct stat folder {};
+    if (::fstat(current.fd, &folder) != 0)
+        return -1;
+    if (upTo == TrustedUpTo::RootsFolder || folder.st_uid == 0)
         RefuseUntrusted(folder, shown, nullptr);
-    }
+    else
+        RefuseOthersWriting(folder, shown);
+    if (walked != nullptr)
+        *walked = shown;
     return current.Release();
+}
+
+void RefuseUntrustedLinkAt(const std::string& name)
+{
+    char working[PATH_MAX];
+    if (::getcwd(working, sizeof working) == nullptr)
+        return;
+    std::string folder = working;
+    std::string file = name;
+    for (int links = 0; links <= LinkLimit; ++links) {
+        struct stat entry {};
+        if (::lstat(Joined(folder, file).c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode))
+            return;
+        const std::string shown = Joined(folder, file);
+        if (entry.st_uid != 0)
+            Refuse(shown, "is a symbolic link of " + UserName(entry.st_uid));
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(shown.c_str(), target, sizeof target);
+        if (length < 0 || static_cast<size_t>(length) == sizeof target)
+            return;
+        const std::string to(target, static_cast<size_t>(length));
+        const PathParts parts = SplitPath(to[0] == '/' ? to : Joined(folder, to));
+        // A link to a folder's own name ("..", "x/"): no file, nothing to walk.
+        if (parts.name.empty() || parts.name == "." || parts.name == "..")
+            return;
+        const Folder next(OpenTrustedFolder(parts.folder, TrustedUpTo::RootsFolder, &folder));
+        if (next.fd < 0)
+            return;
+        file = parts.name;
+    }
 }
