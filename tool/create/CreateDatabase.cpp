@@ -141,18 +141,23 @@ int MakeTemporaryFolder(int parent, const std::string& name, const std::string& 
             throw CommandFailure(shown + InTheWay);
         throw CommandFailure("cannot create " + shown + ": " + std::strerror(errno));
     }
-    struct stat made {}, parentStatus {};
-    const bool found =
-        ::fstatat(parent, name.c_str(), &made, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(parent, &parentStatus) == 0;
-    const int folder = found ? ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
-    struct stat status {};
-    // Still the folder this process made, not one swapped in for it: the same
-    // device and inode as just after its making, in the parent's file
-    // system, this process's, and empty. What is there otherwise is not
-    // this run's to give away or remove.
+    // No call makes a folder and opens it at once, so what is open is what
+    // the name held a moment later. Run by root, the parent is root's alone
+    // (OpenParent), so no other user can rename anything into the name
+    // meanwhile; run by the owner, only the owner's own processes can. The
+    // checks below catch what is left (another of root's processes, the
+    // owner's own): the folder opened, not followed through a link, must be
+    // this process's, on the parent's file system, empty, and still the one
+    // under the name once open. What is there otherwise is not this run's
+    // to give away or remove.
+    const int folder = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat status {}, named {}, parentStatus {};
     const bool opened = folder >= 0 && ::fstat(folder, &status) == 0;
-    if (opened && (status.st_dev != made.st_dev || status.st_ino != made.st_ino
-                   || status.st_dev != parentStatus.st_dev || status.st_uid != ::geteuid() || !IsEmpty(folder))) {
+    if (opened
+        && (::fstat(parent, &parentStatus) != 0 || status.st_dev != parentStatus.st_dev
+            || status.st_uid != ::geteuid() || !IsEmpty(folder)
+            || ::fstatat(parent, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || named.st_dev != status.st_dev
+            || named.st_ino != status.st_ino)) {
         ::close(folder);
         throw CommandFailure("cannot create " + shown + ": another folder took its place while it was made; "
                              "it is left as it is");
