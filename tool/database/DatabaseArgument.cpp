@@ -39,9 +39,7 @@ DatabaseFile EnterDatabase(const std::string& database)
     // A name ending in ".ini" is the file; its folder is taken from the path,
     // never from where a link at the file's name leads.
     const bool byFile = NamesDatabaseFile(database);
-    std::string folder = byFile ? SplitPath(database).folder : database;
-    while (folder.size() > 1 && folder.back() == '/')
-        folder.pop_back();
+    const std::string folder = WithoutTrailingSlashes(byFile ? SplitPath(database).folder : database);
 
     const int opened = OpenFolder(folder);
     if (opened < 0) {
