@@ -189,7 +189,7 @@ void RefuseUntrustedLinkAt(const std::string& name)
         if (length < 0 || static_cast<size_t>(length) == sizeof target)
             return;
         const std::string to(target, static_cast<size_t>(length));
-        const PathParts parts = SplitPath(to[0] == '/' ? to : Joined(folder, to));
+        const PathParts parts = SplitPath(!to.empty() && to[0] == '/' ? to : Joined(folder, to));
         // A link to a folder's own name ("..", "x/"): no file, nothing to walk.
         if (parts.name.empty() || parts.name == "." || parts.name == "..")
             return;
