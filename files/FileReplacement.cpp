@@ -5,6 +5,7 @@
 #include "files/FileIdentity.h"
 #include "files/FolderSync.h"
 #include "files/HistoryVersion.h"
+#include "files/OwnedDescriptor.h"
 #include "files/PathParts.h"
 #include "files/SFile.h"
 #include "files/TemporaryFile.h"
@@ -65,33 +66,23 @@ bool ReachedThrough(std::string path, const struct stat& link)
 // the new file elsewhere.
 class Folder {
 public:
-    explicit Folder(const std::string& path)
-        : descriptor(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-    {
-    }
-    ~Folder()
-    {
-        if (descriptor >= 0)
-            ::close(descriptor);
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    bool IsOpen() const { return descriptor >= 0; }
-    int Descriptor() const { return descriptor; }
+    explicit Folder(const std::string& path) : descriptor(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    bool IsOpen() const { return descriptor.IsOpen(); }
+    int Descriptor() const { return descriptor.Get(); }
     // Whether `name` in this folder is the file `file` itself (not a link to it).
     bool Holds(const std::string& name, const struct stat& file) const
     {
         struct stat named {};
-        return ::fstatat(descriptor, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(named, file);
+        return ::fstatat(descriptor.Get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(named, file);
     }
     // The symbolic link `name` in this folder, when there is one.
     bool Link(const std::string& name, struct stat& link) const
     {
-        return ::fstatat(descriptor, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode);
+        return ::fstatat(descriptor.Get(), name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode);
     }
 
 private:
-    int descriptor;
+    OwnedDescriptor descriptor;
 };
 
 // Raises the file error for `error`, the errno of the failed call, saved

@@ -16,3 +16,11 @@ inline PathParts SplitPath(const std::string& path)
         return {".", path};
     return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
+
+// `path` without the slashes at its end; "/" stays "/".
+inline std::string WithoutTrailingSlashes(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}

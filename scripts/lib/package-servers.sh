@@ -298,7 +298,10 @@ remove_fcgiwrap_socket() {
 # and with VARIANT cgi Debian's 10-cgi.conf as well (lighty-enable-mod cgi:
 # every file in /usr/lib/cgi-bin served at /cgi-bin/); mod_extforward with the
 # one proxy that the package's configuration says a site must name (none of
-# the test's clients);
+# the test's clients: so the forged X-Forwarded-For check cannot fail under
+# lighttpd, which has no connection's own address to test; it checks that the
+# documented setting holds, where apache2 and nginx are trapped by a real-IP
+# module that trusts any client);
 # listening on 127.0.0.1:PORT and, with TLS, :TLS_PORT only (no IPv6 socket on
 # all addresses), with its own error log, pid file and compression cache in
 # DIR, and compressing HTML. The breakage log stays where the package's

@@ -305,7 +305,14 @@ describe(`plain HTTP through ${process.env.ZEPH_PACKAGE_SERVER}`, { skip: !withC
     assert.equal(readIni(iniPathOf(DB)), before);
   });
 
-  test(`from ${otherClient} claiming to be 127.0.0.1 in X-Forwarded-For: refused all the same`, async () => {
+  // apache2 and nginx run a real-IP module that trusts any client, a trap the
+  // connection's own address must see through. lighttpd has no such address:
+  // its extforward trusts only the one proxy its configuration names, which
+  // no client here is, so there this checks the documented setting and
+  // cannot fail; its title says so.
+  const forgedOnly = process.env.ZEPH_PACKAGE_SERVER === 'lighttpd'
+    ? ' (lighttpd: extforward trusts no client here, so this checks the documented setting, not a trap)' : '';
+  test(`from ${otherClient} claiming to be 127.0.0.1 in X-Forwarded-For: refused all the same${forgedOnly}`, async () => {
     const before = readIni(iniPathOf(DB));
     for (const forwarded of [{ 'x-forwarded-for': '127.0.0.1' }, { 'x-forwarded-for': '::1' },
       { 'x-forwarded-for': '127.0.0.1', 'x-real-ip': '127.0.0.1', forwarded: 'for=127.0.0.1' }]) {

@@ -61,6 +61,31 @@ void RootsDatabase(const std::string& folder)
 
 const std::string Trusts = " (run by root, zephconf-admin trusts no path that another user can change)";
 
+// The database folder {top}/NAME, owned `uid`:`gid` with `mode`, its file
+// NAME.ini a link of the web server user's to root's {top}/root-only/shop/shop.ini,
+// and a version the user planted to be restored into it.
+void PlantedLinkIn(const std::string& top, const std::string& name, uid_t uid, gid_t gid, mode_t mode)
+{
+    const std::string folder = top + "/" + name;
+    fs::create_directory(folder);
+    Own(folder, uid, gid, mode);
+    const std::string link = folder + "/" + name + ".ini";
+    fs::create_symlink(top + "/root-only/shop/shop.ini", link);
+    Own(link, WebServer().uid, WebServer().gid, 0);
+    fs::create_directory(folder + "/" + HistoryFolder);
+    Own(folder + "/" + HistoryFolder, WebServer().uid, WebServer().gid, 0700);
+    const std::string version = folder + "/" + HistoryFolder + "/" + name + ".ini.20200101T000000Z.0123456789abcdef.www-data";
+    WriteFile(version, "[planted]\nby=www-data\n");
+    Own(version, WebServer().uid, WebServer().gid, 0600);
+}
+
+// Root's database folder {top}/linked (0755) whose file is root's link to `target`.
+void RootsLinkTo(const std::string& top, const std::string& target)
+{
+    fs::create_directory(top + "/linked");
+    fs::create_symlink(target, top + "/linked/linked.ini");
+}
+
 TEST(TrustedPath, RootRefusesAPathAnotherUserCanChange)
 {
     if (::geteuid() != 0)
@@ -115,6 +140,43 @@ TEST(TrustedPath, RootRefusesAPathAnotherUserCanChange)
          },
          {"create", "{top}/sticky/users/newdb"}, "",
          "{top}/sticky is writable by everyone, and {top}/sticky/users in it belongs to www-data"},
+        // Root stays root in a folder of root's: the folder itself is checked
+        // as those on the way, and a link at its file is walked as a path.
+        {"root's database folder that the user's group may write to, its file the user's link",
+         [](const std::string& top, uid_t, gid_t webGroup) { PlantedLinkIn(top, "shared", 0, webGroup, 0770); },
+         {"enable-remote", "{top}/shared"}, "", "{top}/shared is writable by group www-data"},
+        {"the same, a planted version restored",
+         [](const std::string& top, uid_t, gid_t webGroup) { PlantedLinkIn(top, "shared", 0, webGroup, 0770); },
+         {"restore", "{top}/shared/shared.ini", "1"}, "", "{top}/shared is writable by group www-data"},
+        {"root's sticky database folder: it passes nothing",
+         [](const std::string& top, uid_t, gid_t) {
+             fs::create_directory(top + "/tmp");
+             ::chmod((top + "/tmp").c_str(), 01777);
+             WriteFile(top + "/tmp/tmp.ini", FixtureIni());
+         },
+         {"disable-remote", "{top}/tmp"}, "", "{top}/tmp is writable by everyone"},
+        {"root's link at the file into the user's folder",
+         [](const std::string& top, uid_t, gid_t) {
+             WriteFile(top + "/web/shop.ini", FixtureIni());
+             RootsLinkTo(top, top + "/web/shop.ini");
+         },
+         {"enable-remote", "{top}/linked"}, "", "{top}/web belongs to www-data"},
+        {"root's relative link at the file into a folder the user's group may write to",
+         [](const std::string& top, uid_t, gid_t webGroup) {
+             PlantedLinkIn(top, "shared", 0, webGroup, 0770);
+             RootsLinkTo(top, "../shared/shared.ini");
+         },
+         {"restore", "{top}/linked", "1"}, "", "{top}/shared is writable by group www-data"},
+        // Root acting as another user: only that user may write there.
+        {"another user's database folder that the web server user's group may write to",
+         [](const std::string& top, uid_t, gid_t webGroup) {
+             PlantedLinkIn(top, "nobodys", 65534, webGroup, 0770);
+         },
+         {"restore", "{top}/nobodys", "1"}, "",
+         "{top}/nobodys belongs to nobody but is writable by group www-data, which www-data is in"},
+        {"another user's database folder that everyone may write to",
+         [](const std::string& top, uid_t, gid_t) { PlantedLinkIn(top, "nobodys", 65534, 65534, 01777); },
+         {"enable-remote", "{top}/nobodys"}, "", "{top}/nobodys belongs to nobody but is writable by everyone"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -144,8 +206,10 @@ TEST(TrustedPath, RootRefusesAPathAnotherUserCanChange)
     }
 }
 
-// Root's own links on the way are followed, and a sticky folder is passed
-// where the next name is root's: the database there is changed.
+// Root's own links on the way and at the file are followed, a sticky folder
+// is passed where the next name is root's, and another user's folder that
+// only that user's own group may write to is that user's: the database
+// there is changed.
 TEST(TrustedPath, RootsLinksAndStickyFoldersArePassed)
 {
     if (::geteuid() != 0)
@@ -161,8 +225,18 @@ TEST(TrustedPath, RootsLinksAndStickyFoldersArePassed)
     fs::create_symlink("real", top + "/relative");
     fs::create_directory(top + "/via");
     fs::create_symlink(top + "/relative/shop/../shop", top + "/via/shop");
-    for (const std::string& database :
-         {top + "/sticky/root/shop", top + "/via/shop", top + "/via/shop/shop.ini", top + "/relative/shop"}) {
+    // Root's links at a file of root's, into folders of root's alone.
+    fs::create_directory(top + "/linked");
+    fs::create_symlink("../relative/shop/shop.ini", top + "/linked/linked.ini");
+    fs::create_directory(top + "/chained");
+    fs::create_symlink(top + "/linked/linked.ini", top + "/chained/chained.ini");
+    // The web server user's folder that only its own group may write to.
+    fs::create_directory(top + "/web");
+    WriteFile(top + "/web/web.ini", FixtureIni());
+    Own(top + "/web/web.ini", WebServer().uid, WebServer().gid, 0600);
+    Own(top + "/web", WebServer().uid, WebServer().gid, 0770);
+    for (const std::string& database : {top + "/sticky/root/shop", top + "/via/shop", top + "/via/shop/shop.ini",
+                                        top + "/relative/shop", top + "/linked", top + "/chained", top + "/web"}) {
         SCOPED_TRACE(database);
         const ProgramAnswer answer = RunTool({"disable-remote", database});
         EXPECT_EQ(0, answer.status) << answer.errors;

@@ -14,6 +14,7 @@
 
 #include "base/Output.h"
 #include "files/DeferTermination.h"
+#include "files/OwnedDescriptor.h"
 #include "files/PathParts.h"
 #include "files/SFile.h"
 #include "tool/rights/AccountNames.h"
@@ -44,15 +45,6 @@ namespace {
 const std::string TemporaryEnding = ".creating";
 const std::string InTheWay = " is in the way: another create of it runs, or one was cut off; remove it if none runs";
 
-struct Descriptor {
-    int fd;
-    ~Descriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
 struct FolderName {
     std::string shown;   // as given, without slashes at the end
     std::string parent;  // the folder that takes it
@@ -62,9 +54,7 @@ struct FolderName {
 FolderName Split(const std::string& given)
 {
     FolderName folder;
-    folder.shown = given;
-    while (folder.shown.size() > 1 && folder.shown.back() == '/')
-        folder.shown.pop_back();
+    folder.shown = WithoutTrailingSlashes(given);
     const PathParts parts = SplitPath(folder.shown);
     folder.parent = parts.folder;
     folder.name = parts.name;
@@ -89,12 +79,12 @@ std::string ModelName(const std::string& model)
 // where it may be, so that it can be synced after the rename.
 int OpenParent(const std::string& parent)
 {
-    const Descriptor found {OpenFolder(parent, TrustedUpTo::Folder)};
-    int fd = found.fd;
-    if (found.fd >= 0) {
-        fd = ::openat(found.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const OwnedDescriptor found {OpenFolder(parent, TrustedUpTo::RootsFolder)};
+    int fd = found.Get();
+    if (found.Get() >= 0) {
+        fd = ::openat(found.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0 && errno == EACCES)
-            fd = ::fcntl(found.fd, F_DUPFD_CLOEXEC, 0);
+            fd = ::fcntl(found.Get(), F_DUPFD_CLOEXEC, 0);
     }
     if (fd >= 0)
         return fd;
@@ -141,18 +131,23 @@ int MakeTemporaryFolder(int parent, const std::string& name, const std::string& 
             throw CommandFailure(shown + InTheWay);
         throw CommandFailure("cannot create " + shown + ": " + std::strerror(errno));
     }
-    struct stat made {}, parentStatus {};
-    const bool found =
-        ::fstatat(parent, name.c_str(), &made, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(parent, &parentStatus) == 0;
-    const int folder = found ? ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
-    struct stat status {};
-    // Still the folder this process made, not one swapped in for it: the same
-    // device and inode as just after its making, in the parent's file
-    // system, this process's, and empty. What is there otherwise is not
-    // this run's to give away or remove.
+    // No call makes a folder and opens it at once, so what is open is what
+    // the name held a moment later. Run by root, the parent is root's alone
+    // (OpenParent), so no other user can rename anything into the name
+    // meanwhile; run by the owner, only the owner's own processes can. The
+    // checks below catch what is left (another of root's processes, the
+    // owner's own): the folder opened, not followed through a link, must be
+    // this process's, on the parent's file system, empty, and still the one
+    // under the name once open. What is there otherwise is not this run's
+    // to give away or remove.
+    const int folder = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat status {}, named {}, parentStatus {};
     const bool opened = folder >= 0 && ::fstat(folder, &status) == 0;
-    if (opened && (status.st_dev != made.st_dev || status.st_ino != made.st_ino
-                   || status.st_dev != parentStatus.st_dev || status.st_uid != ::geteuid() || !IsEmpty(folder))) {
+    if (opened
+        && (::fstat(parent, &parentStatus) != 0 || status.st_dev != parentStatus.st_dev
+            || status.st_uid != ::geteuid() || !IsEmpty(folder)
+            || ::fstatat(parent, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || named.st_dev != status.st_dev
+            || named.st_ino != status.st_ino)) {
         ::close(folder);
         throw CommandFailure("cannot create " + shown + ": another folder took its place while it was made; "
                              "it is left as it is");
@@ -200,14 +195,14 @@ void WriteNewDatabase(int temporary, const DatabaseFile& file, const std::string
 {
     if (::fchdir(temporary) != 0)
         ThrowFileError("File open: ");
-    const Descriptor written {::open(file.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
-    if (written.fd < 0)
+    const OwnedDescriptor written {::open(file.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
+    if (written.Get() < 0)
         ThrowFileError("File open: ");
-    if (::fchmod(written.fd, 0600) != 0)
+    if (::fchmod(written.Get(), 0600) != 0)
         ThrowFileError("File mode: ");
-    if (!WriteFully(written.fd, text))
+    if (!WriteFully(written.Get(), text))
         ThrowFileError("File write: ");
-    if (::fsync(written.fd) != 0)
+    if (::fsync(written.Get()) != 0)
         ThrowFileError("File flush: ");
 
     std::vector<SettingValue> values = {{Setting::AdminPassword, password}, {Setting::RemoteAdmin, "1"}};
@@ -247,14 +242,14 @@ std::string CreateDatabase(const NewDatabase& order)
                                        + temporaryName;
     const std::string iniName = folder.name + ".ini";
     const std::string shownIni = folder.shown + "/" + iniName;
-    const Descriptor parent {OpenParent(folder.parent)};
-    RefuseTaken(parent.fd, folder.name, folder.shown, " exists already");
-    RefuseTaken(parent.fd, temporaryName, shownTemporary, InTheWay);
+    const OwnedDescriptor parent {OpenParent(folder.parent)};
+    RefuseTaken(parent.Get(), folder.name, folder.shown, " exists already");
+    RefuseTaken(parent.Get(), temporaryName, shownTemporary, InTheWay);
 
     // Everything that can be refused is, before the password is asked.
     // The owner's processes hold nothing of root's: not the parent folder.
     const std::string model = RunAsUser(owner, "reads the model " + order.model, [&] {
-        ::close(parent.fd);
+        ::close(parent.Get());
         return ReadModel(order.model);
     });
     const std::string text = CarriedOver(model, ModelName(order.model), folder.name);
@@ -264,24 +259,24 @@ std::string CreateDatabase(const NewDatabase& order)
     // signal that ends the tool waits.
     CDeferTermination deferred;
     const uid_t runner = ::getuid();  // before the writing process becomes the owner
-    const Descriptor temporary {MakeTemporaryFolder(parent.fd, temporaryName, shownTemporary, owner)};
+    const OwnedDescriptor temporary {MakeTemporaryFolder(parent.Get(), temporaryName, shownTemporary, owner)};
     try {
         RunAsUser(owner, "writes it", [&] {
-            ::close(parent.fd);
-            WriteNewDatabase(temporary.fd, DatabaseFile {shownIni, iniName, owner, runner}, text, password);
+            ::close(parent.Get());
+            WriteNewDatabase(temporary.Get(), DatabaseFile {shownIni, iniName, owner, runner}, text, password);
             return std::string();
         });
     } catch (const CommandFailure& failure) {
         throw CommandFailure("cannot create " + folder.shown + ": " + failure.what()
-                             + RemoveTemporaryFolder(parent.fd, temporary.fd, temporaryName, shownTemporary, iniName));
+                             + RemoveTemporaryFolder(parent.Get(), temporary.Get(), temporaryName, shownTemporary, iniName));
     }
     try {
-        PutInPlace(parent.fd, temporaryName, folder.name, folder.shown);
+        PutInPlace(parent.Get(), temporaryName, folder.name, folder.shown);
     } catch (const CommandFailure& failure) {
         throw CommandFailure(failure.what()
-                             + RemoveTemporaryFolder(parent.fd, temporary.fd, temporaryName, shownTemporary, iniName));
+                             + RemoveTemporaryFolder(parent.Get(), temporary.Get(), temporaryName, shownTemporary, iniName));
     }
-    if (::fsync(parent.fd) != 0)
+    if (::fsync(parent.Get()) != 0)
         throw CommandFailure(folder.shown + " was created, but " + folder.parent + " could not be synced (File flush: "
                                  + std::strerror(errno) + "): it may not survive a power cut",
                              ExitUnconfirmed);

@@ -39,9 +39,7 @@ DatabaseFile EnterDatabase(const std::string& database)
     // A name ending in ".ini" is the file; its folder is taken from the path,
     // never from where a link at the file's name leads.
     const bool byFile = NamesDatabaseFile(database);
-    std::string folder = byFile ? SplitPath(database).folder : database;
-    while (folder.size() > 1 && folder.back() == '/')
-        folder.pop_back();
+    const std::string folder = WithoutTrailingSlashes(byFile ? SplitPath(database).folder : database);
 
     const int opened = OpenFolder(folder);
     if (opened < 0) {
@@ -72,6 +70,10 @@ DatabaseFile EnterDatabase(const std::string& database)
         file.name = name + ".ini";
         file.shown = folder + "/" + (found ? EscapedText(file.name, TextKept::Utf8) : file.name);
     }
+    // Still root: the folder is root's alone, but a link at the file leads
+    // root elsewhere, where the file is read and replaced as root.
+    if (::geteuid() == 0)
+        RefuseUntrustedLinkAt(file.name);
     struct stat status {};
     if (::stat(file.name.c_str(), &status) != 0 && errno == ENOENT)
         throw OpenFailure(file.shown, ENOENT);

@@ -105,3 +105,34 @@ std::optional<Account> AccountOf(uid_t uid)
 {
     return AccountWhere([&](const std::string&, unsigned long lineUid) { return lineUid == uid; });
 }
+
+std::optional<std::string> OtherMemberOf(gid_t gid, uid_t owner)
+{
+    std::optional<std::string> other;
+    std::vector<std::string> listed;
+    ForEachLine<4>("/etc/group", [&](const std::string* field) {
+        unsigned long lineGid;
+        if (!Id(field[2], lineGid) || lineGid != gid)
+            return false;
+        std::istringstream members(field[3]);
+        for (std::string member; std::getline(members, member, ',');)
+            if (!member.empty())
+                listed.push_back(member);
+        return false;
+    });
+    ForEachLine<4>("/etc/passwd", [&](const std::string* field) {
+        unsigned long uid, lineGid;
+        if (field[0].empty() || !Id(field[2], uid) || !Id(field[3], lineGid))
+            return false;
+        const auto named = std::remove(listed.begin(), listed.end(), field[0]);
+        const bool member = lineGid == gid || named != listed.end();
+        listed.erase(named, listed.end());
+        if (member && uid != 0 && uid != owner)
+            other = field[0];
+        return other.has_value();
+    });
+    // A name that /etc/group lists but no account has counts as another.
+    if (!other && !listed.empty())
+        other = listed.front();
+    return other;
+}

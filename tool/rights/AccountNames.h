@@ -17,3 +17,7 @@ std::string GroupName(gid_t gid);
 std::optional<Account> UserNamed(const std::string& name);
 // The same for the user `uid`.
 std::optional<Account> AccountOf(uid_t uid);
+// A user other than root and `owner` who has the group `gid`, as the primary
+// group of its /etc/passwd line or by name in /etc/group: one who may write
+// where that group may. Nothing when there is none.
+std::optional<std::string> OtherMemberOf(gid_t gid, uid_t owner);

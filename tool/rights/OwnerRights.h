@@ -30,7 +30,7 @@ struct Account {
 // otherwise following links on the way as the path gives them. Returns an
 // O_PATH descriptor, or -1 with errno set (a path that is no folder:
 // ENOTDIR). Raises CommandFailure for a path that root does not trust.
-int OpenFolder(const std::string& path, TrustedUpTo upTo = TrustedUpTo::Parent);
+int OpenFolder(const std::string& path, TrustedUpTo upTo = TrustedUpTo::OwnersFolder);
 
 // Takes the folder open as `folder` (from OpenFolder; closed here) as the
 // working folder: every later relative name is looked up in it, and no folder

@@ -3,6 +3,8 @@
 #include "tool/rights/TrustedPath.h"
 
 #include "base/EscapedText.h"
+#include "files/OwnedDescriptor.h"
+#include "files/PathParts.h"
 #include "tool/CommandFailure.h"
 #include "tool/rights/AccountNames.h"
 
@@ -10,6 +12,7 @@
 #include <cerrno>
 #include <climits>
 #include <deque>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,32 +21,6 @@ namespace {
 
 // The links followed on one walk before it gives up, as the kernel does.
 constexpr int LinkLimit = 40;
-
-// A descriptor closed when it goes or is replaced.
-class Folder {
-public:
-    explicit Folder(int descriptor) : fd(descriptor) {}
-    ~Folder()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    void Replace(int descriptor)
-    {
-        if (fd >= 0)
-            ::close(fd);
-        fd = descriptor;
-    }
-    int Release()
-    {
-        const int released = fd;
-        fd = -1;
-        return released;
-    }
-    int fd;
-};
 
 // The names of `path`, "" and "." left out, in order, put in front of `names`.
 void PushNames(const std::string& path, std::deque<std::string>& names)
@@ -91,9 +68,25 @@ void RefuseUntrusted(const struct stat& folder, const std::string& shown, const 
     Refuse(shown, "is writable by " + writers);
 }
 
+// Refuses the database folder `shown` (its status `folder`) of another user,
+// in which root acts as that user, when any user but that one may write to
+// it: that user could put a link at a name there and steer the owner's
+// rights onto the owner's other files.
+void RefuseOthersWriting(const struct stat& folder, const std::string& shown)
+{
+    const std::string owner = UserName(folder.st_uid);
+    if ((folder.st_mode & S_IWOTH) != 0)
+        Refuse(shown, "belongs to " + owner + " but is writable by everyone");
+    if ((folder.st_mode & S_IWGRP) == 0)
+        return;
+    if (const std::optional<std::string> other = OtherMemberOf(folder.st_gid, folder.st_uid))
+        Refuse(shown, "belongs to " + owner + " but is writable by group " + GroupName(folder.st_gid) + ", which "
+                          + EscapedText(*other, TextKept::Utf8) + " is in");
+}
+
 }  // namespace
 
-int OpenTrustedFolder(const std::string& path, TrustedUpTo upTo)
+int OpenTrustedFolder(const std::string& path, TrustedUpTo upTo, std::string* walked)
 {
     std::deque<std::string> names;
     PushNames(path, names);
@@ -103,8 +96,8 @@ int OpenTrustedFolder(const std::string& path, TrustedUpTo upTo)
             return -1;
         PushNames(working, names);
     }
-    Folder current(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (current.fd < 0)
+    OwnedDescriptor current(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (current.Get() < 0)
         return -1;
     std::string shown = "/";
     int links = 0;
@@ -114,16 +107,16 @@ int OpenTrustedFolder(const std::string& path, TrustedUpTo upTo)
         if (name == "..") {
             // The folder above, which the walk passed on its way down (a
             // link's target is walked from "/" or from the link's folder).
-            current.Replace(::openat(current.fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
-            if (current.fd < 0)
+            current.Reset(::openat(current.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+            if (current.Get() < 0)
                 return -1;
             const size_t slash = shown.rfind('/');
             shown = slash == 0 ? "/" : shown.substr(0, slash);
             continue;
         }
         struct stat folder {}, entry {};
-        if (::fstat(current.fd, &folder) != 0
-            || ::fstatat(current.fd, name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0)
+        if (::fstat(current.Get(), &folder) != 0
+            || ::fstatat(current.Get(), name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0)
             return -1;
         const std::string entryShown = Joined(shown, name);
         RefuseUntrusted(folder, shown, &entry, entryShown);
@@ -135,7 +128,7 @@ int OpenTrustedFolder(const std::string& path, TrustedUpTo upTo)
                 return -1;
             }
             char target[PATH_MAX];
-            const ssize_t length = ::readlinkat(current.fd, name.c_str(), target, sizeof target);
+            const ssize_t length = ::readlinkat(current.Get(), name.c_str(), target, sizeof target);
             if (length < 0 || static_cast<size_t>(length) == sizeof target) {
                 errno = length < 0 ? errno : ENAMETOOLONG;
                 return -1;
@@ -143,8 +136,8 @@ int OpenTrustedFolder(const std::string& path, TrustedUpTo upTo)
             const std::string to(target, static_cast<size_t>(length));
             PushNames(to, names);
             if (!to.empty() && to[0] == '/') {
-                current.Replace(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
-                if (current.fd < 0)
+                current.Reset(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+                if (current.Get() < 0)
                     return -1;
                 shown = "/";
             }
@@ -154,9 +147,9 @@ int OpenTrustedFolder(const std::string& path, TrustedUpTo upTo)
             errno = ENOTDIR;
             return -1;
         }
-        current.Replace(::openat(current.fd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        current.Reset(::openat(current.Get(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         struct stat opened {};
-        if (current.fd < 0 || ::fstat(current.fd, &opened) != 0)
+        if (current.Get() < 0 || ::fstat(current.Get(), &opened) != 0)
             return -1;
         // The folder checked is the folder entered (root's folders on the
         // way cannot change, but a sticky one's entries of root's could be
@@ -165,11 +158,44 @@ int OpenTrustedFolder(const std::string& path, TrustedUpTo upTo)
             Refuse(entryShown, "changed while it was checked");
         shown = entryShown;
     }
-    if (upTo == TrustedUpTo::Folder) {
-        struct stat folder {};
-        if (::fstat(current.fd, &folder) != 0)
-            return -1;
+    struct stat folder {};
+    if (::fstat(current.Get(), &folder) != 0)
+        return -1;
+    if (upTo == TrustedUpTo::RootsFolder || folder.st_uid == 0)
         RefuseUntrusted(folder, shown, nullptr);
-    }
+    else
+        RefuseOthersWriting(folder, shown);
+    if (walked != nullptr)
+        *walked = shown;
     return current.Release();
+}
+
+void RefuseUntrustedLinkAt(const std::string& name)
+{
+    char working[PATH_MAX];
+    if (::getcwd(working, sizeof working) == nullptr)
+        return;
+    std::string folder = working;
+    std::string file = name;
+    for (int links = 0; links <= LinkLimit; ++links) {
+        struct stat entry {};
+        if (::lstat(Joined(folder, file).c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode))
+            return;
+        const std::string shown = Joined(folder, file);
+        if (entry.st_uid != 0)
+            Refuse(shown, "is a symbolic link of " + UserName(entry.st_uid));
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(shown.c_str(), target, sizeof target);
+        if (length < 0 || static_cast<size_t>(length) == sizeof target)
+            return;
+        const std::string to(target, static_cast<size_t>(length));
+        const PathParts parts = SplitPath(!to.empty() && to[0] == '/' ? to : Joined(folder, to));
+        // A link to a folder's own name ("..", "x/"): no file, nothing to walk.
+        if (parts.name.empty() || parts.name == "." || parts.name == "..")
+            return;
+        const OwnedDescriptor next(OpenTrustedFolder(parts.folder, TrustedUpTo::RootsFolder, &folder));
+        if (next.Get() < 0)
+            return;
+        file = parts.name;
+    }
 }
