@@ -351,6 +351,20 @@ diff -u "$work/old-history" "$work/moved-history" || die "$name: the moved datab
 say "$name: after the install and the move, the database is served over HTTPS with its history, no other command"
 other_stage upgraded before
 
+# 5.31-1 did not need mod_headers: where Apache lacks it, the program is not
+# served, and the install names the one command that enables it.
+a2dismod -q headers
+service apache2 restart > /dev/null
+! signed_in "$MEMBERS" "$MEMBERS_PASSWORD" || die "$name: the program is served without mod_headers"
+dpkg -i "$deb" > "$work/install-without-headers.log" 2>&1 \
+  || { cat "$work/install-without-headers.log" >&2; die "the install over itself failed"; }
+headers_line=$(grep '^zephconf: Apache serves the program only with mod_headers' "$work/install-without-headers.log") \
+  || { cat "$work/install-without-headers.log" >&2; die "the install does not name the command that enables mod_headers"; }
+bash -e <<< "${headers_line#* with: }" > "$work/headers-command.log" 2>&1 \
+  || { cat "$work/headers-command.log" >&2; die "the command the install names failed: ${headers_line#* with: }"; }
+signed_in "$MEMBERS" "$MEMBERS_PASSWORD" || die "$name: after the command the install names the program is not served"
+say "$name: without mod_headers the install names the one command, and after it the program is served: ${headers_line#* with: }"
+
 package_checks
 printf '%s\n' "$MEMBERS_PASSWORD" > "$work/password"
 for block in "${TOOL_BLOCKS[@]}"; do
