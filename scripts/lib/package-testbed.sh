@@ -15,7 +15,8 @@
 #     said, and a database where it kept them (with a kept version); the
 #     README's install block, the one command the install names, and the
 #     program then serving that database over HTTPS with no other command;
-#     the package's own checks, the shell tool's blocks, the removal blocks
+#     without mod_headers, the one command the install names then; the
+#     package's own checks, the shell tool's blocks, the removal blocks
 #     on a fail2ban never set up (as Debian 12 installs it: not running).
 #
 # Each block's commands run as the README has them, in the checkout (where
