@@ -1,7 +1,7 @@
 // history-walk.mjs: the configuration history through an installed server, as
 // a database's owner uses it from the sign-in page: a save, History, Show
 // changes, Restore this version and its confirmation, and the administration
-// form showing the old values again. Run by scripts/lib/package-history.sh
+// form showing the old values again. Run by scripts/lib/package-checks.d/history.sh
 // (history_check) with the server's address in ZEPH_E2E_URL, the database
 // made in the program's folder ZEPH_HISTORY_FOLDER with the installed
 // zephconf-admin create, and removed again.
@@ -18,7 +18,7 @@ const folder = process.env.ZEPH_HISTORY_FOLDER;
 const dbName = process.env.ZEPH_HISTORY_DATABASE;
 const password = process.env.ZEPH_HISTORY_PASSWORD;
 if (!adminTool || !folder || !dbName || !password) {
-  throw new Error('run history-walk.mjs through history_check (scripts/lib/package-history.sh)');
+  throw new Error('run history-walk.mjs through history_check (scripts/lib/package-checks.d/history.sh)');
 }
 
 const NewSmtp = 'history-check.example.net';
