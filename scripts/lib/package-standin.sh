@@ -74,7 +74,7 @@ standin_check() {
   # The certificate names the host: its name is led to 127.0.0.1.
   host=$(openssl x509 -in "$SNAKEOIL" -noout -subject -nameopt multiline | sed -n 's/^ *commonName *= *//p')
   [ -n "$host" ] || die "$SNAKEOIL names no host"
-  answer=$(curl -sS --max-time 10 --cacert "$SNAKEOIL" --resolve "$host:$tls_port:127.0.0.1" -w '\n%{http_code}' \
+  answer=$(curl -sS --max-time 10 --cacert "$SNAKEOIL" --resolve "$host:$tls_port:127.0.0.1" -w '%{http_code}' \
     "https://$host:$tls_port$address?DBName=$database" 2>&1) || true
   [ "$answer" = "$(smtp_line "$file")"$'\n'200 ] \
     || die "under $name $address answers '$answer' for $database, which holds '$(smtp_line "$file")'"
