@@ -1,7 +1,7 @@
 // history-walk.mjs: the configuration history through an installed server, as
 // a database's owner uses it from the sign-in page: a save, History, Show
 // changes, Restore this version and its confirmation, and the administration
-// form showing the old values again. Run by scripts/lib/package-history.sh
+// form showing the old values again. Run by scripts/lib/package-checks.d/history.sh
 // (history_check) with the server's address in ZEPH_E2E_URL, the database
 // made in the program's folder ZEPH_HISTORY_FOLDER with the installed
 // zephconf-admin create, and removed again; with ZEPH_HISTORY_EXISTING=1 on a
@@ -25,7 +25,7 @@ const password = process.env.ZEPH_HISTORY_PASSWORD;
 const existing = process.env.ZEPH_HISTORY_EXISTING === '1';
 const databaseProgram = process.env.ZEPH_HISTORY_PROGRAM;
 if (!adminTool || !folder || !dbName || !password) {
-  throw new Error('run history-walk.mjs through history_check (scripts/lib/package-history.sh)');
+  throw new Error('run history-walk.mjs through history_check (scripts/lib/package-checks.d/history.sh)');
 }
 
 const NewSmtp = 'history-check.example.net';
