@@ -14,7 +14,7 @@ package_checks() {
   grep '^/etc/' "$work/package-files" > "$work/etc-files"
   dpkg-query -W -f='${Conffiles}\n' zephconf | awk 'NF { print $1 }' | sort > "$work/conffiles"
   diff -u "$work/etc-files" "$work/conffiles" || die "the files under /etc and the conffiles differ"
-  ! readelf -d "$PROGRAM_DIR/zephconf" | grep -q '(NEEDED)' || die "the installed program needs shared libraries"
+  ! readelf -d "$PROGRAM_DIR/zephconf" | grep '(NEEDED)' >/dev/null || die "the installed program needs shared libraries"
 
   local program_version tool_version manual
   program_version=$(env -i REQUEST_METHOD=GET QUERY_STRING=act=version "$PROGRAM_DIR/zephconf" \
@@ -107,7 +107,7 @@ tool_block() {
   esac
   case $block in
     source)
-      env -i REQUEST_METHOD=GET QUERY_STRING=act=version "$PROGRAM_DIR/zephconf" | grep -q 'The version of ZEP' \
+      env -i REQUEST_METHOD=GET QUERY_STRING=act=version "$PROGRAM_DIR/zephconf" | grep 'The version of ZEP' >/dev/null \
         || die "the program installed from source does not answer"
       rm -r "$PROGRAM_DIR"
       ;;
@@ -117,8 +117,16 @@ tool_block() {
         = 'www-data:www-data 700 www-data:www-data 600' ] || die "the block $block made $(ls -ld "$PROGRAM_DIR/shop")"
       rm -r "$PROGRAM_DIR/shop"
       ;;
-    *)
-      rm -rf "$PROGRAM_DIR/shop"
+    tool)
+      # Its last line undoes the last change the history holds: the
+      # password's setting, there being no other (the sets before it found
+      # the same password, and nothing to change).
+      rm -r "$PROGRAM_DIR/shop"
+      "$ADMIN_TOOL" status "$PROGRAM_DIR/$MEMBERS" | grep -x 'administration password: not set' >/dev/null \
+        || die "$name: the block $block did not undo the last change"
+      ;;
+    history)
+      # Its restore of the newest version undoes the tool block's restore.
       signed_in "$MEMBERS" "$MEMBERS_PASSWORD" || die "$name: after the block $block the database does not open with its password"
       ;;
   esac

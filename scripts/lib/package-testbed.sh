@@ -137,9 +137,10 @@ other_stage() {
 # signed_in DATABASE PASSWORD: the database's administration form over HTTPS,
 # the certificate checked as a browser that trusts it does.
 signed_in() {
-  curl -sS --max-time 10 --cacert "$SNAKEOIL" --resolve "$(snakeoil_name):443:127.0.0.1" \
-    --data-raw "DBName=$1&password=$2&act=entrance" "https://$(snakeoil_name)/cgi-bin/zephconf" \
-    | grep -q "($1) Administration Page"
+  local page
+  page=$(curl -sS --max-time 10 --cacert "$SNAKEOIL" --resolve "$(snakeoil_name):443:127.0.0.1" \
+    --data-raw "DBName=$1&password=$2&act=entrance" "https://$(snakeoil_name)/cgi-bin/zephconf") || return 1
+  grep -q "($1) Administration Page" <<< "$page"
 }
 snakeoil_name() { openssl x509 -noout -subject -nameopt multiline -in "$SNAKEOIL" | sed -n 's/^ *commonName *= *//p'; }
 
@@ -212,7 +213,7 @@ lift_check() {
   service "$service_name" restart > "$work/lift-restart.log" 2>&1 || { cat "$work/lift-restart.log" >&2; die "$name: no restart with $lift"; }
   wait_for_port 80
   curl -sS --max-time 10 --interface "$BAN_CLIENT" "http://127.0.0.1/cgi-bin/zephconf?act=version" \
-    | grep -q 'The version of ZEP' || die "$name so does not answer the program over plain HTTP to $BAN_CLIENT"
+    | grep 'The version of ZEP' >/dev/null || die "$name so does not answer the program over plain HTTP to $BAN_CLIENT"
   [ "$(curl -sS --max-time 10 -o /dev/null -w '%{http_code}' --interface "$BAN_CLIENT" http://127.0.0.1/zephconf/)" = 200 ] \
     || die "$name so does not serve the sign-in page over plain HTTP to $BAN_CLIENT"
   cat "$work/lift-saved" > "$conf"
@@ -331,16 +332,17 @@ a2enconf -q zephconf.conf
 service apache2 restart > /dev/null
 wait_for_port 443
 # A database where 5.31-1 had them, as its README made them: folder 0700 and
-# file 0600, www-data's, with a version in its history.
+# file 0600, www-data's, its password set with 5.31-1's shell tool, which
+# kept the content it replaced as a version in its history.
 old_db=$CGI_DIR/$MEMBERS
-old_version="$MEMBERS.ini.20261210T164132Z.0123456789abcdef.shell tool uid 0"
-install -d -m 0700 -o www-data -g www-data "$old_db" "$old_db/zephconf-history"
-sed "s/^Administration password=\$/Administration password=$MEMBERS_PASSWORD/" "$EXAMPLE/members.ini" \
-  | sed 's/^Enable Remote Administration=.*/Enable Remote Administration=1/' > "$old_db/$MEMBERS.ini"
-grep -qx "Administration password=$MEMBERS_PASSWORD" "$old_db/$MEMBERS.ini" || die "no old database laid out"
-cp "$old_db/$MEMBERS.ini" "$old_db/zephconf-history/$old_version"
-chown www-data:www-data "$old_db/$MEMBERS.ini" "$old_db/zephconf-history/$old_version"
-chmod 0600 "$old_db/$MEMBERS.ini" "$old_db/zephconf-history/$old_version"
+install -d -m 0700 -o www-data -g www-data "$old_db"
+sed 's/^Enable Remote Administration=.*/Enable Remote Administration=1/' "$EXAMPLE/members.ini" > "$old_db/$MEMBERS.ini"
+chown www-data:www-data "$old_db/$MEMBERS.ini"
+chmod 0600 "$old_db/$MEMBERS.ini"
+printf '%s\n' "$MEMBERS_PASSWORD" | "$ADMIN_TOOL" set-password "$old_db" > "$work/old-set-password.log" 2>&1 \
+  || { cat "$work/old-set-password.log" >&2; die "5.31-1's shell tool does not set the password"; }
+"$ADMIN_TOOL" history "$old_db" > "$work/old-history"
+grep 'Administration password' "$work/old-history" >/dev/null || { cat "$work/old-history" >&2; die "5.31-1 kept no version"; }
 tree_state "$old_db" > "$work/old-database"
 signed_in "$MEMBERS" "$MEMBERS_PASSWORD" || die "$name: 5.31-1 does not serve its database over HTTPS"
 # Its database program beside it, where its "exe full URL" leads: served at
@@ -351,15 +353,18 @@ standin_check "$MEMBERS" "$CGI_DIR"
 other_stage 5.31-1
 
 # moved_as_said BLOCK LOG: the README's block BLOCK, lines that an install
-# prints, stands in LOG line for line; the command after "with: " in them, as
-# a person copies it from the line, is run.
+# prints, stands in LOG line for line, and the install says nothing else of
+# its own; the command after "with: " in them, as a person copies it from the
+# line, is run.
 moved_as_said() {
   local block=$1 log=$2 line
   readme_block "$block" > "$work/$block-lines"
+  # apt ends the lines of dpkg's output with a carriage return as well.
+  tr -d '\r' < "$log" | grep '^zephconf: ' > "$work/$block-said" || true
   while IFS= read -r line; do
-    grep -qxF -- "$line" "$log" || { cat "$log" >&2; die "the install does not say: $line"; }
+    grep -qxF -- "$line" "$work/$block-said" || { cat "$log" >&2; die "the install does not say: $line"; }
   done < "$work/$block-lines"
-  grep -c '^zephconf: ' "$log" | grep -qx "$(wc -l < "$work/$block-lines")" \
+  [ "$(wc -l < "$work/$block-said")" = "$(wc -l < "$work/$block-lines")" ] \
     || { cat "$log" >&2; die "the install says more than the README's block $block"; }
   sed -n 's/^.* with: //p' "$work/$block-lines" > "$work/$block-command"
   [ "$(wc -l < "$work/$block-command")" = 1 ] || die "the README's block $block has not one command"
@@ -376,8 +381,8 @@ moved_as_said "$UPGRADE_BLOCK" "$work/block-$PACKAGE_BLOCK.log"
   || die "the command moved $old_db with changes"
 signed_in "$MEMBERS" "$MEMBERS_PASSWORD" \
   || die "$name: after the upgrade and the move the program does not serve the database over HTTPS"
-"$ADMIN_TOOL" history "$PROGRAM_DIR/$MEMBERS" | grep -q 'shell tool uid 0' \
-  || die "$name: the moved database's kept version is not in its history"
+"$ADMIN_TOOL" history "$PROGRAM_DIR/$MEMBERS" > "$work/moved-history"
+diff -u "$work/old-history" "$work/moved-history" || die "$name: the moved database's history is not the one it had"
 say "$name: after the install and the move, the database is served over HTTPS with its history, no other command"
 other_stage upgraded before
 
