@@ -42,6 +42,16 @@ smtp_line() {
   awk '/^\[/ { in_report = ($0 == "[report]"); next } in_report && /^SMTP server=/' "$1"
 }
 
+# standin_reads DATABASE FOLDER: the stand-in in FOLDER, started from a shell
+# by its absolute path as a web server starts it, answers the "SMTP server"
+# line of the database DATABASE beside it, as its file holds it.
+standin_reads() {
+  local database=$1 program=$2/${DATABASE_PROGRAM##*/} file=$2/$1/$1.ini answer
+  answer=$(env -i REQUEST_METHOD=GET QUERY_STRING="DBName=$database" "$program" | tail -n +3)
+  [ -n "$answer" ] && [ "$answer" = "$(smtp_line "$file")" ] \
+    || die "$name: $program answers '$answer' for $database, whose file $file holds '$(smtp_line "$file")'"
+}
+
 # standin_check DATABASE FOLDER: over HTTPS, with the certificate checked,
 # the database program at its address answers the "SMTP server" line of the
 # database DATABASE in FOLDER (the folder where the server runs it from) as
