@@ -388,32 +388,42 @@ diff -u "$work/old-history" "$work/moved-history" || die "$name: the moved datab
 say "$name: after the install and the move, the database is served over HTTPS with its history, no other command"
 other_stage upgraded before
 
-# The database program, moved with the database, run by the server as the
-# README's block says, reads it there, and what the web changes in it.
+# The database program moved with the database.
 program_file=${DATABASE_PROGRAM##*/}
 [ ! -e "$CGI_DIR/$program_file" ] && cmp -s "$standin" "$PROGRAM_DIR/$program_file" \
   || die "$name: the command did not move the database program beside the databases"
-run_block "database-program-$server"
-wait_for_port 443
-standin_check "$MEMBERS" "$PROGRAM_DIR"
-history_walk "$name" 443 "$MEMBERS" "$MEMBERS_PASSWORD" 1
-# As 5.31-2's command left them (the databases moved, the database program
-# not): an install names the program's move alone.
-mv "$PROGRAM_DIR/$program_file" "$CGI_DIR/"
-dpkg -i "$deb" > "$work/reinstall.log" 2>&1 || { cat "$work/reinstall.log" >&2; die "$name: the package does not install again"; }
-moved_as_said "$UPGRADE_PROGRAM_BLOCK" "$work/reinstall.log"
-[ ! -e "$CGI_DIR/$program_file" ] && cmp -s "$standin" "$PROGRAM_DIR/$program_file" \
-  || die "$name: the command of $UPGRADE_PROGRAM_BLOCK did not move the database program"
-standin_check "$MEMBERS" "$PROGRAM_DIR"
-dpkg -i "$deb" > "$work/reinstall.log" 2>&1 || { cat "$work/reinstall.log" >&2; die "$name: the package does not install again"; }
-! grep '^zephconf: ' "$work/reinstall.log" || die "$name: an install with everything in place still asks for a move"
-say "$name: the database program moved as the install says reads the database over HTTPS, and what the web changes in it"
 
 package_checks
 printf '%s\n' "$MEMBERS_PASSWORD" > "$work/password"
 for block in "${TOOL_BLOCKS[@]}"; do
   tool_block "$block"
 done
+
+# The server runs the database program, moved with the database, as the
+# README's block says (after the shell tool's blocks, whose checks read the
+# database's history as the move left it): it reads the database there, and
+# what a save and a restore from the web leave in it.
+run_block "database-program-$server"
+wait_for_port 443
+standin_check "$MEMBERS" "$PROGRAM_DIR"
+history_walk "$name" 443 "$MEMBERS" "$MEMBERS_PASSWORD" 1
+# As 5.31-2's command left them (the databases moved, the database program
+# not): an install names the program's move alone. The configuration, whose
+# line for the database program the administrator took in, is kept, as
+# dpkg's question about it proposes.
+reinstall() {
+  dpkg --force-confdef --force-confold -i "$deb" > "$work/reinstall.log" 2>&1 \
+    || { cat "$work/reinstall.log" >&2; die "$name: the package does not install again"; }
+}
+mv "$PROGRAM_DIR/$program_file" "$CGI_DIR/"
+reinstall
+moved_as_said "$UPGRADE_PROGRAM_BLOCK" "$work/reinstall.log"
+[ ! -e "$CGI_DIR/$program_file" ] && cmp -s "$standin" "$PROGRAM_DIR/$program_file" \
+  || die "$name: the command of $UPGRADE_PROGRAM_BLOCK did not move the database program"
+standin_check "$MEMBERS" "$PROGRAM_DIR"
+reinstall
+! grep '^zephconf: ' "$work/reinstall.log" || die "$name: an install with everything in place still asks for a move"
+say "$name: the database program moved as the install says reads the database over HTTPS, and what the web changes in it"
 
 run_block "$REMOVE_BLOCK"
 purge_check
