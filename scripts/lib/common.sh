@@ -22,10 +22,10 @@ need_packages() {
   fi
   say "installing ${missing[*]}"
   if [ $_apt_updated -eq 0 ]; then
-    $SUDO apt-get update -qq || die "apt-get update failed"
+    $SUDO apt-get -o DPkg::Lock::Timeout=600 update -qq || die "apt-get update failed"
     _apt_updated=1
   fi
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null \
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -qq "${missing[@]}" >/dev/null \
     || die "could not install ${missing[*]}"
 }
 

@@ -14,6 +14,19 @@ root=$scratch/root
 mount -t overlay zephconf-testbed \
   -o "lowerdir=/,upperdir=$scratch/upper,workdir=$scratch/work" "$root"
 
+# The configuration, dpkg's database, the servers' records and the logs as
+# they are now, copied into the testbed's memory: the machine's may change
+# under the overlay while the testbed runs (another package manager, or
+# another test, at work there), and the testbed must see one state of them.
+frozen=0
+for folder in /etc /var/lib/dpkg /var/lib/apache2 /var/log; do
+  [ -d "$folder" ] || continue
+  frozen=$((frozen + 1))
+  mkdir "$scratch/frozen-$frozen"
+  cp -a "$folder/." "$scratch/frozen-$frozen/"
+  mount --bind "$scratch/frozen-$frozen" "$root$folder"
+done
+
 mount -t proc proc "$root/proc"
 mount --rbind /dev "$root/dev"
 mount --rbind /sys "$root/sys"

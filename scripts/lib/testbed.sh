@@ -42,6 +42,13 @@ testbed_run() {
   shift
   [ "$(id -u)" -eq 0 ] || die "a testbed needs root"
   [ -f "$script" ] || die "testbed: no script $script"
+  # A package manager at work on the machine leaves dpkg's database half
+  # written: the testbed starts from it once that is done (at most 10 min).
+  local waited
+  for waited in $(seq 1 600); do
+    ! pgrep -x dpkg >/dev/null && [ -z "$(ls -A /var/lib/dpkg/updates 2>/dev/null)" ] && break
+    sleep 1
+  done
   scratch=$(mktemp -d /var/tmp/zephconf-testbed.XXXXXX)
   unshare --mount --net --pid --uts --ipc --fork --propagation private \
     bash "$TESTBED_LIB/testbed-enter.sh" "$scratch" "$(project_root)" \
