@@ -17,12 +17,13 @@
 #     said, a database where it kept them (with a kept version) and its
 #     database program (a stand-in) beside it; the README's install block,
 #     the one command the install names, and the program then serving that
-#     database over HTTPS with no other command; the server's block that runs
-#     the database program, which must then read that database and what a
-#     save and a restore from the web leave in it; an install again with the
-#     database program back where 5.31-2's command left it, and the command
-#     that install names;
-#     the package's own checks, the shell tool's blocks, the removal blocks
+#     database over HTTPS with no other command; without mod_headers, the
+#     one command the install names then; the package's own checks, the
+#     shell tool's blocks; the server's block that runs the database program,
+#     which must then read that database and what a save and a restore from
+#     the web leave in it; an install again with the database program back
+#     where 5.31-2's command left it, and the command that install names; the
+#     removal blocks
 #     on a fail2ban never set up (as Debian 12 installs it: not running).
 #
 # Each block's commands run as the README has them, in the checkout (where
@@ -387,6 +388,20 @@ signed_in "$MEMBERS" "$MEMBERS_PASSWORD" \
 diff -u "$work/old-history" "$work/moved-history" || die "$name: the moved database's history is not the one it had"
 say "$name: after the install and the move, the database is served over HTTPS with its history, no other command"
 other_stage upgraded before
+
+# 5.31-1 did not need mod_headers: where Apache lacks it, the program is not
+# served, and the install names the one command that enables it.
+a2dismod -q headers
+service apache2 restart > /dev/null
+! signed_in "$MEMBERS" "$MEMBERS_PASSWORD" || die "$name: the program is served without mod_headers"
+dpkg -i "$deb" > "$work/install-without-headers.log" 2>&1 \
+  || { cat "$work/install-without-headers.log" >&2; die "the install over itself failed"; }
+headers_line=$(grep '^zephconf: Apache serves the program only with mod_headers' "$work/install-without-headers.log") \
+  || { cat "$work/install-without-headers.log" >&2; die "the install does not name the command that enables mod_headers"; }
+bash -e <<< "${headers_line#* with: }" > "$work/headers-command.log" 2>&1 \
+  || { cat "$work/headers-command.log" >&2; die "the command the install names failed: ${headers_line#* with: }"; }
+signed_in "$MEMBERS" "$MEMBERS_PASSWORD" || die "$name: after the command the install names the program is not served"
+say "$name: without mod_headers the install names the one command, and after it the program is served: ${headers_line#* with: }"
 
 # The database program moved with the database.
 program_file=${DATABASE_PROGRAM##*/}
