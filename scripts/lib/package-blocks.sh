@@ -9,18 +9,26 @@ DATABASE_BLOCK=database
 DATABASE_MANUAL_BLOCK=database-manual
 FAIL2BAN_BLOCKS=(fail2ban fail2ban-SERVER fail2ban-restart)
 REMOVE_BLOCK=remove
+# The database program put beside the program (the server's own block,
+# database-program-SERVER, then runs it).
+DATABASE_PROGRAM_BLOCK=database-program
 REMOVE_DATABASES_BLOCK=remove-databases
-# The upgrade's testbed: the install's line that names the move, and the
-# blocks of the shell tool and of the program built from source, run there.
+# The upgrade's testbed: the install's lines that name the move (of the
+# databases and their database program, and of a database program left
+# behind by the move of 5.31-2), and the blocks of the shell tool and of the
+# program built from source, run there.
 UPGRADE_BLOCK=upgrade
+UPGRADE_PROGRAM_BLOCK=upgrade-program
 TOOL_BLOCKS=(tool history shop shop-manual)
 SOURCE_BLOCK=source
 
 # server_block_names SERVER: the blocks of SERVER's own: the one that enables
-# it in each variant, its fail2ban jail's, and remove-SERVER where the README
-# has one (what its purge leaves to take out by hand).
+# it in each variant, its fail2ban jail's, the one that runs the database
+# program, and remove-SERVER where the README has one (what its purge leaves
+# to take out by hand).
 server_block_names() {
   server_variants | awk -v server="$1" '$1 == server { print $3 }' | sort -u
+  printf 'database-program-%s\n' "$1"
   printf '%s\n' "${FAIL2BAN_BLOCKS[@]}" | grep -F SERVER | sed "s/SERVER/$1/"
   readme_block_names | grep -x "remove-$1" || true
 }
@@ -29,7 +37,8 @@ server_block_names() {
 package_block_names() {
   local server
   printf '%s\n' "$PACKAGE_BLOCK" "$DATABASE_BLOCK" "$DATABASE_MANUAL_BLOCK" "$REMOVE_BLOCK" \
-    "$REMOVE_DATABASES_BLOCK" "$UPGRADE_BLOCK" "${TOOL_BLOCKS[@]}" "$SOURCE_BLOCK"
+    "$REMOVE_DATABASES_BLOCK" "$DATABASE_PROGRAM_BLOCK" "$UPGRADE_BLOCK" "$UPGRADE_PROGRAM_BLOCK" \
+    "${TOOL_BLOCKS[@]}" "$SOURCE_BLOCK"
   printf '%s\n' "${FAIL2BAN_BLOCKS[@]}" | grep -vF SERVER
   for server in $(server_column 1); do
     server_block_names "$server"

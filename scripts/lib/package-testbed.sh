@@ -5,18 +5,25 @@
 #   package-testbed.sh server SERVER VARIANT BLOCK
 #     SERVER of packaging/servers in use (SERVER_in_use VARIANT: its default
 #     site serving two other CGI programs the Debian way), then the README's
-#     blocks verbatim: the install, BLOCK (the server's enable commands), a
-#     database, fail2ban with the server's jail; the checks over HTTPS and
+#     blocks verbatim: the install, BLOCK (the server's enable commands), the
+#     database program (a stand-in) beside the program and the server's block
+#     that runs it, a database, fail2ban with the server's jail; the checks
+#     over HTTPS and
 #     plain HTTP (tests/package/served.test.mjs), the history walk, the log's
 #     lines, a real ban, the lifting line; the removal blocks, nothing left,
 #     the server serving as before without a restart and after one.
 #   package-testbed.sh upgrade SERVER VARIANT BLOCK
 #     SERVER in use with release 5.31-1 installed and enabled as its README
-#     said, and a database where it kept them (with a kept version); the
-#     README's install block, the one command the install names, and the
-#     program then serving that database over HTTPS with no other command;
-#     without mod_headers, the one command the install names then; the
-#     package's own checks, the shell tool's blocks, the removal blocks
+#     said, a database where it kept them (with a kept version) and its
+#     database program (a stand-in) beside it; the README's install block,
+#     the one command the install names, and the program then serving that
+#     database over HTTPS with no other command; without mod_headers, the
+#     one command the install names then; the package's own checks, the
+#     shell tool's blocks; the server's block that runs the database program,
+#     which must then read that database and what a save and a restore from
+#     the web leave in it; an install again with the database program back
+#     where 5.31-2's command left it, and the command that install names; the
+#     removal blocks
 #     on a fail2ban never set up (as Debian 12 installs it: not running).
 #
 # Each block's commands run as the README has them, in the checkout (where
@@ -62,6 +69,11 @@ BAN_DATABASE=zephban
 BAN_PASSWORD=ban-Check-3
 # The password that tests/package/served.test.mjs sets on its databases.
 SERVED_PASSWORD=pkg-Check-7
+# The database program's address, which the databases' "exe full URL" names
+# (package-checks.d/database-program.sh puts its stand-in in place).
+DATABASE_PROGRAM=$(database_program_address demo/members/members.ini)
+[ "$DATABASE_PROGRAM" = "/cgi-bin/${DATABASE_PROGRAM##*/}" ] \
+  || die "the demo database names the database program $DATABASE_PROGRAM, not one in /cgi-bin/"
 # The package built from this checkout, and release 5.31-1's, which
 # scripts/test-package built for the upgrade.
 OLD_DEB=$work/../zephconf_5.31-1_$(dpkg --print-architecture).deb
@@ -146,7 +158,7 @@ served_checks() {
   ZEPH_E2E_URL=https://127.0.0.1 ZEPH_E2E_CA=$SNAKEOIL ZEPH_E2E_SITE=/usr/lib ZEPH_E2E_PROGRAM_DIR=$PROGRAM_DIR \
     ZEPH_E2E_WORK=$work ZEPH_PACKAGE_PLAIN_URL=http://127.0.0.1 ZEPH_PACKAGE_OTHER_CLIENT=$BAN_CLIENT \
     ZEPH_PACKAGE_SITE_ALIAS=$SITE_ALIAS ZEPH_PACKAGE_SERVER=$server ZEPH_PACKAGE_CGI=yes \
-    ZEPH_PACKAGE_PASSWORD=$SERVED_PASSWORD \
+    ZEPH_PACKAGE_PASSWORD=$SERVED_PASSWORD ZEPH_PACKAGE_DATABASE_PROGRAM=$DATABASE_PROGRAM \
     ZEPH_PACKAGE_UID=$(id -u www-data) ZEPH_PACKAGE_GID=$(id -g www-data) ZEPH_PACKAGE_EXAMPLE=$EXAMPLE \
     timeout --kill-after=10 300 node --test --test-concurrency=1 tests/package/ > "$work/served.tap" \
     || { cat "$work/served.tap" >&2; die "$name: the HTTP checks failed"; }
@@ -261,6 +273,9 @@ if [ "$mode" = server ]; then
   run_block "$enable_block"
   wait_for_port 443
   other_stage enabled before
+  database_program_in_place
+  run_block "database-program-$server"
+  wait_for_port 443
 
   # Each way of making a database is run under one server at least.
   printf '%s\n%s\n' "$MEMBERS_PASSWORD" "$MEMBERS_PASSWORD" > "$work/password"
@@ -331,18 +346,40 @@ printf '%s\n' "$MEMBERS_PASSWORD" | "$ADMIN_TOOL" set-password "$old_db" > "$wor
 grep 'Administration password' "$work/old-history" >/dev/null || { cat "$work/old-history" >&2; die "5.31-1 kept no version"; }
 tree_state "$old_db" > "$work/old-database"
 signed_in "$MEMBERS" "$MEMBERS_PASSWORD" || die "$name: 5.31-1 does not serve its database over HTTPS"
+# Its database program beside it, where its "exe full URL" leads, reading
+# the database there. (5.31-1's Apache configuration refused every other
+# address under /cgi-bin/, its own aside: there it is run from a shell.)
+standin=$(standin_build)
+install -m 0755 "$standin" "$CGI_DIR/"
+standin_reads "$MEMBERS" "$CGI_DIR"
 other_stage 5.31-1
 
+# moved_as_said BLOCK LOG: the README's block BLOCK, lines that an install
+# prints, stands in LOG line for line, and the install says nothing else of
+# its own; the command after "with: " in them, as a person copies it from the
+# line, is run.
+moved_as_said() {
+  local block=$1 log=$2 line
+  readme_block "$block" > "$work/$block-lines"
+  # apt ends the lines of dpkg's output with a carriage return as well.
+  tr -d '\r' < "$log" | grep '^zephconf: ' > "$work/$block-said" || true
+  while IFS= read -r line; do
+    grep -qxF -- "$line" "$work/$block-said" || { cat "$log" >&2; die "the install does not say: $line"; }
+  done < "$work/$block-lines"
+  [ "$(wc -l < "$work/$block-said")" = "$(wc -l < "$work/$block-lines")" ] \
+    || { cat "$log" >&2; die "the install says more than the README's block $block"; }
+  sed -n 's/^.* with: //p' "$work/$block-lines" > "$work/$block-command"
+  [ "$(wc -l < "$work/$block-command")" = 1 ] || die "the README's block $block has not one command"
+  printf '%s-command %s\n' "$block" 1 >> "$work/commands"
+  bash -e "$work/$block-command" > "$work/$block-command.log" 2>&1 \
+    || { cat "$work/$block-command.log" >&2; die "the command of $block failed"; }
+}
+
 run_block "$PACKAGE_BLOCK"
-readme_block "$UPGRADE_BLOCK" > "$work/move-line"
-[ "$(wc -l < "$work/move-line")" = 1 ] || die "the README's block $UPGRADE_BLOCK is not one line"
-# apt ends the lines of dpkg's output with a carriage return as well.
-tr -d '\r' < "$work/block-$PACKAGE_BLOCK.log" | grep -xF -f "$work/move-line" >/dev/null \
-  || { cat "$work/block-$PACKAGE_BLOCK.log" >&2; die "the install does not say: $(cat "$work/move-line")"; }
-# The command after "with: ", as a person copies it from that line.
-sed 's/^.* with: //' "$work/move-line" > "$work/move-command"
-printf 'move-command %s\n' 1 >> "$work/commands"
-bash -e "$work/move-command" > "$work/move-command.log" 2>&1 || { cat "$work/move-command.log" >&2; die "the move failed"; }
+# Until the move, the database program answers at its address from where it
+# was, served the Debian way: the install takes nothing from its visitors.
+standin_check "$MEMBERS" "$CGI_DIR"
+moved_as_said "$UPGRADE_BLOCK" "$work/block-$PACKAGE_BLOCK.log"
 [ ! -e "$old_db" ] && diff -u "$work/old-database" <(tree_state "$PROGRAM_DIR/$MEMBERS") \
   || die "the command moved $old_db with changes"
 signed_in "$MEMBERS" "$MEMBERS_PASSWORD" \
@@ -366,11 +403,42 @@ bash -e <<< "${headers_line#* with: }" > "$work/headers-command.log" 2>&1 \
 signed_in "$MEMBERS" "$MEMBERS_PASSWORD" || die "$name: after the command the install names the program is not served"
 say "$name: without mod_headers the install names the one command, and after it the program is served: ${headers_line#* with: }"
 
+# The database program moved with the database.
+program_file=${DATABASE_PROGRAM##*/}
+[ ! -e "$CGI_DIR/$program_file" ] && cmp -s "$standin" "$PROGRAM_DIR/$program_file" \
+  || die "$name: the command did not move the database program beside the databases"
+
 package_checks
 printf '%s\n' "$MEMBERS_PASSWORD" > "$work/password"
 for block in "${TOOL_BLOCKS[@]}"; do
   tool_block "$block"
 done
+
+# The server runs the database program, moved with the database, as the
+# README's block says (after the shell tool's blocks, whose checks read the
+# database's history as the move left it): it reads the database there, and
+# what a save and a restore from the web leave in it.
+run_block "database-program-$server"
+wait_for_port 443
+standin_check "$MEMBERS" "$PROGRAM_DIR"
+history_walk "$name" 443 "$MEMBERS" "$MEMBERS_PASSWORD" 1
+# As 5.31-2's command left them (the databases moved, the database program
+# not): an install names the program's move alone. The configuration, whose
+# line for the database program the administrator took in, is kept, as
+# dpkg's question about it proposes.
+reinstall() {
+  dpkg --force-confdef --force-confold -i "$deb" > "$work/reinstall.log" 2>&1 \
+    || { cat "$work/reinstall.log" >&2; die "$name: the package does not install again"; }
+}
+mv "$PROGRAM_DIR/$program_file" "$CGI_DIR/"
+reinstall
+moved_as_said "$UPGRADE_PROGRAM_BLOCK" "$work/reinstall.log"
+[ ! -e "$CGI_DIR/$program_file" ] && cmp -s "$standin" "$PROGRAM_DIR/$program_file" \
+  || die "$name: the command of $UPGRADE_PROGRAM_BLOCK did not move the database program"
+standin_check "$MEMBERS" "$PROGRAM_DIR"
+reinstall
+! grep '^zephconf: ' "$work/reinstall.log" || die "$name: an install with everything in place still asks for a move"
+say "$name: the database program moved as the install says reads the database over HTTPS, and what the web changes in it"
 
 run_block "$REMOVE_BLOCK"
 purge_check

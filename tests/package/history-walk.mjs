@@ -4,7 +4,12 @@
 // form showing the old values again. Run by scripts/lib/package-checks.d/history.sh
 // (history_check) with the server's address in ZEPH_E2E_URL, the database
 // made in the program's folder ZEPH_HISTORY_FOLDER with the installed
-// zephconf-admin create, and removed again.
+// zephconf-admin create, and removed again; with ZEPH_HISTORY_EXISTING=1 on a
+// database there already, which the restore leaves as it was. With
+// ZEPH_HISTORY_PROGRAM, the address of the database program beside it (the
+// package test's stand-in, which answers the database's "SMTP server" line),
+// that program must read what the file holds: before, after the save and
+// after the restore.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -17,6 +22,8 @@ const adminTool = process.env.ZEPH_HISTORY_TOOL;
 const folder = process.env.ZEPH_HISTORY_FOLDER;
 const dbName = process.env.ZEPH_HISTORY_DATABASE;
 const password = process.env.ZEPH_HISTORY_PASSWORD;
+const existing = process.env.ZEPH_HISTORY_EXISTING === '1';
+const databaseProgram = process.env.ZEPH_HISTORY_PROGRAM;
 if (!adminTool || !folder || !dbName || !password) {
   throw new Error('run history-walk.mjs through history_check (scripts/lib/package-checks.d/history.sh)');
 }
@@ -33,13 +40,24 @@ async function post(fields, what) {
   return answer.body;
 }
 
+// The database program reads the value the file holds, over the same server.
+async function programShows(value, when) {
+  if (!databaseProgram) return;
+  const answer = await httpRequest({ urlPath: databaseProgram, query: `DBName=${encodeURIComponent(dbName)}` });
+  assert.equal(answer.status, 200, `the database program ${when}`);
+  assert.equal(answer.body, `SMTP server=${value}\n`, `the database program ${when}`);
+}
+
 const file = path.join(folder, dbName, `${dbName}.ini`);
-fs.rmSync(path.dirname(file), { recursive: true, force: true });
-const created = spawnSync(adminTool, ['create', path.dirname(file)], { input: `${password}\n`, encoding: 'utf8' });
-assert.equal(created.status, 0, created.stderr);
+if (!existing) {
+  fs.rmSync(path.dirname(file), { recursive: true, force: true });
+  const created = spawnSync(adminTool, ['create', path.dirname(file)], { input: `${password}\n`, encoding: 'utf8' });
+  assert.equal(created.status, 0, created.stderr);
+}
 try {
   const oldSmtp = iniValue(readIni(file), 'report', 'SMTP server');
   const before = readIni(file);
+  await programShows(oldSmtp, 'before the save');
 
   // A save to undo, made in the form as served.
   const controls = formControls(await post({ act: 'entrance' }, 'the form'));
@@ -47,6 +65,7 @@ try {
   const saved = await httpRequest({ method: 'POST', body: formBody([...fields.filter(([name]) => name !== 'password'), ['password', password]]) });
   assert.match(saved.body, /Your database configuration file has been updated!/);
   fs.appendFileSync(path.join(workDir, 'configured'), `${dbName}\n`);
+  await programShows(NewSmtp, 'after the save');
 
   // History: the save on top, by name.
   const list = await post({ act: 'history' }, 'the history');
@@ -65,11 +84,13 @@ try {
   const restored = await post({ act: 'restore', version }, 'the restore');
   assert.match(restored, /Configuration restored/);
   assert.equal(readIni(file), before);
+  await programShows(oldSmtp, 'after the restore');
 
   // The form shows the old value again.
   const form = formControls(await post({ act: 'entrance' }, 'the form again'));
   assert.equal(form.find((control) => control.name === 'SMTP').value, oldSmtp);
-  console.log(`history through ${process.env.ZEPH_E2E_URL}: a save shown, restored, and the form shows the old value`);
+  console.log(`history through ${process.env.ZEPH_E2E_URL}: a save shown, restored, and the form shows the old value`
+    + (databaseProgram ? `; ${databaseProgram} read each value` : ''));
 } finally {
-  fs.rmSync(path.dirname(file), { recursive: true, force: true });
+  if (!existing) fs.rmSync(path.dirname(file), { recursive: true, force: true });
 }

@@ -48,6 +48,11 @@ const DB = 'pkgcheck';
 // site's own alias could.
 const siteAlias = process.env.ZEPH_PACKAGE_SITE_ALIAS;
 if (!siteAlias) throw new Error('ZEPH_PACKAGE_SITE_ALIAS is not set');
+// The database program's address (/cgi-bin/zeph.exe), which the server runs
+// from beside the program: its stand-in answers a database's "SMTP server".
+const databaseProgram = process.env.ZEPH_PACKAGE_DATABASE_PROGRAM;
+if (!databaseProgram) throw new Error('ZEPH_PACKAGE_DATABASE_PROGRAM is not set');
+const databaseProgramFile = path.basename(databaseProgram);
 
 // The example beside the program under the name dbName, laid out as the
 // README's manual way says: folder and file owned by the web server's user,
@@ -220,7 +225,7 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}, over HTTPS`, { s
     assert.deepEqual(formControls(await pageAsAlone(entrance)), controls);
   });
 
-  test('the database folders, their history and the program\'s path info are refused', async () => {
+  test('the database folders, their history, the database program\'s file and the program\'s path info are refused', async () => {
     // The history folder holds every password too: a version of the file
     // stands in it, to be asked for by its folder and its name.
     const historyDir = path.join(path.dirname(iniPathOf(DB)), 'zephconf-history');
@@ -233,7 +238,10 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}, over HTTPS`, { s
       ...inFolder.map((inside) => `/cgi-bin/${inside}`),
       // Where the site leads an address of its own into the program's folder:
       // neither the databases nor the program there.
-      ...inFolder.map((inside) => `${siteAlias}/${inside}`), `${siteAlias}/zephconf`,
+      ...inFolder.map((inside) => `${siteAlias}/${inside}`), `${siteAlias}/zephconf`, `${siteAlias}/${databaseProgramFile}`,
+      // Below the database program's address: the site's, which finds no
+      // folder, file or program there.
+      ...inFolder.map((inside) => `${databaseProgram}/${inside}`), `${databaseProgram}/`,
       // Path info: every address below the program's is refused, whatever it
       // names; the program never runs without its rules and headers.
       ...inFolder.map((inside) => `/cgi-bin/zephconf/${inside}`),
@@ -241,8 +249,13 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}, over HTTPS`, { s
     ]) {
       const answer = await httpRequest({ urlPath, query: 'act=version' });
       assert.ok([403, 404].includes(answer.status), `${urlPath}: ${answer.status}`);
-      assert.doesNotMatch(answer.body, /Administration password|The version of ZEP/, urlPath);
+      assert.doesNotMatch(answer.body, /Administration password|The version of ZEP|SMTP server=/, urlPath);
+      assert.ok(!answer.body.startsWith('\x7fELF'), `${urlPath}: an executable was sent`);
     }
+    // The database program itself answers at its address alone.
+    const program = await httpRequest({ urlPath: databaseProgram, query: `DBName=${DB}` });
+    assert.equal(program.status, 200);
+    assert.equal(program.body, `SMTP server=${iniValue(readIni(iniPathOf(DB)), 'report', 'SMTP server')}\n`);
   });
 });
 
@@ -356,6 +369,9 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}, where the progra
     const answer = await httpRequest({ query: 'act=version' });
     assert.ok([403, 404].includes(answer.status), `status ${answer.status}`);
     assert.ok(!answer.body.startsWith('\x7fELF'), 'the executable was sent');
+    // The database program needs a CGI module alone: run or refused, never sent.
+    const program = await httpRequest({ urlPath: databaseProgram, query: 'DBName=x' });
+    assert.ok(!program.body.startsWith('\x7fELF'), 'the database program was sent');
     const signIn = await httpRequest({ urlPath: '/zephconf/' });
     assert.equal(signIn.status, 200);
   });

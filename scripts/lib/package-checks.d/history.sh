@@ -6,6 +6,9 @@
 # and before the ban (the server's name in $name and $server, its work
 # folder in $work, its certificate in $SNAKEOIL, the program's folder in
 # $PROGRAM_DIR). A check of one more page plugs in as a file of its own here.
+# With DATABASE_PROGRAM set (the database program's address, its stand-in
+# beside the program), that program must read each value a walk leaves in
+# the file.
 
 server_check_history() { history_check "$name" 80 443; }
 
@@ -15,14 +18,23 @@ server_check_history() { history_check "$name" 80 443; }
 # with the installed zephconf-admin create, a save in its form, History, Show
 # changes, Restore this version (the confirmation, then the restore), and the
 # form showing the old value again; no page may hold the password. The save
-# is added to $work/NAME/configured, whose lines the log's "configuration
+# is added to $work/configured, whose lines the log's "configuration
 # updated" lines are counted against. The database is removed again.
 history_check() {
-  local name=$1 tls_port=$3
-  say "the history through $name over HTTPS: History, Show changes, Restore, and the form shows the old value"
+  history_walk "$1" "$3" pkghistory hist-Check-5 0
+}
+
+# history_walk NAME TLS_PORT DATABASE PASSWORD EXISTING: that walk through
+# NAME for DATABASE with its administration password PASSWORD: made and
+# removed again (EXISTING 0), or one beside the program already (EXISTING 1),
+# which the restore leaves as it was.
+history_walk() {
+  local name=$1 tls_port=$2 database=$3 password=$4 existing=$5
+  say "the history of $database through $name over HTTPS: History, Show changes, Restore, and the form shows the old value${DATABASE_PROGRAM:+, $DATABASE_PROGRAM reading each}"
   ZEPH_E2E_URL="https://127.0.0.1:$tls_port" ZEPH_E2E_CA=$SNAKEOIL ZEPH_E2E_SITE=$PROGRAM_DIR \
     ZEPH_E2E_WORK="$work" ZEPH_HISTORY_TOOL=/usr/sbin/zephconf-admin ZEPH_HISTORY_FOLDER=$PROGRAM_DIR \
-    ZEPH_HISTORY_DATABASE=pkghistory ZEPH_HISTORY_PASSWORD=hist-Check-5 \
+    ZEPH_HISTORY_DATABASE=$database ZEPH_HISTORY_PASSWORD=$password ZEPH_HISTORY_EXISTING=$existing \
+    ZEPH_HISTORY_PROGRAM=${DATABASE_PROGRAM:-} \
     timeout --kill-after=10 120 node "$(project_root)/tests/package/history-walk.mjs" \
-    || die "the history through $name failed"
+    || die "the history of $database through $name failed"
 }
