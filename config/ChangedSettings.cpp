@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 namespace {
 
@@ -14,15 +15,28 @@ std::string NameOf(std::string_view section, std::string_view key)
     return "[" + std::string(section) + "] " + std::string(key);
 }
 
+// The rows of the item lists, the few keys named by their list.
+const std::vector<const SettingRow*>& ItemListRows()
+{
+    static const std::vector<const SettingRow*> rows = [] {
+        std::vector<const SettingRow*> lists;
+        for (const SettingRow& row : SettingTable)
+            if (row.kind == SettingKind::ItemList)
+                lists.push_back(&row);
+        return lists;
+    }();
+    return rows;
+}
+
 // A key of an item list is named by its list: the lists are the text areas
 // of the form, one per item list.
 std::string SummaryName(const ChangedKey& changed)
 {
     const char* const previousArea = RowOf(Setting::PreviousItemNames).formField;
-    for (const SettingRow& row : SettingTable)
-        if (row.kind == SettingKind::ItemList && changed.key == row.key && changed.section == row.section)
-            return NameOf(row.section,
-                          std::strcmp(row.formField, previousArea) == 0 ? "previous entry items" : "entry items");
+    for (const SettingRow* row : ItemListRows())
+        if (changed.key == row->key && changed.section == row->section)
+            return NameOf(row->section,
+                          std::strcmp(row->formField, previousArea) == 0 ? "previous entry items" : "entry items");
     return NameOf(changed.section, changed.key);
 }
 
@@ -37,13 +51,16 @@ std::vector<std::string> ChangedSettingSummary(const std::vector<IniEntryView>& 
                                                const std::vector<IniEntryView>& newer)
 {
     std::vector<std::string> summary;
+    // Only the keys of an item list share a name.
+    std::unordered_set<std::string> named;
     for (const ChangedKey& changed : ChangedKeys(older, newer)) {
         std::string name = SummaryName(changed);
-        if (std::find(summary.begin(), summary.end(), name) == summary.end())
+        if (named.insert(name).second)
             summary.push_back(std::move(name));
     }
     return summary;
 }
+
 std::string ChangedSettingsText(const std::vector<std::string>& names)
 {
     if (names.empty())
