@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_set>
 
 namespace {
 
@@ -28,16 +27,27 @@ const std::vector<const SettingRow*>& ItemListRows()
     return rows;
 }
 
-// A key of an item list is named by its list: the lists are the text areas
-// of the form, one per item list.
+// The names of the item lists: the text areas of the form, one per list.
+std::string ListName(const SettingRow& row)
+{
+    const bool previous = std::strcmp(row.formField, RowOf(Setting::PreviousItemNames).formField) == 0;
+    return NameOf(row.section, previous ? "previous entry items" : "entry items");
+}
+
+// A key of an item list is named by its list.
 std::string SummaryName(const ChangedKey& changed)
 {
-    const char* const previousArea = RowOf(Setting::PreviousItemNames).formField;
     for (const SettingRow* row : ItemListRows())
         if (changed.key == row->key && changed.section == row->section)
-            return NameOf(row->section,
-                          std::strcmp(row->formField, previousArea) == 0 ? "previous entry items" : "entry items");
+            return ListName(*row);
     return NameOf(changed.section, changed.key);
+}
+
+bool IsListName(const std::string& name)
+{
+    static const std::vector<std::string> names = {ListName(RowOf(Setting::ItemNames)),
+                                                   ListName(RowOf(Setting::PreviousItemNames))};
+    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 }  // namespace
@@ -51,12 +61,16 @@ std::vector<std::string> ChangedSettingSummary(const std::vector<IniEntryView>& 
                                                const std::vector<IniEntryView>& newer)
 {
     std::vector<std::string> summary;
-    // Only the keys of an item list share a name.
-    std::unordered_set<std::string> named;
+    // Only the keys of an item list share a name: a list's name is given once.
+    std::vector<std::string> lists;
     for (const ChangedKey& changed : ChangedKeys(older, newer)) {
         std::string name = SummaryName(changed);
-        if (named.insert(name).second)
-            summary.push_back(std::move(name));
+        if (IsListName(name)) {
+            if (std::find(lists.begin(), lists.end(), name) != lists.end())
+                continue;
+            lists.push_back(name);
+        }
+        summary.push_back(std::move(name));
     }
     return summary;
 }

@@ -14,7 +14,6 @@ namespace {
 // A key whose value differs, its texts in the two contents compared.
 struct Difference {
     std::string_view section, key, older, newer;
-    SettingShown shown;
 };
 
 // A section and key, as the sets and maps of a comparison hold them.
@@ -32,8 +31,8 @@ struct KeyNameHash {
 };
 
 // How `settings` shows each key it names; a key it does not name is never
-// shown. Made at the first difference, so that a comparison that finds none
-// costs nothing here.
+// shown. Made at the first difference shown, so that the names alone cost
+// nothing here.
 class ShownKeys {
 public:
     explicit ShownKeys(const std::vector<ComparedSetting>& settings) : settings(settings) {}
@@ -59,16 +58,13 @@ bool SameKey(const IniEntryView& a, const IniEntryView& b)
 
 // Nothing is copied out of the contents. Each entry is looked at once: the
 // keys of a content are unique, so each older entry matches at most one newer.
-std::vector<Difference> Differences(const std::vector<IniEntryView>& before, const std::vector<IniEntryView>& after,
-                                    const std::vector<ComparedSetting>& settings)
+std::vector<Difference> Differences(const std::vector<IniEntryView>& before, const std::vector<IniEntryView>& after)
 {
     std::vector<bool> matched(before.size());
     std::vector<Difference> differences;
-    ShownKeys shownKeys(settings);
     const auto add = [&](const IniEntryView& entry, std::string_view olderValue, std::string_view newerValue) {
         if (olderValue != newerValue)
-            differences.push_back(
-                {entry.section, entry.key, olderValue, newerValue, shownKeys.Of(entry.section, entry.key)});
+            differences.push_back({entry.section, entry.key, olderValue, newerValue});
     };
     // Two contents of one file mostly hold their keys in the same order: the
     // older entry after the last one found is looked at first, and the older
@@ -101,10 +97,9 @@ std::vector<Difference> Differences(const std::vector<IniEntryView>& before, con
     return differences;
 }
 
-std::vector<Difference> Differences(std::string_view older, std::string_view newer,
-                                    const std::vector<ComparedSetting>& settings)
+std::vector<Difference> Differences(std::string_view older, std::string_view newer)
 {
-    return Differences(IniEntryViews(older), IniEntryViews(newer), settings);
+    return Differences(IniEntryViews(older), IniEntryViews(newer));
 }
 
 std::string Quoted(std::string_view value)
@@ -166,20 +161,22 @@ const std::vector<ComparedSetting>& TableSettings()
     return settings;
 }
 
+// Every key is named, whether `settings` names it or not: how it is shown does
+// not count here.
 std::vector<std::string> ChangedSettingNames(std::string_view older, std::string_view newer,
-                                             const std::vector<ComparedSetting>& settings)
+                                             const std::vector<ComparedSetting>&)
 {
     std::vector<std::string> names;
-    for (const Difference& difference : Differences(older, newer, settings))
+    for (const Difference& difference : Differences(older, newer))
         names.push_back(NameOf(difference));
     return names;
 }
 
 std::vector<ChangedKey> ChangedKeys(const std::vector<IniEntryView>& older, const std::vector<IniEntryView>& newer,
-                                    const std::vector<ComparedSetting>& settings)
+                                    const std::vector<ComparedSetting>&)
 {
     std::vector<ChangedKey> keys;
-    for (const Difference& difference : Differences(older, newer, settings))
+    for (const Difference& difference : Differences(older, newer))
         keys.push_back({difference.section, difference.key});
     return keys;
 }
@@ -188,8 +185,9 @@ std::vector<ShownDifference> ShownDifferences(std::string_view older, std::strin
                                               const std::vector<ComparedSetting>& settings)
 {
     std::vector<ShownDifference> shown;
-    for (const Difference& difference : Differences(older, newer, settings)) {
-        switch (difference.shown) {
+    ShownKeys shownKeys(settings);
+    for (const Difference& difference : Differences(older, newer)) {
+        switch (shownKeys.Of(difference.section, difference.key)) {
         case SettingShown::Value:
             shown.push_back({std::string(difference.section), std::string(difference.key), ShownDifference::Value, 0,
                              std::string(difference.older), std::string(difference.newer)});

@@ -62,13 +62,15 @@ void WalkHistory(const CVersionHistory& history, const std::string& live,
     const std::string* after = &live;
     for (size_t i = 0; i < versions.size(); ++i) {
         std::string& place = held[i % 2];
+        // The content two steps back goes before the next is read, not after.
+        place.clear();
+        place.shrink_to_fit();
         const std::string* content = nullptr;
         std::string readError;
         try {
             place = history.Content(versions[i]);
             content = &place;
         } catch (const std::runtime_error& fileError) {
-            place = std::string();
             readError = fileError.what();
         }
         std::vector<IniEntryView> entries;

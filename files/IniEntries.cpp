@@ -3,6 +3,7 @@
 
 #include "files/SioFile.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace {
@@ -21,15 +22,40 @@ Line LineAt(std::string_view content, size_t start)
     return {CSioFile::WithoutLineEnd(content.substr(start, next - start)), next};
 }
 
+// Names seen so far: looked through while they are few, as a database
+// file's sections and the keys of most sections are; put in a set once they
+// are many, so that a section of many keys costs no more per key than a
+// small one.
+class SeenNames {
+public:
+    // False when `name` was seen before.
+    bool Insert(std::string_view name)
+    {
+        if (many.empty()) {
+            if (std::find(few.begin(), few.end(), name) != few.end())
+                return false;
+            if (few.size() < FewLimit) {
+                few.push_back(name);
+                return true;
+            }
+            many.insert(few.begin(), few.end());
+        }
+        return many.insert(name).second;
+    }
+
+private:
+    static constexpr size_t FewLimit = 32;
+    std::vector<std::string_view> few;
+    std::unordered_set<std::string_view> many;
+};
+
 }  // namespace
 
 std::vector<IniEntryView> IniEntryViews(std::string_view content)
 {
     std::vector<IniEntryView> entries;
     entries.reserve(64);  // a database file's keys, mostly
-    // Sets, so that a section of many keys costs no more per key than a
-    // small one.
-    std::unordered_set<std::string_view> sections;
+    SeenNames sections;
     for (size_t at = 0; at < content.size();) {
         const Line header = LineAt(content, at);
         at = header.next;
@@ -37,18 +63,16 @@ std::vector<IniEntryView> IniEntryViews(std::string_view content)
         if (header.text.size() < 2 || header.text[0] != '[')
             continue;
         const std::string_view section = header.text.substr(1, header.text.size() - 2);
-        if (!sections.insert(section).second)
+        if (!sections.Insert(section))
             continue;
-        // A set of its own for each section: clearing a large one would cost
-        // its size for every section after it.
-        std::unordered_set<std::string_view> keys;
+        SeenNames keys;
         for (size_t line = at; line < content.size();) {
             const Line body = LineAt(content, line);
             if (body.text.empty())
                 break;
             line = body.next;
             const size_t equals = body.text.find('=');
-            if (equals == std::string_view::npos || !keys.insert(body.text.substr(0, equals)).second)
+            if (equals == std::string_view::npos || !keys.Insert(body.text.substr(0, equals)))
                 continue;
             entries.push_back({section, body.text.substr(0, equals), body.text.substr(equals + 1)});
         }
