@@ -213,7 +213,7 @@ bool PrintTable(const std::vector<Measured>& all, const FloorFigures& floor, con
         const bool timeMet = m.bench.targetRatio == 0 || ratio <= m.bench.targetRatio;
         const bool instructionsMet = m.bench.targetInstructions == 0 || m.instructions < 0
                                      || m.instructions <= m.bench.targetInstructions;
-        const long memoryLimit = m.bench.peakLimitKiB > 0 ? m.bench.peakLimitKiB : PeakRssLimitKiB;
+        const long memoryLimit = m.bench.peakLimitKiB != 0 ? m.bench.peakLimitKiB : PeakRssLimitKiB;
         const bool memoryMet = memoryLimit < 0 || m.peakRssKiB <= memoryLimit;
         std::string verdict = timeMet && instructionsMet && memoryMet ? "ok" : "MISSED";
         if (!timeMet)
@@ -222,7 +222,9 @@ bool PrintTable(const std::vector<Measured>& all, const FloorFigures& floor, con
             verdict += " (instructions)";
         if (!memoryMet)
             verdict += " (memory)";
-        if (m.bench.peakLimitKiB > 0)
+        if (memoryLimit < 0)
+            verdict += "; no memory limit";
+        else if (m.bench.peakLimitKiB > 0)
             verdict += "; memory limit " + std::to_string(m.bench.peakLimitKiB) + " KiB";
         if (m.bench.durable)
             verdict += "; against the durable floor";

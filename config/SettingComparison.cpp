@@ -172,8 +172,7 @@ std::vector<std::string> ChangedSettingNames(std::string_view older, std::string
     return names;
 }
 
-std::vector<ChangedKey> ChangedKeys(const std::vector<IniEntryView>& older, const std::vector<IniEntryView>& newer,
-                                    const std::vector<ComparedSetting>&)
+std::vector<ChangedKey> ChangedKeys(const std::vector<IniEntryView>& older, const std::vector<IniEntryView>& newer)
 {
     std::vector<ChangedKey> keys;
     for (const Difference& difference : Differences(older, newer))

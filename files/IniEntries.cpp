@@ -42,6 +42,13 @@ public:
         }
         return many.insert(name).second;
     }
+    // Nothing seen; the room of the few kept for the next.
+    void Clear()
+    {
+        few.clear();
+        if (!many.empty())
+            std::unordered_set<std::string_view>().swap(many);  // its buckets go with it
+    }
 
 private:
     static constexpr size_t FewLimit = 32;
@@ -55,18 +62,21 @@ std::vector<IniEntryView> IniEntryViews(std::string_view content)
 {
     std::vector<IniEntryView> entries;
     entries.reserve(64);  // a database file's keys, mostly
-    SeenNames sections;
-    for (size_t at = 0; at < content.size();) {
+    SeenNames sections, keys;
+    // Each "[" that starts a line is looked at, as lookups look for headers;
+    // the other lines are walked only in the bodies.
+    for (size_t at = content.find('['); at != std::string_view::npos; at = content.find('[', at + 1)) {
+        if (at != 0 && content[at - 1] != '\n')
+            continue;
         const Line header = LineAt(content, at);
-        at = header.next;
         // "[name]", or any line of two or more bytes that starts with "[".
-        if (header.text.size() < 2 || header.text[0] != '[')
+        if (header.text.size() < 2)
             continue;
         const std::string_view section = header.text.substr(1, header.text.size() - 2);
         if (!sections.Insert(section))
             continue;
-        SeenNames keys;
-        for (size_t line = at; line < content.size();) {
+        keys.Clear();
+        for (size_t line = header.next; line < content.size();) {
             const Line body = LineAt(content, line);
             if (body.text.empty())
                 break;
