@@ -6,7 +6,6 @@
 #include "admin/PageShell.h"
 #include "base/Output.h"
 #include "cgi/CgiForm.h"
-#include "config/ChangedSettings.h"
 #include "config/SettingComparison.h"
 #include "config/VersionHistory.h"
 #include "config/ZEPHOnlineINI.h"
@@ -166,10 +165,7 @@ void ShowList(const CVersionHistory& history, const std::string& live)
         Emit("<table class=\"versions\">\n<caption>Changes, newest first</caption>\n"
              "<thead><tr><th scope=\"col\">Changed at</th><th scope=\"col\">By</th>"
              "<th scope=\"col\">Settings changed</th><th scope=\"col\">Actions</th></tr></thead>\n<tbody>\n");
-        // Each content is compared with the one after it and the one before:
-        // its entries are found once.
-        std::vector<IniEntryView> afterEntries = IniEntryViews(live);
-        WalkHistory(history, live, [&afterEntries](const HistoryStep& step) {
+        WalkHistory(history, live, [](const HistoryStep& step) {
             if (step.gapAfter)
                 Emit("<tr class=\"gap\"><td colspan=\"4\">A later change was not kept, "
                      "or the file was changed by other means.</td></tr>\n");
@@ -178,16 +174,13 @@ void ShowList(const CVersionHistory& history, const std::string& live)
             Emit("</td><td data-label=\"By\">");
             EmitHtml(step.version.who);
             Emit("</td><td data-label=\"Settings changed\" class=\"names\">");
-            std::vector<IniEntryView> entries;
-            if (step.content != nullptr)
-                entries = IniEntryViews(*step.content);
             if (step.content == nullptr) {
                 Emit("This version cannot be read: ");
                 EmitHtml(step.readError);
             } else if (step.after == nullptr) {
                 Emit("Unknown: the configuration after it cannot be read.");
             } else {
-                const std::vector<std::string> names = ChangedSettingSummary(entries, afterEntries);
+                const std::vector<std::string>& names = step.changedSettings;
                 if (names.empty())
                     Emit("No setting changed.");
                 for (size_t i = 0; i < names.size(); ++i) {
@@ -196,7 +189,6 @@ void ShowList(const CVersionHistory& history, const std::string& live)
                     EmitHtml(names[i]);
                 }
             }
-            afterEntries = std::move(entries);
             Emit("</td><td data-label=\"Actions\">\n");
             EmitButton(ChangesField, step.version.name, "Show changes");
             EmitButton(ConfirmRestoreField, step.version.name, "Restore this version");
@@ -214,8 +206,11 @@ void ShowChanges(const CVersionHistory& history, const std::string& live, const 
     // version, or the file for the newest.
     const std::vector<HistoryVersion>& versions = history.Versions();
     const size_t place = static_cast<size_t>(&version - versions.data());
+    const HistoryVersion* newer = place == 0 ? nullptr : &versions[place - 1];
+    // Two contents held: the file's is the record's own.
     const std::string before = history.Content(version);
-    const std::string after = place == 0 ? live : history.Content(versions[place - 1]);
+    const std::string newerContent = newer == nullptr ? std::string() : history.Content(*newer);
+    const std::string& after = newer == nullptr ? live : newerContent;
     EmitHeading("Changes to");
     Emit("<p>Made at ");
     EmitTime(version);
@@ -223,7 +218,7 @@ void ShowChanges(const CVersionHistory& history, const std::string& live, const 
     EmitHtml(version.who);
     Emit(place == 0 ? ", compared with the configuration as it is now.</p>\n"
                     : ", compared with the configuration that the next change replaced.</p>\n");
-    if (ContentDigest(after) != version.successor)
+    if (GapAfter(version, newer, &after))
         Emit("<p class=\"warning\">A later change was not kept, or the file was changed by other means: "
              "what follows includes it.</p>\n");
     const std::vector<ShownDifference> differences = ShownDifferences(before, after);
@@ -242,12 +237,14 @@ void ShowChanges(const CVersionHistory& history, const std::string& live, const 
 
 void ShowConfirmation(const CVersionHistory& history, CZEPHOnlineINI& record, const HistoryVersion& version)
 {
-    const std::string live = record.Content();
-    const std::string kept = history.Content(version);
+    std::string kept = history.Content(version);
+    // Compared before the version takes the file's place in the record, so
+    // that no copy of either content is needed.
+    const std::vector<ShownDifference> differences = ShownDifferences(record.Content(), kept);
     const std::string signedInWith = record.adminPassword;
     // The version's own settings, read by the same rules as the file's; the
     // record is never committed here, so the file stays as it is.
-    record.ReplaceContent(kept);
+    record.ReplaceContent(std::move(kept));
     record.LoadSettings(CZEPHOnlineINI::Load::WithoutItems);
 
     EmitHeading("Restore a configuration of");
@@ -263,7 +260,6 @@ void ShowConfirmation(const CVersionHistory& history, CZEPHOnlineINI& record, co
     if (record.adminPassword != signedInWith)
         Emit("<p class=\"warning\"><strong>Warning:</strong> this version holds another administration password "
              "than the one you signed in with. Once it is restored, only that older password opens these pages.</p>\n");
-    const std::vector<ShownDifference> differences = ShownDifferences(live, kept);
     if (differences.empty()) {
         Emit("<p>The configuration already holds these settings: restoring it changes no setting.</p>\n");
     } else {

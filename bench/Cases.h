@@ -1,6 +1,7 @@
 // Cases.h: the requests the benchmark times, each with the answer it must give.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,14 +13,19 @@ struct BenchCase {
     // instructions measured for the case named `instructionsOf`, in place of
     // targetInstructions whenever that case is measured in the same run.
     std::string instructionsOf;
-    int instructionsTimes = 0;
+    double instructionsTimes = 0;
+    int runs = 0;                          // timed runs of a long case; 0: as many as asked for
+    bool countInstructions = true;         // false: too long for callgrind
+    long peakLimitKiB = 0;                 // most peak memory; 0: the limit of every request; -1: none
     bool durable = false;                  // timed against the durable-update floor
     std::vector<std::string> environment;  // the CGI variables, "NAME=value"
     std::string bodyFile;                  // the POST body; empty for GET
     std::string expect;                    // text the answer must hold
     std::string expectWhole;               // text a complete answer holds (noted when absent)
     std::string databaseFile;              // rewritten from pristineText before every run
-    std::string pristineText;
+    std::shared_ptr<const std::string> pristineText;
+    std::string historyFolder;             // put back from pristineHistory (hard links) before every run
+    std::string pristineHistory;
     std::string writtenLine;               // line the database file must hold after the run
 };
 

@@ -71,6 +71,35 @@ std::string WideDatabaseIni()
     return text;
 }
 
+namespace {
+
+// `lines` put at the end of the body of `section` (before its empty line).
+std::string WithLinesInSection(const std::string& text, const std::string& section, const std::string& lines)
+{
+    const size_t header = text.find("[" + section + "]\n");
+    const size_t end = text.find("\n\n", header);
+    return text.substr(0, end + 1) + lines + text.substr(end + 1);
+}
+
+}  // namespace
+
+std::string ManyKeysIni(int keys)
+{
+    std::string lines;
+    for (int i = 1; i <= keys; ++i)
+        lines += "report note " + std::to_string(i) + "=n" + std::to_string(i * 7) + "\n";
+    return WithLinesInSection(FixtureIni(), "report", lines);
+}
+
+std::string LargeIni(int mebibytes)
+{
+    std::string text = FixtureIni() + "\n[archive]\n";
+    const std::string line(1024 * 1024 - 16, 'a');
+    for (int i = 1; i < mebibytes; ++i)
+        text += "part " + std::to_string(i) + "=" + line + "\n";
+    return text + "\n";
+}
+
 std::string LastItemLine(const std::string& ini)
 {
     const std::string section = "database entry info";

@@ -10,6 +10,13 @@ std::string SmallDatabaseIni();
 // previous ones, long CSV display and time stamp lists.
 std::string WideDatabaseIni();
 
+// The small database with `keys` more keys at the end of one of its
+// sections ("[report]"), each a short line: a file of many keys.
+std::string ManyKeysIni(int keys);
+// The small database with a section of long lines ("[archive]", 1 MiB each)
+// that make it about `mebibytes` MiB: a large file of few keys.
+std::string LargeIni(int mebibytes);
+
 // The last line of the administration form's entry item list for the file,
 // as the form shows it: "name,length,type".
 std::string LastItemLine(const std::string& ini);

@@ -210,10 +210,11 @@ bool PrintTable(const std::vector<Measured>& all, const FloorFigures& floor, con
             continue;
         }
         double ratio = PairedRatio(m.runs.wall, m.floorRuns.wall);
-        const bool timeMet = ratio <= m.bench.targetRatio;
+        const bool timeMet = m.bench.targetRatio == 0 || ratio <= m.bench.targetRatio;
         const bool instructionsMet = m.bench.targetInstructions == 0 || m.instructions < 0
                                      || m.instructions <= m.bench.targetInstructions;
-        const bool memoryMet = m.peakRssKiB <= PeakRssLimitKiB;
+        const long memoryLimit = m.bench.peakLimitKiB != 0 ? m.bench.peakLimitKiB : PeakRssLimitKiB;
+        const bool memoryMet = memoryLimit < 0 || m.peakRssKiB <= memoryLimit;
         std::string verdict = timeMet && instructionsMet && memoryMet ? "ok" : "MISSED";
         if (!timeMet)
             verdict += " (time)";
@@ -221,6 +222,10 @@ bool PrintTable(const std::vector<Measured>& all, const FloorFigures& floor, con
             verdict += " (instructions)";
         if (!memoryMet)
             verdict += " (memory)";
+        if (memoryLimit < 0)
+            verdict += "; no memory limit";
+        else if (m.bench.peakLimitKiB > 0)
+            verdict += "; memory limit " + std::to_string(m.bench.peakLimitKiB) + " KiB";
         if (m.bench.durable)
             verdict += "; against the durable floor";
         if (m.incomplete)
@@ -278,7 +283,8 @@ int main(int argc, char** argv)
     FloorFigures floor, durable;
     for (int round = -WarmUpRounds; round < options.runs; ++round) {
         for (Measured& m : all) {
-            if (!m.wrong.empty())
+            // A long case runs only its own few rounds, without warming up.
+            if (!m.wrong.empty() || (m.bench.runs > 0 && (round < 0 || round >= m.bench.runs)))
                 continue;
             // Alternate which of the two goes first, so that whatever the
             // first run of a pair pays falls on both alike.
@@ -319,7 +325,7 @@ int main(int argc, char** argv)
                                                          profiles + (m.bench.durable ? ".durable-floor.out" : ".floor.out"))
                                            .instructions;
             }
-            if (!m.wrong.empty())
+            if (!m.wrong.empty() || !m.bench.countInstructions)
                 continue;
             std::string fileName = m.bench.name;
             std::replace(fileName.begin(), fileName.end(), ' ', '-');
@@ -338,7 +344,8 @@ int main(int argc, char** argv)
     for (Measured& m : all)
         for (const Measured& other : all)
             if (!m.bench.instructionsOf.empty() && other.bench.name == m.bench.instructionsOf && other.instructions >= 0)
-                m.bench.targetInstructions = m.bench.instructionsTimes * other.instructions;
+                m.bench.targetInstructions =
+                    static_cast<long long>(m.bench.instructionsTimes * static_cast<double>(other.instructions));
 
     bool allMet = PrintTable(all, floor, durable);
     if (options.detail)

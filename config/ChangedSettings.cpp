@@ -14,16 +14,40 @@ std::string NameOf(std::string_view section, std::string_view key)
     return "[" + std::string(section) + "] " + std::string(key);
 }
 
-// A key of an item list is named by its list: the lists are the text areas
-// of the form, one per item list.
+// The rows of the item lists, the few keys named by their list.
+const std::vector<const SettingRow*>& ItemListRows()
+{
+    static const std::vector<const SettingRow*> rows = [] {
+        std::vector<const SettingRow*> lists;
+        for (const SettingRow& row : SettingTable)
+            if (row.kind == SettingKind::ItemList)
+                lists.push_back(&row);
+        return lists;
+    }();
+    return rows;
+}
+
+// The names of the item lists: the text areas of the form, one per list.
+std::string ListName(const SettingRow& row)
+{
+    const bool previous = std::strcmp(row.formField, RowOf(Setting::PreviousItemNames).formField) == 0;
+    return NameOf(row.section, previous ? "previous entry items" : "entry items");
+}
+
+// A key of an item list is named by its list.
 std::string SummaryName(const ChangedKey& changed)
 {
-    const char* const previousArea = RowOf(Setting::PreviousItemNames).formField;
-    for (const SettingRow& row : SettingTable)
-        if (row.kind == SettingKind::ItemList && changed.key == row.key && changed.section == row.section)
-            return NameOf(row.section,
-                          std::strcmp(row.formField, previousArea) == 0 ? "previous entry items" : "entry items");
+    for (const SettingRow* row : ItemListRows())
+        if (changed.key == row->key && changed.section == row->section)
+            return ListName(*row);
     return NameOf(changed.section, changed.key);
+}
+
+bool IsListName(const std::string& name)
+{
+    static const std::vector<std::string> names = {ListName(RowOf(Setting::ItemNames)),
+                                                   ListName(RowOf(Setting::PreviousItemNames))};
+    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 }  // namespace
@@ -37,13 +61,20 @@ std::vector<std::string> ChangedSettingSummary(const std::vector<IniEntryView>& 
                                                const std::vector<IniEntryView>& newer)
 {
     std::vector<std::string> summary;
+    // Only the keys of an item list share a name: a list's name is given once.
+    std::vector<std::string> lists;
     for (const ChangedKey& changed : ChangedKeys(older, newer)) {
         std::string name = SummaryName(changed);
-        if (std::find(summary.begin(), summary.end(), name) == summary.end())
-            summary.push_back(std::move(name));
+        if (IsListName(name)) {
+            if (std::find(lists.begin(), lists.end(), name) != lists.end())
+                continue;
+            lists.push_back(name);
+        }
+        summary.push_back(std::move(name));
     }
     return summary;
 }
+
 std::string ChangedSettingsText(const std::vector<std::string>& names)
 {
     if (names.empty())

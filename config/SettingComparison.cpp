@@ -5,6 +5,8 @@
 #include "files/IniEntries.h"
 
 #include <algorithm>
+#include <functional>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -12,42 +14,74 @@ namespace {
 // A key whose value differs, its texts in the two contents compared.
 struct Difference {
     std::string_view section, key, older, newer;
-    SettingShown shown;
 };
 
-// What `settings` says of the key; a key it does not name is never shown.
-SettingShown ShownAs(const std::vector<ComparedSetting>& settings, std::string_view section, std::string_view key)
-{
-    for (const ComparedSetting& setting : settings)
-        if (setting.section == section && setting.key == key)
-            return setting.shown;
-    return SettingShown::Password;
-}
+// A section and key, as the sets and maps of a comparison hold them.
+struct KeyName {
+    std::string_view section, key;
+    bool operator==(const KeyName&) const = default;
+};
+
+struct KeyNameHash {
+    size_t operator()(const KeyName& name) const
+    {
+        const std::hash<std::string_view> hash;
+        return hash(name.section) * 31 + hash(name.key);
+    }
+};
+
+// How `settings` shows each key it names; a key it does not name is never
+// shown. Made at the first difference shown, so that the names alone cost
+// nothing here.
+class ShownKeys {
+public:
+    explicit ShownKeys(const std::vector<ComparedSetting>& settings) : settings(settings) {}
+
+    SettingShown Of(std::string_view section, std::string_view key)
+    {
+        if (shown.empty())
+            for (const ComparedSetting& setting : settings)
+                shown.emplace(KeyName{setting.section, setting.key}, setting.shown);  // the first row wins
+        const auto found = shown.find({section, key});
+        return found == shown.end() ? SettingShown::Password : found->second;
+    }
+
+private:
+    const std::vector<ComparedSetting>& settings;
+    std::unordered_map<KeyName, SettingShown, KeyNameHash> shown;
+};
 
 bool SameKey(const IniEntryView& a, const IniEntryView& b)
 {
     return a.key == b.key && a.section == b.section;
 }
 
-// Nothing is copied out of the contents.
-std::vector<Difference> Differences(const std::vector<IniEntryView>& before, const std::vector<IniEntryView>& after,
-                                    const std::vector<ComparedSetting>& settings)
+// Nothing is copied out of the contents. Each entry is looked at once: the
+// keys of a content are unique, so each older entry matches at most one newer.
+std::vector<Difference> Differences(const std::vector<IniEntryView>& before, const std::vector<IniEntryView>& after)
 {
     std::vector<bool> matched(before.size());
     std::vector<Difference> differences;
     const auto add = [&](const IniEntryView& entry, std::string_view olderValue, std::string_view newerValue) {
         if (olderValue != newerValue)
-            differences.push_back(
-                {entry.section, entry.key, olderValue, newerValue, ShownAs(settings, entry.section, entry.key)});
+            differences.push_back({entry.section, entry.key, olderValue, newerValue});
     };
     // Two contents of one file mostly hold their keys in the same order: the
-    // older entry after the last one found is looked at first.
+    // older entry after the last one found is looked at first, and the older
+    // entries are indexed only when that misses.
+    std::unordered_map<KeyName, size_t, KeyNameHash> index;
+    const auto indexed = [&](const IniEntryView& entry) {
+        if (index.empty()) {
+            index.reserve(before.size());
+            for (size_t i = 0; i < before.size(); ++i)
+                index.emplace(KeyName{before[i].section, before[i].key}, i);
+        }
+        const auto found = index.find({entry.section, entry.key});
+        return found == index.end() ? before.size() : found->second;
+    };
     size_t next = 0;
     for (const IniEntryView& entry : after) {
-        size_t found = next < before.size() && SameKey(before[next], entry) ? next : before.size();
-        for (size_t i = 0; found == before.size() && i < before.size(); ++i)
-            if (!matched[i] && SameKey(before[i], entry))
-                found = i;
+        const size_t found = next < before.size() && SameKey(before[next], entry) ? next : indexed(entry);
         std::string_view olderValue;
         if (found < before.size()) {
             matched[found] = true;
@@ -63,10 +97,9 @@ std::vector<Difference> Differences(const std::vector<IniEntryView>& before, con
     return differences;
 }
 
-std::vector<Difference> Differences(std::string_view older, std::string_view newer,
-                                    const std::vector<ComparedSetting>& settings)
+std::vector<Difference> Differences(std::string_view older, std::string_view newer)
 {
-    return Differences(IniEntryViews(older), IniEntryViews(newer), settings);
+    return Differences(IniEntryViews(older), IniEntryViews(newer));
 }
 
 std::string Quoted(std::string_view value)
@@ -128,20 +161,21 @@ const std::vector<ComparedSetting>& TableSettings()
     return settings;
 }
 
+// Every key is named, whether `settings` names it or not: how it is shown does
+// not count here.
 std::vector<std::string> ChangedSettingNames(std::string_view older, std::string_view newer,
-                                             const std::vector<ComparedSetting>& settings)
+                                             const std::vector<ComparedSetting>&)
 {
     std::vector<std::string> names;
-    for (const Difference& difference : Differences(older, newer, settings))
+    for (const Difference& difference : Differences(older, newer))
         names.push_back(NameOf(difference));
     return names;
 }
 
-std::vector<ChangedKey> ChangedKeys(const std::vector<IniEntryView>& older, const std::vector<IniEntryView>& newer,
-                                    const std::vector<ComparedSetting>& settings)
+std::vector<ChangedKey> ChangedKeys(const std::vector<IniEntryView>& older, const std::vector<IniEntryView>& newer)
 {
     std::vector<ChangedKey> keys;
-    for (const Difference& difference : Differences(older, newer, settings))
+    for (const Difference& difference : Differences(older, newer))
         keys.push_back({difference.section, difference.key});
     return keys;
 }
@@ -150,8 +184,9 @@ std::vector<ShownDifference> ShownDifferences(std::string_view older, std::strin
                                               const std::vector<ComparedSetting>& settings)
 {
     std::vector<ShownDifference> shown;
-    for (const Difference& difference : Differences(older, newer, settings)) {
-        switch (difference.shown) {
+    ShownKeys shownKeys(settings);
+    for (const Difference& difference : Differences(older, newer)) {
+        switch (shownKeys.Of(difference.section, difference.key)) {
         case SettingShown::Value:
             shown.push_back({std::string(difference.section), std::string(difference.key), ShownDifference::Value, 0,
                              std::string(difference.older), std::string(difference.newer)});

@@ -50,8 +50,7 @@ std::vector<std::string> ChangedSettingNames(std::string_view older, std::string
 struct ChangedKey {
     std::string_view section, key;
 };
-std::vector<ChangedKey> ChangedKeys(const std::vector<IniEntryView>& older, const std::vector<IniEntryView>& newer,
-                                    const std::vector<ComparedSetting>& settings = TableSettings());
+std::vector<ChangedKey> ChangedKeys(const std::vector<IniEntryView>& older, const std::vector<IniEntryView>& newer);
 
 // The same keys, one line each: "[section] key: "old" → "new"", what could
 // act on a terminal in a section, key or value written as \xHH (EscapedText,

@@ -1,6 +1,8 @@
 // VersionHistory.cpp: listing and reading the kept versions under a shared lock.
 #include "config/VersionHistory.h"
 
+#include "config/ChangedSettings.h"
+#include "files/IniEntries.h"
 #include "files/IniFile.h"
 
 #include <cerrno>
@@ -42,26 +44,46 @@ std::string CVersionHistory::Content(const HistoryVersion& version) const
     return ReadVersion(folder, version);
 }
 
+bool GapAfter(const HistoryVersion& version, const HistoryVersion* newer, const std::string* after)
+{
+    if (newer != nullptr && !newer->own.empty())
+        return newer->own != version.successor;
+    return after != nullptr && ContentDigest(*after) != version.successor;
+}
+
 void WalkHistory(const CVersionHistory& history, const std::string& live,
                  const std::function<void(const HistoryStep&)>& each)
 {
-    // Every content stays where it was read until the walk ends, so that a
-    // caller may keep what it found in one for the next step.
-    std::vector<std::string> contents;
-    contents.reserve(history.Versions().size());
+    // Two places, used in turn: a content read into one leaves the other,
+    // the content after it, where it is, and with it its entries.
+    std::string held[2];
+    std::vector<IniEntryView> afterEntries = IniEntryViews(live);
+    const std::vector<HistoryVersion>& versions = history.Versions();
     const std::string* after = &live;
-    for (const HistoryVersion& version : history.Versions()) {
+    for (size_t i = 0; i < versions.size(); ++i) {
+        std::string& place = held[i % 2];
+        // The content two steps back goes before the next is read, not after.
+        place.clear();
+        place.shrink_to_fit();
         const std::string* content = nullptr;
         std::string readError;
         try {
-            contents.push_back(history.Content(version));
-            content = &contents.back();
+            place = history.Content(versions[i]);
+            content = &place;
         } catch (const std::runtime_error& fileError) {
             readError = fileError.what();
         }
-        each({version, after != nullptr && ContentDigest(*after) != version.successor, content, readError, after});
+        std::vector<IniEntryView> entries;
+        std::vector<std::string> changed;
+        if (content != nullptr)
+            entries = IniEntryViews(*content);
+        if (content != nullptr && after != nullptr)
+            changed = ChangedSettingSummary(entries, afterEntries);
+        const HistoryVersion* newer = i == 0 ? nullptr : &versions[i - 1];
+        each({versions[i], GapAfter(versions[i], newer, after), content, readError, after, changed});
         // An unreadable version leaves the one before it without a comparison.
         after = content;
+        afterEntries = std::move(entries);
     }
 }
 

@@ -43,12 +43,18 @@ private:
     std::vector<HistoryVersion> versions;
 };
 
+// Whether the content after `version` is not the one its change put in
+// place: a change after it was not kept, or the file was changed by other
+// means. The content after it is that of `newer`, the next newer version, or
+// the file's when `newer` is null; `after` gives it, read only when the
+// name of `newer` does not carry its digest (a version kept before names
+// did). False when neither tells (`after` null).
+bool GapAfter(const HistoryVersion& version, const HistoryVersion* newer, const std::string* after);
+
 // One version of the list, with what stands around it.
 struct HistoryStep {
     const HistoryVersion& version;
-    // The content after this version (the next newer version, or the file)
-    // is not the one its change put in place: a change after it was not
-    // kept, or the file was changed by other means.
+    // GapAfter the version.
     bool gapAfter;
     // Its content; null when it cannot be read, `readError` then says why.
     const std::string* content;
@@ -56,11 +62,16 @@ struct HistoryStep {
     // The content after it, as the list compares it; null when that could
     // not be read.
     const std::string* after;
+    // The settings its change changed (ChangedSettingSummary of `content`
+    // and `after`); none when either is null.
+    const std::vector<std::string>& changedSettings;
 };
 
 // Calls `each` for every version of `history`, newest first, `live` being
-// the file's content. The contents a step points to stay in place until the
-// walk returns.
+// the file's content. Each version is read once and its entries found once,
+// and at most two versions are held at once, whatever their number: a step's
+// content stays in place through the next step, as its `after`, and is
+// dropped after that.
 void WalkHistory(const CVersionHistory& history, const std::string& live,
                  const std::function<void(const HistoryStep&)>& each);
 

@@ -95,6 +95,12 @@ bool IsTime(std::string_view text)
            && AllOf(text.substr(9, 6), "0123456789");
 }
 
+// A digest's hex digits at `at` of `text`, followed by at least one byte.
+bool IsDigest(std::string_view text, size_t at)
+{
+    return text.size() > at + DigestLength && AllOf(text.substr(at, DigestLength), "0123456789abcdef");
+}
+
 // The version that `name` describes; false for any other name.
 bool ParseName(const std::string& name, const std::string& fileName, HistoryVersion& version)
 {
@@ -116,19 +122,29 @@ bool ParseName(const std::string& name, const std::string& fileName, HistoryVers
         version.counter = std::stoi(std::string(number));
         rest.remove_prefix(digits);
     }
-    if (rest.size() < DigestLength + 3 || rest[0] != '.' || rest[DigestLength + 1] != '.'
-        || !AllOf(rest.substr(1, DigestLength), "0123456789abcdef"))
+    if (!IsDigest(rest, 1) || rest[0] != '.')
         return false;
     version.successor.assign(rest.substr(1, DigestLength));
+    rest.remove_prefix(DigestLength + 1);
+    // "-OWN" in the newer form; the older form goes on with ".WHO" at once.
+    version.own.clear();
+    if (rest[0] == '-') {
+        if (!IsDigest(rest, 1))
+            return false;
+        version.own.assign(rest.substr(1, DigestLength));
+        rest.remove_prefix(DigestLength + 1);
+    }
+    if (rest.size() < 2 || rest[0] != '.')
+        return false;
     version.name = name;
-    return DecodeWho(rest.substr(DigestLength + 2), version.who);
+    return DecodeWho(rest.substr(1), version.who);
 }
 
 std::string VersionName(const std::string& fileName, const std::string& time, int counter,
-                        const std::string& successor, const std::string& who)
+                        const std::string& successor, const std::string& own, const std::string& who)
 {
-    return fileName + "." + time + (counter > 1 ? "-" + std::to_string(counter) : "") + "." + successor + "."
-           + EncodeWho(who);
+    return fileName + "." + time + (counter > 1 ? "-" + std::to_string(counter) : "") + "." + successor + "-" + own
+           + "." + EncodeWho(who);
 }
 
 std::string UtcNow()
@@ -285,9 +301,9 @@ void CKeptVersion::Make(int live, const std::string& path, std::string_view old,
         time = kept.front().time;
         counter = kept.front().counter + 1;
     }
-    const std::string successor = ContentDigest(replacement);
+    const std::string successor = ContentDigest(replacement), own = ContentDigest(old);
     for (int attempt = 0; attempt < 1000; ++attempt, ++counter) {
-        const std::string candidate = VersionName(fileName, time, counter, successor, who);
+        const std::string candidate = VersionName(fileName, time, counter, successor, own, who);
         if (::renameat2(folder, temporary.Name().c_str(), folder, candidate.c_str(), RENAME_NOREPLACE) == 0) {
             ::close(temporary.Release());
             name = candidate;

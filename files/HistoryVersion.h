@@ -6,12 +6,16 @@
 // file's path as named, also when that is a symbolic link). A version is one
 // file there, named
 //
-//     NAME.ini.20261210T164132Z[-N].DIGEST.WHO
+//     NAME.ini.20261210T164132Z[-N].DIGEST-OWN.WHO
 //
 // by the change's UTC time (N counts the changes within one second, from 2),
-// the digest of the content the change put in its place (so that a change
-// that was not kept, or one made by other means, shows as a gap), and who
-// made the change. A version holds the content byte for byte, and has the
+// the digest of the content the change put in its place and the digest of
+// the version's own content (so that a change that was not kept, or one made
+// by other means, shows as a gap where the two digests of neighbouring names
+// differ, found from the names alone), and who made the change. Versions
+// kept before the own digest was named carry only the first one
+// (NAME.ini.TIME[-N].DIGEST.WHO): they stay valid, and the gap after such a
+// version's successor is found from that successor's content. A version holds the content byte for byte, and has the
 // file's owner, group, permission bits and extended attributes: it holds the
 // same passwords, with the same protection.
 #pragma once
@@ -36,6 +40,7 @@ struct HistoryVersion {
     std::string time;       // the change's UTC time, "20261210T164132Z"
     int counter = 1;        // its place among the changes of that second, from 1
     std::string successor;  // ContentDigest of the content the change put in its place
+    std::string own;        // ContentDigest of its own content; empty in a name of the older form
     std::string who;        // who made the change
 };
 

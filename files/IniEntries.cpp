@@ -4,22 +4,57 @@
 #include "files/SioFile.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace {
 
-// Each line of the text without its line end, the last one also when it has none.
-std::vector<std::string_view> Lines(std::string_view text)
+// The line that starts at `start` without its line end, and where the next
+// one starts.
+struct Line {
+    std::string_view text;
+    size_t next;
+};
+
+Line LineAt(std::string_view content, size_t start)
 {
-    std::vector<std::string_view> lines;
-    lines.reserve(128);  // a database file's lines, mostly
-    for (size_t start = 0; start < text.size();) {
-        const size_t lineFeed = text.find('\n', start);
-        const size_t next = lineFeed == std::string_view::npos ? text.size() : lineFeed + 1;
-        lines.push_back(CSioFile::WithoutLineEnd(text.substr(start, next - start)));
-        start = next;
-    }
-    return lines;
+    const size_t lineFeed = content.find('\n', start);
+    const size_t next = lineFeed == std::string_view::npos ? content.size() : lineFeed + 1;
+    return {CSioFile::WithoutLineEnd(content.substr(start, next - start)), next};
 }
+
+// Names seen so far: looked through while they are few, as a database
+// file's sections and the keys of most sections are; put in a set once they
+// are many, so that a section of many keys costs no more per key than a
+// small one.
+class SeenNames {
+public:
+    // False when `name` was seen before.
+    bool Insert(std::string_view name)
+    {
+        if (many.empty()) {
+            if (std::find(few.begin(), few.end(), name) != few.end())
+                return false;
+            if (few.size() < FewLimit) {
+                few.push_back(name);
+                return true;
+            }
+            many.insert(few.begin(), few.end());
+        }
+        return many.insert(name).second;
+    }
+    // Nothing seen; the room of the few kept for the next.
+    void Clear()
+    {
+        few.clear();
+        if (!many.empty())
+            std::unordered_set<std::string_view>().swap(many);  // its buckets go with it
+    }
+
+private:
+    static constexpr size_t FewLimit = 32;
+    std::vector<std::string_view> few;
+    std::unordered_set<std::string_view> many;
+};
 
 }  // namespace
 
@@ -27,30 +62,29 @@ std::vector<IniEntryView> IniEntryViews(std::string_view content)
 {
     std::vector<IniEntryView> entries;
     entries.reserve(64);  // a database file's keys, mostly
-    // A file holds a few sections of a few keys each: a list is looked through.
-    std::vector<std::string_view> sections, keys;
-    const auto seen = [](std::vector<std::string_view>& names, std::string_view name) {
-        if (std::find(names.begin(), names.end(), name) != names.end())
-            return true;
-        names.push_back(name);
-        return false;
-    };
-    const std::vector<std::string_view> lines = Lines(content);
-    for (size_t at = 0; at < lines.size(); ++at) {
-        const std::string_view header = lines[at];
+    SeenNames sections, keys;
+    // Each "[" that starts a line is looked at, as lookups look for headers;
+    // the other lines are walked only in the bodies.
+    for (size_t at = content.find('['); at != std::string_view::npos; at = content.find('[', at + 1)) {
+        if (at != 0 && content[at - 1] != '\n')
+            continue;
+        const Line header = LineAt(content, at);
         // "[name]", or any line of two or more bytes that starts with "[".
-        if (header.size() < 2 || header[0] != '[')
+        if (header.text.size() < 2)
             continue;
-        const std::string_view section = header.substr(1, header.size() - 2);
-        if (seen(sections, section))
+        const std::string_view section = header.text.substr(1, header.text.size() - 2);
+        if (!sections.Insert(section))
             continue;
-        keys.clear();
-        for (size_t line = at + 1; line < lines.size() && !lines[line].empty(); ++line) {
-            const std::string_view text = lines[line];
-            const size_t equals = text.find('=');
-            if (equals == std::string_view::npos || seen(keys, text.substr(0, equals)))
+        keys.Clear();
+        for (size_t line = header.next; line < content.size();) {
+            const Line body = LineAt(content, line);
+            if (body.text.empty())
+                break;
+            line = body.next;
+            const size_t equals = body.text.find('=');
+            if (equals == std::string_view::npos || !keys.Insert(body.text.substr(0, equals)))
                 continue;
-            entries.push_back({section, text.substr(0, equals), text.substr(equals + 1)});
+            entries.push_back({section, body.text.substr(0, equals), body.text.substr(equals + 1)});
         }
     }
     return entries;

@@ -62,8 +62,8 @@ public:
     void Committed() { written = false; }
 
     // The whole content replaced by `text`, as a write; the file gets it at
-    // Commit.
-    void ReplaceContent(const std::string& text);
+    // Commit. Taken by value: a content handed over is moved, not copied.
+    void ReplaceContent(std::string text);
 
     // The content as lookups see it, writes not yet committed included; the
     // reference holds it until the next write or open.

@@ -75,8 +75,13 @@ void CIniFile::Commit()
     Committed();
 }
 
-void CIniFile::ReplaceContent(const std::string& text)
+void CIniFile::ReplaceContent(std::string text)
 {
     Load();
-    Splice(0, content.size(), text);
+    // As Splice does, without a copy of either content.
+    if (!written) {
+        original = std::move(content);
+        written = true;
+    }
+    content = std::move(text);
 }

@@ -31,13 +31,13 @@ void RunRestore(CCgiForm& form, CZEPHOnlineINI& record, const std::string& iniPa
     const HistoryVersion* version = history.Named(form.Field(VersionField));
     if (version == nullptr)
         ShowUnknownVersion(record);
-    const std::string kept = history.Content(*version);
+    std::string kept = history.Content(*version);
 
     // A change like a Configure: the content it replaces kept with the
     // address that replaced it, the file replaced whole or not at all.
     const std::string before = record.Content();
     ChangeTransaction change(record, RemoteAddress());
-    record.ReplaceContent(kept);
+    record.ReplaceContent(std::move(kept));
     const ChangeOutcome outcome = change.Commit();
     ShowRestored(record, *version, before, outcome.notKept);
     // Logged before a termination signal held back meanwhile takes effect.

@@ -95,6 +95,7 @@ TEST(HistoryVersion, EachChangeKeepsWhatItReplacedNewestFirstUpToTheLimit)
         // Version n+1 is what change `changes - n` replaced.
         EXPECT_EQ(contents[changes - 1 - n], listed.contents[n]);
         EXPECT_EQ(ContentDigest(contents[changes - n]), version.successor);
+        EXPECT_EQ(ContentDigest(contents[changes - 1 - n]), version.own);
         EXPECT_EQ((changes - n) % 2 ? "192.0.2.7" : "shell tool uid 0", version.who);
         EXPECT_TRUE(IsVersionName(version.name, "db.ini")) << version.name;
         if (n > 0) {
@@ -143,6 +144,11 @@ TEST(HistoryVersion, OnlyNamesOfTheVersionFormAreListed)
         "db.ini.20261210T164132Z." + std::string(16, 'A') + ".who",  // digest in capitals
         "db.ini.20261210T164132Z." + digest + ".a b",   // a blank is written '_'
         "db.ini.20261210T164132Z." + digest + ".%4",
+        "db.ini.20261210T164132Z." + digest + "-" + digest,           // own digest, no who
+        "db.ini.20261210T164132Z." + digest + "-" + digest + ".",     // own digest, empty who
+        "db.ini.20261210T164132Z." + digest + "-abc.who",             // own digest cut short
+        "db.ini.20261210T164132Z." + digest + "-" + std::string(16, 'A') + ".who",
+        "db.ini.20261210T164132Z." + digest + "-" + digest + "-" + digest + ".who",
     };
     for (const std::string& name : others)
         WriteFile(db.history + "/" + name, "x");
@@ -153,7 +159,20 @@ TEST(HistoryVersion, OnlyNamesOfTheVersionFormAreListed)
     EXPECT_EQ(12, listed.versions[0].counter);
     EXPECT_EQ(digest, listed.versions[0].successor);
     EXPECT_EQ("shell tool uid 0/1", listed.versions[0].who);
+    EXPECT_EQ("", listed.versions[0].own);  // the older form names none
     EXPECT_EQ("kept\n", listed.contents[0]);
+
+    // The newer form beside it: both are listed, each with what its name says.
+    const std::string own(16, 'b');
+    WriteFile(db.history + "/db.ini.20261210T164133Z." + digest + "-" + own + ".192.0.2.7", "newer\n");
+    const Listed both = List(db.ini);
+    ASSERT_EQ(2u, both.versions.size());
+    EXPECT_EQ("20261210T164133Z", both.versions[0].time);
+    EXPECT_EQ(digest, both.versions[0].successor);
+    EXPECT_EQ(own, both.versions[0].own);
+    EXPECT_EQ("192.0.2.7", both.versions[0].who);
+    EXPECT_EQ("newer\n", both.contents[0]);
+    EXPECT_EQ("", both.versions[1].own);
 }
 
 // Who is kept in the name whatever it holds: no '/', no blank, no control

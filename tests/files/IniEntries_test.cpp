@@ -18,7 +18,17 @@ TEST(IniEntries, ExactlyWhatLookupsFind)
         std::string content;
         std::vector<std::vector<std::string>> entries;  // section, key, value
     };
+    // A section of more keys than are looked through one by one, each key
+    // given twice: the first of each is the entry.
+    Case many{"many keys, each twice", "[a]\n", {}};
+    for (int i = 1; i <= 100; ++i) {
+        many.content += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+        many.entries.push_back({"a", "k" + std::to_string(i), std::to_string(i)});
+    }
+    for (int i = 100; i >= 1; --i)
+        many.content += "k" + std::to_string(i) + "=again\n";
     const Case cases[] = {
+        many,
         {"two sections", "[a]\nx=1\ny=2\n\n[b]\nz=3\n\n", {{"a", "x", "1"}, {"a", "y", "2"}, {"b", "z", "3"}}},
         {"a section twice: the first", "[a]\nx=1\n\n[a]\nx=2\ny=3\n\n", {{"a", "x", "1"}}},
         {"a body runs past a header", "[a]\nx=1\n[b]\ny=2\n\n", {{"a", "x", "1"}, {"a", "y", "2"}, {"b", "y", "2"}}},

@@ -127,7 +127,9 @@ std::vector<std::string> Site::Versions() const
 
 bool IsVersionName(const std::string& name, const std::string& fileName)
 {
-    static const std::regex shape(R"(\.\d{8}T\d{6}Z(-[1-9]\d*)?\.[0-9a-f]{16}\..+)");
+    // The digest of the content after it, then (in names kept since it was
+    // named) the digest of its own.
+    static const std::regex shape(R"(\.\d{8}T\d{6}Z(-[1-9]\d*)?\.[0-9a-f]{16}(-[0-9a-f]{16})?\..+)");
     return name.compare(0, fileName.size(), fileName) == 0 && std::regex_match(name.substr(fileName.size()), shape);
 }
 

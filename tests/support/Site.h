@@ -73,7 +73,7 @@ struct Site {
 std::vector<std::string> FolderEntriesOf(const std::filesystem::path& folder);
 
 // The history folder's name, and whether `name` there is the name of a kept
-// version of the file `fileName` ("shop.ini.20261210T164132Z[-N].DIGEST.WHO").
+// version of the file `fileName` ("shop.ini.20261210T164132Z[-N].DIGEST-OWN.WHO", or .DIGEST.WHO as kept before).
 inline const std::string HistoryFolder = "zephconf-history";
 bool IsVersionName(const std::string& name, const std::string& fileName);
 

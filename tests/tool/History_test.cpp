@@ -67,13 +67,13 @@ TEST(History, ThreeConfiguresAndAToolChangeSeenComparedRestoredAndUndone)
         ASSERT_NE(contents[i - 1], contents[i]) << "change " << i << " changed nothing";
 
     const std::string items = "[database entry info] entry item ";
+    // The history names an item list once, as the pages and the log do.
     const ProgramAnswer history = RunTool({"history", site.folder});
     EXPECT_EQ(0, history.status) << history.errors;
     EXPECT_EQ("1  TIME  shell tool uid " + std::to_string(::getuid()) +
                   "  changed [Administration] Administration password\n"
-                  "2  TIME  2001:db8::3  changed " + items + "number, " + items + "name, " + items + "data type, " +
-                  items + "DB storage length, [report] hit count\n"
-                  "3  TIME  192.0.2.2  changed [password] masterpassword, " + items + "name\n"
+                  "2  TIME  2001:db8::3  changed [database entry info] entry items, [report] hit count\n"
+                  "3  TIME  192.0.2.2  changed [password] masterpassword, [database entry info] entry items\n"
                   "4  TIME  192.0.2.1  changed [search options] found entries per page, [report] SMTP server\n",
               WithoutTimes(history.output));
 
@@ -105,8 +105,7 @@ TEST(History, ThreeConfiguresAndAToolChangeSeenComparedRestoredAndUndone)
               WithoutTimes(restore.output));
     EXPECT_EQ(contents[2], ReadFile(site.ini));
     const ProgramAnswer after = RunTool({"history", site.folder});
-    EXPECT_EQ("1  TIME  shell tool uid " + std::to_string(::getuid()) + "  changed " + items + "number, " + items +
-                  "name, " + items + "data type, " + items + "DB storage length, "
+    EXPECT_EQ("1  TIME  shell tool uid " + std::to_string(::getuid()) + "  changed [database entry info] entry items, "
                   "[Administration] Administration password, [report] hit count\n",
               WithoutTimes(after.output.substr(0, after.output.find('\n') + 1)));
     EXPECT_EQ(5, std::count(after.output.begin(), after.output.end(), '\n')) << after.output;

@@ -68,11 +68,13 @@ std::string ShownWho(const std::string& who)
     return EscapedText(who, TextKept::Utf8);
 }
 
+// The names of the settings a change changed, with nothing in them that a
+// terminal would act on.
 std::string Joined(const std::vector<std::string>& names)
 {
     std::string joined;
     for (const std::string& name : names)
-        joined += (joined.empty() ? "" : ", ") + name;
+        joined += (joined.empty() ? "" : ", ") + EscapedText(name, TextKept::Utf8);
     return joined;
 }
 
@@ -95,8 +97,9 @@ std::string HistoryText(const DatabaseFile& file)
         if (step.content == nullptr) {
             said += "cannot be read: " + VersionFailure(file, step.version, step.readError) + "\n";
         } else if (step.after != nullptr) {
-            const std::vector<std::string> names = ChangedSettingNames(*step.content, *step.after);
-            said += (names.empty() ? std::string("no setting changed") : "changed " + Joined(names)) + "\n";
+            said += (step.changedSettings.empty() ? std::string("no setting changed")
+                                                  : "changed " + Joined(step.changedSettings))
+                    + "\n";
         } else {
             said += "changes unknown: the version after it cannot be read\n";
         }

@@ -356,12 +356,12 @@ async function runRound(round, { crLf, requests, aloneMs, spreadMs }) {
 
 // What stands beside the database's file but its history folder, and in that
 // folder anything but the whole versions an update keeps
-// ("NAME.ini.20261210T164132Z[-N].DIGEST.WHO").
+// ("NAME.ini.20261210T164132Z[-N].DIGEST-OWN.WHO", or .DIGEST.WHO as kept before).
 function filesLeftBeside(dbFile) {
   const folder = path.dirname(dbFile);
   const name = path.basename(dbFile);
   const escaped = name.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
-  const version = new RegExp(`^${escaped}\\.\\d{8}T\\d{6}Z(-[1-9]\\d*)?\\.[0-9a-f]{16}\\..+$`);
+  const version = new RegExp(`^${escaped}\\.\\d{8}T\\d{6}Z(-[1-9]\\d*)?\\.[0-9a-f]{16}(-[0-9a-f]{16})?\\..+$`);
   const left = fs.readdirSync(folder).filter((entry) => entry !== name && entry !== 'zephconf-history');
   const history = path.join(folder, 'zephconf-history');
   if (fs.existsSync(history))
