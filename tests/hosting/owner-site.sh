@@ -293,4 +293,22 @@ fewer "no mod_headers" 500 "Invalid command 'Header'"
 a2enmod -q headers >/dev/null
 restart_apache
 the_check || failed "the block's check fails once the host allows the classes again"
+
+# mod_cgi, not cgid, writes a program's standard error into the log behind a
+# prefix of its own, naming the program's path: the filter must still find it.
+say "with the prefork MPM and mod_cgi: the program as the owner, its refused passwords found by the filter"
+a2dismod -q -f mpm_event cgid >/dev/null
+a2enmod -q mpm_prefork cgi >/dev/null
+restart_apache
+: > /var/log/apache2/suexec.log
+for guess in 1 2; do
+  expect_status 200 "$(post https "$PROGRAM_URL" "DBName=members&act=entrance&password=guess-$guess" --interface 127.0.0.2)" \
+    "a wrong password over HTTPS under mod_cgi"
+done
+grep -q "uid: ($(id -u "$OWNER")/$OWNER) .* cmd: zephconf" /var/log/apache2/suexec.log || failed "suexec did not run the program as $OWNER under mod_cgi"
+grep 'authentication failure' "$ERROR_LOG" >&2 || failed "no authentication failure line in $ERROR_LOG under mod_cgi"
+fail2ban-regex "$ERROR_LOG" /etc/fail2ban/filter.d/zephconf.conf > "$work/regex" || failed "fail2ban-regex"
+matched=$(sed -n 's/^Lines: .* \([0-9]\+\) matched.*/\1/p' "$work/regex")
+[ "$matched" = 2 ] || { cat "$work/regex" >&2; failed "under mod_cgi the filter found $matched lines of 2"; }
+refused_everywhere
 say "the owner's site passed every check"
