@@ -91,7 +91,7 @@ std::string History(const DatabaseFile& file, int)
 // create [--owner USER] [--from FILE] FOLDER
 CommandOutput Create(const Arguments& arguments)
 {
-    NewDatabase order {"", WebServerUser, DefaultModel};
+    NewDatabase order {"", "", DefaultModel};
     bool ownerGiven = false, modelGiven = false;
     std::vector<std::string> folders;
     for (size_t at = 0; at < arguments.size(); ++at) {
@@ -127,7 +127,8 @@ const std::vector<ToolCommand>& Rows()
     static const std::vector<ToolCommand> rows = {
         {"create", "[--owner USER] [--from FILE] FOLDER",
          std::string("make FOLDER and its NAME.ini (NAME: the folder's last name)\n"
-                     "from a model, owned by ") + WebServerUser + " or --owner USER;\n"
+                     "from a model, owned by --owner USER, else run by root\n"
+                     "by ") + WebServerUser + ", run by another user by that user;\n"
          "the administration password asked as set-password asks\n"
          "it, remote administration on, every other password of the\n"
          "database random; the model is --from FILE (a .ini file), or\n" + DefaultModel,

@@ -38,7 +38,9 @@ project_root() { cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd; }
 model_file() { sed -n 's/^ZEPH_MODEL_FILE:STRING=//p' build/CMakeCache.txt; }
 
 # strace: the reliability tests kill updates at chosen system calls with it.
-build_tools() { need_packages cmake g++ make libgtest-dev strace; }
+# libnss-extrausers: the shell tool's tests take accounts from a source other
+# than the account files through it (only inside a mount namespace of theirs).
+build_tools() { need_packages cmake g++ make libgtest-dev strace libnss-extrausers; }
 
 # stop_process PID: ends a background process this script started (TERM, then
 # KILL after 5 s) and waits for it. Nothing happens for one already gone.

@@ -243,7 +243,7 @@ TEST(FolderOwner, OwnerWithoutAnAccountIsRefused)
     ASSERT_EQ(0, ::chown(site.ini.c_str(), stranger, stranger));
     const ProgramAnswer answer = RunTool({"disable-remote", site.folder});
     EXPECT_EQ(1, answer.status);
-    EXPECT_EQ("zephconf-admin: " + site.folder + " belongs to uid 54321, which has no account in /etc/passwd: "
+    EXPECT_EQ("zephconf-admin: " + site.folder + " belongs to uid 54321, which has no account: "
               "zephconf-admin would not know its groups\n",
               answer.errors);
     EXPECT_EQ(FixtureIni(), ReadFile(site.ini));
@@ -274,7 +274,9 @@ TEST(FolderOwner, FileOfAnotherOwnerIsRefusedWithTheChownThatMendsIt)
     }
 }
 
-// Whoever else runs the tool works with their own rights, as before.
+// Whoever else runs the tool works with their own rights, as before, and
+// only in a folder of their own or root's: another user's is refused before
+// anything in it is looked at.
 TEST(FolderOwner, OthersWorkWithTheirOwnRights)
 {
     if (::geteuid() != 0)
@@ -291,7 +293,8 @@ TEST(FolderOwner, OthersWorkWithTheirOwnRights)
         {"root on root's folder", {}, false, 0, ""},
         {"the web server's user on its folder", RunAs("www-data", "www-data"), true, 0, ""},
         {"nobody on the web server's folder", RunAs("nobody", "nogroup"), true, 1,
-         "cannot enter {folder}: Permission denied"},
+         "refused: {folder} belongs to www-data (run by nobody, zephconf-admin trusts no path that another user "
+         "can change)"},
         {"the web server's user on root's folder", RunAs("www-data", "www-data"), false, 1,
          "cannot open {ini}: Permission denied"},
     };

@@ -105,6 +105,23 @@ std::vector<std::string> RunAs(const std::string& name, const std::string& group
     return {ToolPath("setpriv"), "--reuid=" + name, "--regid=" + group, "--clear-groups"};
 }
 
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& root)
+{
+    std::map<std::string, std::string> all;
+    for (const std::filesystem::directory_entry& entry : std::filesystem::recursive_directory_iterator(root)) {
+        struct stat status {};
+        ::lstat(entry.path().c_str(), &status);
+        std::string what = std::to_string(status.st_uid) + ":" + std::to_string(status.st_gid) + " " +
+                           std::to_string(status.st_mode) + " ";
+        if (S_ISLNK(status.st_mode))
+            what += std::filesystem::read_symlink(entry.path()).string();
+        else if (S_ISREG(status.st_mode))
+            what += ReadFile(entry.path());
+        all[entry.path().string()] = what;
+    }
+    return all;
+}
+
 std::vector<std::string> StraceLines(const std::string& file)
 {
     std::vector<std::string> lines;

@@ -6,6 +6,8 @@
 #include "support/Site.h"
 #include "tool/CommandTable.h"
 
+#include <filesystem>
+#include <map>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -39,6 +41,11 @@ void GiveToWebServer(const Site& site);
 // setpriv in front of the tool: it runs as the user `name`, in the group of
 // the same name, without other groups.
 std::vector<std::string> RunAs(const std::string& name, const std::string& group);
+
+// Everything below `root`, links not followed: each path with its owner,
+// mode and content (a link's target), to see that a refused run changed
+// nothing.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& root);
 
 // The lines of a strace log, each blank run made one space (strace aligns
 // the results).

@@ -24,25 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Everything below `root`, links not followed: each path with its owner,
-// mode and content (a link's target).
-std::map<std::string, std::string> Snapshot(const fs::path& root)
-{
-    std::map<std::string, std::string> all;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-        struct stat status {};
-        ::lstat(entry.path().c_str(), &status);
-        std::string what = std::to_string(status.st_uid) + ":" + std::to_string(status.st_gid) + " " +
-                           std::to_string(status.st_mode) + " ";
-        if (S_ISLNK(status.st_mode))
-            what += fs::read_symlink(entry.path()).string();
-        else if (S_ISREG(status.st_mode))
-            what += ReadFile(entry.path());
-        all[entry.path().string()] = what;
-    }
-    return all;
-}
-
 void Own(const std::string& path, uid_t uid, gid_t gid, mode_t mode)
 {
     ASSERT_EQ(0, ::lchown(path.c_str(), uid, gid)) << path;

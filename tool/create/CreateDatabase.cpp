@@ -79,7 +79,7 @@ std::string ModelName(const std::string& model)
 // where it may be, so that it can be synced after the rename.
 int OpenParent(const std::string& parent)
 {
-    const OwnedDescriptor found {OpenFolder(parent, TrustedUpTo::RootsFolder)};
+    const OwnedDescriptor found {OpenTrustedFolder(parent, TrustedUpTo::RunnersFolder)};
     int fd = found.Get();
     if (found.Get() >= 0) {
         fd = ::openat(found.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -122,7 +122,7 @@ bool IsEmpty(int folder)
     return empty;
 }
 
-// Makes the temporary folder, 0700, and gives it to `owner` when run by root.
+// Makes the temporary folder, 0700, and gives it to `owner` and its group.
 // Returns it open.
 int MakeTemporaryFolder(int parent, const std::string& name, const std::string& shown, const Account& owner)
 {
@@ -152,8 +152,10 @@ int MakeTemporaryFolder(int parent, const std::string& name, const std::string& 
         throw CommandFailure("cannot create " + shown + ": another folder took its place while it was made; "
                              "it is left as it is");
     }
+    // The owner's group also where the parent would pass its own on (a
+    // folder with the set-group-ID bit).
     bool given = opened;
-    if (given && ::geteuid() == 0)
+    if (given && (status.st_uid != owner.uid || status.st_gid != owner.gid))
         given = ::fchown(folder, owner.uid, owner.gid) == 0;
     given = given && ::fchmod(folder, 0700) == 0;
     if (!given) {
@@ -230,12 +232,19 @@ std::string RemoveTemporaryFolder(int parent, int temporary, const std::string& 
 std::string CreateDatabase(const NewDatabase& order)
 {
     const FolderName folder = Split(order.folder);
-    const std::optional<Account> found = UserNamed(order.owner);
+    // A user who makes their own database needs no account of their own:
+    // the process's ids are all it takes.
+    const bool runnersOwn = order.owner.empty() && ::geteuid() != 0;
+    std::string ownerName = order.owner;
+    if (ownerName.empty())
+        ownerName = runnersOwn ? UserName(::geteuid()) : WebServerUser;
+    const std::optional<Account> found =
+        runnersOwn ? Account {::geteuid(), ::getegid(), {}} : UserNamed(ownerName);
     if (!found)
-        throw CommandFailure("no user " + order.owner);
+        throw CommandFailure("no user " + ownerName);
     const Account owner = *found;
     if (::geteuid() != 0 && ::geteuid() != owner.uid)
-        throw CommandFailure("only root can create a database for another user (" + order.owner + ")");
+        throw CommandFailure("only root can create a database for another user (" + ownerName + ")");
 
     const std::string temporaryName = "." + folder.name + TemporaryEnding;
     const std::string shownTemporary = (folder.parent == "." ? "" : folder.parent == "/" ? "/" : folder.parent + "/")
@@ -280,7 +289,7 @@ std::string CreateDatabase(const NewDatabase& order)
         throw CommandFailure(folder.shown + " was created, but " + folder.parent + " could not be synced (File flush: "
                                  + std::strerror(errno) + "): it may not survive a power cut",
                              ExitUnconfirmed);
-    return "created " + shownIni + " for " + order.owner
+    return "created " + shownIni + " for " + ownerName
            + ": administration password set, remote administration on, the database's own passwords random "
              "(see them in the form)\n";
 }

@@ -41,7 +41,7 @@ DatabaseFile EnterDatabase(const std::string& database)
     const bool byFile = NamesDatabaseFile(database);
     const std::string folder = WithoutTrailingSlashes(byFile ? SplitPath(database).folder : database);
 
-    const int opened = OpenFolder(folder);
+    const int opened = OpenTrustedFolder(folder, TrustedUpTo::OwnersFolder);
     if (opened < 0) {
         const int error = errno;
         if (byFile && (error == ENOENT || error == ENOTDIR))
@@ -55,6 +55,7 @@ DatabaseFile EnterDatabase(const std::string& database)
     }
     DatabaseFile file;
     file.user = ::getuid();
+    const uid_t runner = ::geteuid();
     file.folderOwner = EnterFolderAsOwner(opened, folder);
     if (byFile) {
         file.shown = database;
@@ -70,9 +71,11 @@ DatabaseFile EnterDatabase(const std::string& database)
         file.name = name + ".ini";
         file.shown = folder + "/" + (found ? EscapedText(file.name, TextKept::Utf8) : file.name);
     }
-    // Still root: the folder is root's alone, but a link at the file leads
-    // root elsewhere, where the file is read and replaced as root.
-    if (::geteuid() == 0)
+    // Still with the runner's own rights (root in root's folder, a user in
+    // their own): no other user can change the folder, but a link at the
+    // file leads the runner elsewhere, where the file is read and replaced
+    // with those rights.
+    if (::geteuid() == runner)
         RefuseUntrustedLinkAt(file.name);
     struct stat status {};
     if (::stat(file.name.c_str(), &status) != 0 && errno == ENOENT)

@@ -1,138 +1,168 @@
-// AccountNames.cpp: users and groups read from the account files.
-//
-// The files are read directly: the C library's lookups in a statically linked
-// program would need its shared libraries at run time.
+// AccountNames.cpp: users and groups as the C library's account lookups give
+// them, from every source the system names for them (the account files,
+// LDAP, sssd, ...).
 #include "tool/rights/AccountNames.h"
 
+#include "tool/CommandFailure.h"
+
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <cerrno>
+#include <cstring>
+#include <grp.h>
+#include <pwd.h>
 #include <vector>
 
 namespace {
 
-// The first `count` colon-separated fields of every line of `file`, each
-// line's fields handed to `take` until it returns true.
-template <size_t count, typename Take>
-void ForEachLine(const char* file, Take take)
+// One lookup into `entry`, its strings in `buffer`, grown until they fit:
+// true when found, false when there is no such entry. A lookup that fails
+// (a source that cannot be reached) raises CommandFailure naming `what`.
+template <typename Entry, typename Call>
+bool Found(Entry& entry, std::vector<char>& buffer, const std::string& what, Call call)
 {
-    std::ifstream lines(file);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream fields(line);
-        std::string field[count];
-        for (std::string& each : field)
-            std::getline(fields, each, ':');
-        if (take(field))
-            return;
+    if (buffer.empty())
+        buffer.resize(1024);
+    for (;;) {
+        Entry* result = nullptr;
+        const int error = call(&entry, buffer.data(), buffer.size(), &result);
+        if (error == ERANGE && buffer.size() < (1u << 24)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (error != 0)
+            throw CommandFailure("cannot look up " + what + ": " + std::strerror(error));
+        return result != nullptr;
     }
 }
 
-// A decimal id, the whole field; false for anything else.
-bool Id(const std::string& field, unsigned long& id)
+bool UserById(uid_t uid, passwd& user, std::vector<char>& buffer)
 {
-    char* end = nullptr;
-    id = std::strtoul(field.c_str(), &end, 10);
-    return !field.empty() && field.find_first_not_of("0123456789") == std::string::npos && *end == '\0';
+    return Found(user, buffer, "the user " + std::to_string(uid),
+                 [&](passwd* entry, char* text, size_t size, passwd** result) {
+                     return ::getpwuid_r(uid, entry, text, size, result);
+                 });
 }
 
-// The name of the line of `file` whose third field is `id`
-// ("name:password:id:..."), or the number.
-std::string NameOf(const char* file, unsigned long id)
+bool UserByName(const std::string& name, passwd& user, std::vector<char>& buffer)
 {
-    std::string name = std::to_string(id);
-    ForEachLine<3>(file, [&](const std::string* field) {
-        unsigned long lineId;
-        if (field[0].empty() || !Id(field[2], lineId) || lineId != id)
-            return false;
-        name = field[0];
-        return true;
+    return Found(user, buffer, "the user " + name, [&](passwd* entry, char* text, size_t size, passwd** result) {
+        return ::getpwnam_r(name.c_str(), entry, text, size, result);
     });
-    return name;
 }
 
-// The account whose /etc/passwd line `matches`, with its groups: the primary
-// one first, then every group of /etc/group that lists its name, as
-// initgroups gives them to a login.
-template <typename Matches>
-std::optional<Account> AccountWhere(Matches matches)
+bool GroupById(gid_t gid, group& found, std::vector<char>& buffer)
 {
-    std::optional<Account> found;
-    std::string name;
-    ForEachLine<4>("/etc/passwd", [&](const std::string* field) {
-        unsigned long uid, gid;
-        if (field[0].empty() || !Id(field[2], uid) || !Id(field[3], gid) || !matches(field[0], uid))
-            return false;
-        name = field[0];
-        found = Account {static_cast<uid_t>(uid), static_cast<gid_t>(gid), {static_cast<gid_t>(gid)}};
-        return true;
-    });
-    if (!found)
-        return found;
-    ForEachLine<4>("/etc/group", [&](const std::string* field) {
-        unsigned long gid;
-        if (!Id(field[2], gid))
-            return false;
-        std::istringstream members(field[3]);
-        for (std::string member; std::getline(members, member, ',');) {
-            std::vector<gid_t>& groups = found->groups;
-            if (member == name && std::find(groups.begin(), groups.end(), gid) == groups.end())
-                groups.push_back(static_cast<gid_t>(gid));
+    return Found(found, buffer, "the group " + std::to_string(gid),
+                 [&](group* entry, char* text, size_t size, group** result) {
+                     return ::getgrgid_r(gid, entry, text, size, result);
+                 });
+}
+
+// The account of `user`, with the groups a login gives it: its primary group
+// first, then every group that names it as a member.
+Account AccountFrom(const passwd& user)
+{
+    std::vector<gid_t> groups(32);
+    for (;;) {
+        int count = static_cast<int>(groups.size());
+        if (::getgrouplist(user.pw_name, user.pw_gid, groups.data(), &count) >= 0) {
+            groups.resize(static_cast<size_t>(count));
+            break;
         }
-        return false;
-    });
-    return found;
+        // Too few places: `count` says how many are needed.
+        groups.resize(std::max(static_cast<size_t>(count), groups.size() * 2));
+    }
+    return Account {user.pw_uid, user.pw_gid, groups};
+}
+
+// Whether the user `uid` is neither root nor `owner`.
+bool Another(uid_t uid, uid_t owner)
+{
+    return uid != 0 && uid != owner;
 }
 
 }  // namespace
 
 std::string UserName(uid_t uid)
 {
-    return NameOf("/etc/passwd", uid);
+    passwd user {};
+    std::vector<char> buffer;
+    try {
+        if (UserById(uid, user, buffer))
+            return user.pw_name;
+    } catch (const CommandFailure&) {
+        // A name for a message: the number says it as well.
+    }
+    return std::to_string(uid);
 }
 
 std::string GroupName(gid_t gid)
 {
-    return NameOf("/etc/group", gid);
+    group found {};
+    std::vector<char> buffer;
+    try {
+        if (GroupById(gid, found, buffer))
+            return found.gr_name;
+    } catch (const CommandFailure&) {
+    }
+    return std::to_string(gid);
 }
 
 std::optional<Account> UserNamed(const std::string& name)
 {
-    return AccountWhere([&](const std::string& lineName, unsigned long) { return lineName == name; });
+    passwd user {};
+    std::vector<char> buffer;
+    if (!UserByName(name, user, buffer))
+        return std::nullopt;
+    return AccountFrom(user);
 }
 
 std::optional<Account> AccountOf(uid_t uid)
 {
-    return AccountWhere([&](const std::string&, unsigned long lineUid) { return lineUid == uid; });
+    passwd user {};
+    std::vector<char> buffer;
+    if (!UserById(uid, user, buffer))
+        return std::nullopt;
+    return AccountFrom(user);
 }
 
 std::optional<std::string> OtherMemberOf(gid_t gid, uid_t owner)
 {
+    std::vector<char> buffer(1024);
+    group found {};
+    if (GroupById(gid, found, buffer)) {
+        for (char** member = found.gr_mem; member != nullptr && *member != nullptr; ++member) {
+            const std::string name = *member;
+            passwd user {};
+            std::vector<char> userBuffer;
+            // A name the group lists but no account has counts as another.
+            if (!name.empty() && (!UserByName(name, user, userBuffer) || Another(user.pw_uid, owner)))
+                return name;
+        }
+    }
+    // The accounts whose primary group it is: a group lists none of them.
     std::optional<std::string> other;
-    std::vector<std::string> listed;
-    ForEachLine<4>("/etc/group", [&](const std::string* field) {
-        unsigned long lineGid;
-        if (!Id(field[2], lineGid) || lineGid != gid)
-            return false;
-        std::istringstream members(field[3]);
-        for (std::string member; std::getline(members, member, ',');)
-            if (!member.empty())
-                listed.push_back(member);
-        return false;
-    });
-    ForEachLine<4>("/etc/passwd", [&](const std::string* field) {
-        unsigned long uid, lineGid;
-        if (field[0].empty() || !Id(field[2], uid) || !Id(field[3], lineGid))
-            return false;
-        const auto named = std::remove(listed.begin(), listed.end(), field[0]);
-        const bool member = lineGid == gid || named != listed.end();
-        listed.erase(named, listed.end());
-        if (member && uid != 0 && uid != owner)
-            other = field[0];
-        return other.has_value();
-    });
-    // A name that /etc/group lists but no account has counts as another.
-    if (!other && !listed.empty())
-        other = listed.front();
+    passwd user {};
+    ::setpwent();
+    for (;;) {
+        passwd* result = nullptr;
+        const int error = ::getpwent_r(&user, buffer.data(), buffer.size(), &result);
+        if (error == ERANGE && buffer.size() < (1u << 24)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (error == ENOENT || (error == 0 && result == nullptr))
+            break;
+        if (error != 0) {
+            ::endpwent();
+            throw CommandFailure("cannot list the accounts whose group is " + GroupName(gid) + ": "
+                                 + std::strerror(error));
+        }
+        if (user.pw_gid == gid && Another(user.pw_uid, owner)) {
+            other = user.pw_name;
+            break;
+        }
+    }
+    ::endpwent();
     return other;
 }

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <optional>
 #include <vector>
-#include <fcntl.h>
 #include <grp.h>
 #include <linux/capability.h>
 #include <sys/prctl.h>
@@ -39,13 +38,6 @@ bool HoldsCapabilities()
 }
 
 }  // namespace
-
-int OpenFolder(const std::string& path, TrustedUpTo upTo)
-{
-    if (::geteuid() == 0)
-        return OpenTrustedFolder(path, upTo);
-    return ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-}
 
 void BecomeUser(const Account& account)
 {
@@ -98,7 +90,7 @@ Account EnterFolderAsOwner(int folder, const std::string& path)
             const std::optional<Account> account = AccountOf(owner.uid);
             if (!account)
                 throw CommandFailure(path + " belongs to uid " + std::to_string(owner.uid) + ", which has no account"
-                                     " in /etc/passwd: zephconf-admin would not know its groups");
+                                     ": zephconf-admin would not know its groups");
             owner = *account;
             BecomeUser(owner);
         }

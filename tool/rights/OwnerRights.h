@@ -15,26 +15,18 @@
 #include <sys/types.h>
 #include <vector>
 
-// A user as the account files give it: what a process of that user's has
-// when it logs in, or when the web server starts it.
+// A user as the system's account lookup gives it: what a process of that
+// user's has when it logs in, or when the web server starts it.
 struct Account {
     uid_t uid;
-    gid_t gid;                  // the primary group, from /etc/passwd
+    gid_t gid;                  // the primary group, of the account
     std::vector<gid_t> groups;  // every group of the user's: the primary one
-                                // and those /etc/group names the user in
+                                // and those that name the user a member
 };
 
-// Opens the folder `path` names; nothing in the folder is read or changed,
-// and no right on the folder itself is needed. Run by root, only through
-// folders no other user can change (OpenTrustedFolder, up to `upTo`);
-// otherwise following links on the way as the path gives them. Returns an
-// O_PATH descriptor, or -1 with errno set (a path that is no folder:
-// ENOTDIR). Raises CommandFailure for a path that root does not trust.
-int OpenFolder(const std::string& path, TrustedUpTo upTo = TrustedUpTo::OwnersFolder);
-
-// Takes the folder open as `folder` (from OpenFolder; closed here) as the
-// working folder: every later relative name is looked up in it, and no folder
-// on the way is passed again. When the process runs as root (effective uid 0)
+// Takes the folder open as `folder` (from OpenTrustedFolder; closed here) as
+// the working folder: every later relative name is looked up in it, and no
+// folder on the way is passed again. When the process runs as root (effective uid 0)
 // and the folder belongs to another user, it first becomes that user, with
 // that user's own groups (AccountOf, BecomeUser), never the folder's group:
 // it can do no more there than that user's processes (the web server's) can.

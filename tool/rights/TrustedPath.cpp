@@ -41,40 +41,76 @@ std::string Joined(const std::string& folder, const std::string& name)
     return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
+// Whether the walk trusts what `uid` owns: root's, and what the user who
+// runs the tool owns (nothing more when that is root).
+bool Trusted(uid_t uid)
+{
+    return uid == 0 || uid == ::geteuid();
+}
+
 [[noreturn]] void Refuse(const std::string& path, const std::string& why)
 {
-    throw CommandFailure("refused: " + EscapedText(path, TextKept::Utf8) + " " + why
-                         + " (run by root, zephconf-admin trusts no path that another user can change)");
+    const uid_t runner = ::geteuid();
+    throw CommandFailure("refused: " + EscapedText(path, TextKept::Utf8) + " " + why + " (run by "
+                         + (runner == 0 ? std::string("root") : EscapedText(UserName(runner), TextKept::Utf8))
+                         + ", zephconf-admin trusts no path that another user can change)");
+}
+
+// The write bits of the folder `folder` that let a user the walk does not
+// trust change it. A user's run takes a group that holds no one but that
+// user (and root), as a user's own group does, for that user; root's run
+// takes no group for root.
+mode_t OthersWriting(const struct stat& folder)
+{
+    mode_t bits = folder.st_mode & (S_IWGRP | S_IWOTH);
+    if ((bits & S_IWGRP) != 0 && ::geteuid() != 0 && !OtherMemberOf(folder.st_gid, ::geteuid()))
+        bits &= ~S_IWGRP;
+    return bits;
+}
+
+// Who else may write to `folder`, whose bits are `bits` (OthersWriting).
+std::string Writers(const struct stat& folder, mode_t bits)
+{
+    if ((bits & S_IWOTH) != 0)
+        return "everyone";
+    std::string writers = "group " + GroupName(folder.st_gid);
+    if (::geteuid() != 0)
+        if (const std::optional<std::string> other = OtherMemberOf(folder.st_gid, ::geteuid()))
+            writers += ", which " + EscapedText(*other, TextKept::Utf8) + " is in";
+    return writers;
 }
 
 // Refuses the folder `shown` (its status `folder`) unless no other user can
 // change what its entry `next` (named `nextShown`) is; nullptr: a name that
-// root is to make.
+// the tool is to make.
 void RefuseUntrusted(const struct stat& folder, const std::string& shown, const struct stat* next,
                      const std::string& nextShown = "")
 {
-    if (folder.st_uid != 0)
+    if (!Trusted(folder.st_uid))
         Refuse(shown, "belongs to " + UserName(folder.st_uid));
-    if ((folder.st_mode & (S_IWGRP | S_IWOTH)) == 0)
+    const mode_t bits = OthersWriting(folder);
+    if (bits == 0)
         return;
     // Sticky: only root, or the owner of an entry, may rename or remove it.
-    if ((folder.st_mode & S_ISVTX) != 0 && next != nullptr && next->st_uid == 0)
+    const bool sticky = (folder.st_mode & S_ISVTX) != 0;
+    if (sticky && next != nullptr && Trusted(next->st_uid))
         return;
-    const std::string writers =
-        (folder.st_mode & S_IWOTH) != 0 ? std::string("everyone") : "group " + GroupName(folder.st_gid);
-    if ((folder.st_mode & S_ISVTX) != 0 && next != nullptr)
-        Refuse(shown, "is writable by " + writers + ", and " + EscapedText(nextShown, TextKept::Utf8)
+    if (sticky && next != nullptr)
+        Refuse(shown, "is writable by " + Writers(folder, bits) + ", and " + EscapedText(nextShown, TextKept::Utf8)
                           + " in it belongs to " + UserName(next->st_uid));
-    Refuse(shown, "is writable by " + writers);
+    Refuse(shown, "is writable by " + Writers(folder, bits));
 }
 
-// Refuses the database folder `shown` (its status `folder`) of another user,
-// in which root acts as that user, when any user but that one may write to
-// it: that user could put a link at a name there and steer the owner's
-// rights onto the owner's other files.
+// Refuses the database folder `shown` (its status `folder`) of a user other
+// than root, as whom the tool acts there, when a user's run does not own it,
+// or when any user but its owner may write to it: that user could put a
+// link at a name there and steer the owner's rights onto the owner's other
+// files.
 void RefuseOthersWriting(const struct stat& folder, const std::string& shown)
 {
     const std::string owner = UserName(folder.st_uid);
+    if (::geteuid() != 0 && folder.st_uid != ::geteuid())
+        Refuse(shown, "belongs to " + owner);
     if ((folder.st_mode & S_IWOTH) != 0)
         Refuse(shown, "belongs to " + owner + " but is writable by everyone");
     if ((folder.st_mode & S_IWGRP) == 0)
@@ -121,7 +157,7 @@ int OpenTrustedFolder(const std::string& path, TrustedUpTo upTo, std::string* wa
         const std::string entryShown = Joined(shown, name);
         RefuseUntrusted(folder, shown, &entry, entryShown);
         if (S_ISLNK(entry.st_mode)) {
-            if (entry.st_uid != 0)
+            if (!Trusted(entry.st_uid))
                 Refuse(entryShown, "is a symbolic link of " + UserName(entry.st_uid));
             if (++links > LinkLimit) {
                 errno = ELOOP;
@@ -161,7 +197,7 @@ int OpenTrustedFolder(const std::string& path, TrustedUpTo upTo, std::string* wa
     struct stat folder {};
     if (::fstat(current.Get(), &folder) != 0)
         return -1;
-    if (upTo == TrustedUpTo::RootsFolder || folder.st_uid == 0)
+    if (upTo == TrustedUpTo::RunnersFolder || folder.st_uid == 0)
         RefuseUntrusted(folder, shown, nullptr);
     else
         RefuseOthersWriting(folder, shown);
@@ -182,7 +218,7 @@ void RefuseUntrustedLinkAt(const std::string& name)
         if (::lstat(Joined(folder, file).c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode))
             return;
         const std::string shown = Joined(folder, file);
-        if (entry.st_uid != 0)
+        if (!Trusted(entry.st_uid))
             Refuse(shown, "is a symbolic link of " + UserName(entry.st_uid));
         char target[PATH_MAX];
         const ssize_t length = ::readlink(shown.c_str(), target, sizeof target);
@@ -193,7 +229,7 @@ void RefuseUntrustedLinkAt(const std::string& name)
         // A link to a folder's own name ("..", "x/"): no file, nothing to walk.
         if (parts.name.empty() || parts.name == "." || parts.name == "..")
             return;
-        const OwnedDescriptor next(OpenTrustedFolder(parts.folder, TrustedUpTo::RootsFolder, &folder));
+        const OwnedDescriptor next(OpenTrustedFolder(parts.folder, TrustedUpTo::RunnersFolder, &folder));
         if (next.Get() < 0)
             return;
         file = parts.name;
