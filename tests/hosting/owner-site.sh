@@ -154,11 +154,20 @@ grep -q 'configuration updated for database "members"' "$ERROR_LOG" || failed "n
 grep -q 'configuration restored for database "members"' "$ERROR_LOG" || failed "no configuration restored line in $ERROR_LOG"
 ! grep -qF "$PASSWORD" "$ERROR_LOG" || failed "the error log holds the password"
 
-say "the owner's shell tool on the database: status, history, diff"
+say "the owner's shell tool on the database: status, history, diff, restore"
 as_owner /home/$OWNER/bin/zephconf-admin status "$DATABASE" > "$work/status" || failed "status as the owner"
 grep -q 'administration password: set' "$work/status" || failed "status: $(cat "$work/status")"
 as_owner /home/$OWNER/bin/zephconf-admin history "$DATABASE" | grep -q 'SMTP server' || failed "history as the owner"
 as_owner /home/$OWNER/bin/zephconf-admin diff "$DATABASE" 1 | grep -q 'SMTP server' || failed "diff as the owner"
+# Restoring the newest version puts the web's save back; restoring the newest
+# again (what that restore replaced) undoes it.
+before=$(cat "$DATABASE/members.ini")
+as_owner /home/$OWNER/bin/zephconf-admin restore "$DATABASE" 1 > /dev/null || failed "restore as the owner"
+grep -q '^SMTP server=history-check.example.net$' "$DATABASE/members.ini" || failed "the owner's restore did not put the save back"
+as_owner /home/$OWNER/bin/zephconf-admin restore "$DATABASE" 1 > /dev/null || failed "the owner's second restore"
+[ "$(cat "$DATABASE/members.ini")" = "$before" ] || failed "the owner's second restore did not undo the first"
+owned_as "$DATABASE/members.ini" 600
+find "$DATABASE/zephconf-history" -type f | while IFS= read -r version; do owned_as "$version" 600; done
 
 # --- The headers, HTTPS only, no compression, no path info ---------------
 
