@@ -254,18 +254,26 @@ status=$(fetch https "/~$OWNER/cgi-bin/whoami")
 
 # --- fail2ban's filter on Apache's error log -----------------------------
 
+# guesses_found COUNT HOW: COUNT wrong passwords sent over HTTPS from
+# 127.0.0.2, each refused, and the packaged filter finding exactly COUNT
+# failures of 127.0.0.2 in Apache's error log, emptied first.
+guesses_found() {
+  local count=$1 how=$2 guess matched
+  : > "$ERROR_LOG"
+  for guess in $(seq 1 "$count"); do
+    expect_status 200 "$(post https "$PROGRAM_URL" "DBName=members&act=entrance&password=guess-$guess" --interface 127.0.0.2)" \
+      "a wrong password over HTTPS $how"
+    grep -q 'Bad password' "$work/body" || failed "a wrong password was not refused $how"
+  done
+  grep 'authentication failure' "$ERROR_LOG" >&2 || failed "no authentication failure line in $ERROR_LOG $how"
+  fail2ban-regex "$ERROR_LOG" /etc/fail2ban/filter.d/zephconf.conf > "$work/regex" || failed "fail2ban-regex"
+  matched=$(sed -n 's/^Lines: .* \([0-9]\+\) matched.*/\1/p' "$work/regex")
+  [ "$matched" = "$count" ] || { cat "$work/regex" >&2; failed "the filter found $matched lines of $count $how"; }
+  [ "$(grep -c 'authentication failure .* from 127\.0\.0\.2' "$ERROR_LOG")" = "$count" ] \
+    || failed "the lines do not name 127.0.0.2 $how"
+}
 say "refused passwords in Apache's error log, as the packaged fail2ban filter finds them"
-: > "$ERROR_LOG"
-for guess in 1 2 3; do
-  expect_status 200 "$(post https "$PROGRAM_URL" "DBName=members&act=entrance&password=guess-$guess" --interface 127.0.0.2)" \
-    "a wrong password over HTTPS"
-  grep -q 'Bad password' "$work/body" || failed "a wrong password was not refused"
-done
-grep 'authentication failure' "$ERROR_LOG" >&2 || failed "no authentication failure line in $ERROR_LOG"
-fail2ban-regex "$ERROR_LOG" /etc/fail2ban/filter.d/zephconf.conf > "$work/regex" || failed "fail2ban-regex"
-matched=$(sed -n 's/^Lines: .* \([0-9]\+\) matched.*/\1/p' "$work/regex")
-[ "$matched" = 3 ] || { cat "$work/regex" >&2; failed "the filter found $matched lines of 3"; }
-[ "$(grep -c 'authentication failure .* from 127\.0\.0\.2' "$ERROR_LOG")" = 3 ] || failed "the lines do not name 127.0.0.2"
+guesses_found 3 "under mod_cgid"
 
 # --- The host allowing fewer classes --------------------------------------
 
@@ -310,14 +318,8 @@ a2dismod -q -f mpm_event cgid >/dev/null
 a2enmod -q mpm_prefork cgi >/dev/null
 restart_apache
 : > /var/log/apache2/suexec.log
-for guess in 1 2; do
-  expect_status 200 "$(post https "$PROGRAM_URL" "DBName=members&act=entrance&password=guess-$guess" --interface 127.0.0.2)" \
-    "a wrong password over HTTPS under mod_cgi"
-done
-grep -q "uid: ($(id -u "$OWNER")/$OWNER) .* cmd: zephconf" /var/log/apache2/suexec.log || failed "suexec did not run the program as $OWNER under mod_cgi"
-grep 'authentication failure' "$ERROR_LOG" >&2 || failed "no authentication failure line in $ERROR_LOG under mod_cgi"
-fail2ban-regex "$ERROR_LOG" /etc/fail2ban/filter.d/zephconf.conf > "$work/regex" || failed "fail2ban-regex"
-matched=$(sed -n 's/^Lines: .* \([0-9]\+\) matched.*/\1/p' "$work/regex")
-[ "$matched" = 2 ] || { cat "$work/regex" >&2; failed "under mod_cgi the filter found $matched lines of 2"; }
+guesses_found 2 "under mod_cgi"
+grep -q "uid: ($(id -u "$OWNER")/$OWNER) .* cmd: zephconf" /var/log/apache2/suexec.log \
+  || failed "suexec did not run the program as $OWNER under mod_cgi"
 refused_everywhere
 say "the owner's site passed every check"
