@@ -32,7 +32,7 @@ failed() {
 # The provider's own configuration: CGI in every account's cgi-bin (and below),
 # run through suexec as the account; the .htaccess classes under test; and a
 # second address of the owner's site, as a per-account virtual host gives one
-# (no suexec there: Apache's own user).
+# (no suexec there: Apache's own user); mod_remoteip trusting loopback.
 provider_conf() {
   cat > /etc/apache2/conf-available/hosting.conf <<EOF
 <Directory "/home/*/public_html">
@@ -43,6 +43,10 @@ provider_conf() {
     SetHandler cgi-script
 </Directory>
 Alias /sites/$OWNER /home/$OWNER/public_html
+# The client's address taken from X-Forwarded-For, from any loopback address:
+# the HTTPS-only rule must test the connection's own.
+RemoteIPHeader X-Forwarded-For
+RemoteIPInternalProxy 127.0.0.0/8
 EOF
 }
 
@@ -64,7 +68,7 @@ restart_apache() {
 }
 
 say "the provider: Apache with mod_userdir, suexec, HTTPS with Debian's certificate, two accounts"
-a2enmod -q cgid headers ssl userdir suexec >/dev/null
+a2enmod -q cgid headers ssl userdir suexec remoteip >/dev/null
 a2ensite -q default-ssl >/dev/null
 make-ssl-cert generate-default-snakeoil >/dev/null 2>&1
 provider_conf "FileInfo AuthConfig"
@@ -193,12 +197,17 @@ expect_status 200 "$(fetch http "/~$OWNER/zephconf/help/adminhlp.html")" "a help
 check_headers "a help page over plain HTTP from 127.0.0.1" ""
 
 say "plain HTTP from 127.0.0.2: the program refused before it runs, the pages sent to HTTPS"
-: > "$ERROR_LOG.mark"
+: > "$ERROR_LOG"
 expect_status 403 "$(post http "$PROGRAM_URL" "DBName=members&act=entrance&password=wrong" --interface 127.0.0.2)" \
   "the program over plain HTTP from 127.0.0.2"
 expect_status 403 "$(post http "$PROGRAM_URL" "DBName=members&act=entrance&password=wrong" --interface 127.0.0.2 -H 'X-Forwarded-For: 127.0.0.1')" \
   "the program over plain HTTP from 127.0.0.2, claiming 127.0.0.1"
 ! grep -q 'authentication failure' "$ERROR_LOG" || failed "the program ran for a plain HTTP request from 127.0.0.2"
+# The claim is believed where the rule does not look: over HTTPS the program
+# sees the claimed address.
+post https "$PROGRAM_URL" "DBName=members&act=entrance&password=wrong" --interface 127.0.0.2 -H 'X-Forwarded-For: 192.0.2.9' > /dev/null
+grep -q 'authentication failure for database "members" from 192\.0\.2\.9$' "$ERROR_LOG" \
+  || failed "mod_remoteip does not take the address from X-Forwarded-For"
 expect_status 301 "$(fetch http "/~$OWNER/zephconf/" --interface 127.0.0.2)" "the sign-in page over plain HTTP from 127.0.0.2"
 [ "$(header Location)" = "https://$host/~$OWNER/zephconf/" ] || failed "the sign-in page is sent to $(header Location)"
 
