@@ -83,8 +83,9 @@ restart_apache
 host=$(openssl x509 -in "$CA" -noout -subject -nameopt multiline | sed -n 's/^ *commonName *= //p')
 [ -n "$host" ] || failed "no name in $CA"
 
-# fetch SCHEME PATH [CURL ARG...]: the answer's status, headers and body in
-# $work/answer (status line first); prints the status.
+# fetch SCHEME PATH [CURL ARG...]: a request to the testbed's Apache, the
+# certificate checked; prints the answer's status, and leaves its headers in
+# $work/headers and its body in $work/body.
 fetch() {
   local scheme=$1 path=$2
   shift 2
@@ -94,6 +95,7 @@ fetch() {
 }
 # header NAME: the value of header NAME in the last answer.
 header() { sed -n "s/^$1: \\(.*\\)\\r\$/\\1/Ip" "$work/headers"; }
+# post SCHEME PATH BODY [CURL ARG...]: fetch with BODY posted.
 post() {
   local scheme=$1 path=$2 body=$3
   shift 3
