@@ -190,6 +190,8 @@ check_headers() {
 expect_status 200 "$(fetch https "$PROGRAM_URL?act=version" -H 'Accept-Encoding: gzip')" "the version over HTTPS"
 check_headers "the program over HTTPS" "max-age=31536000"
 [ -z "$(header Content-Encoding)" ] || failed "the program's answer is compressed"
+fetch https "/~$OWNER/zephconf/help/adminhlp.html" -H 'Accept-Encoding: gzip' > /dev/null
+[ "$(header Content-Encoding)" = gzip ] || failed "the host compresses nothing: the program's answer proves nothing"
 expect_status 200 "$(fetch https "/~$OWNER/zephconf/")" "the sign-in page over HTTPS"
 check_headers "the sign-in page over HTTPS" "max-age=31536000"
 grep -q 'action="../cgi-bin/zephconf/zephconf"' "$work/body" || failed "the sign-in page does not post to the program"
