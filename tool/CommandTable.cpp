@@ -127,8 +127,8 @@ const std::vector<ToolCommand>& Rows()
     static const std::vector<ToolCommand> rows = {
         {"create", "[--owner USER] [--from FILE] FOLDER",
          std::string("make FOLDER and its NAME.ini (NAME: the folder's last name)\n"
-                     "from a model, owned by --owner USER, else run by root\n"
-                     "by ") + WebServerUser + ", run by another user by that user;\n"
+                     "from a model, owned by --owner USER; without it, by ") + WebServerUser + "\n"
+         "when root runs it, else by the user who runs it;\n"
          "the administration password asked as set-password asks\n"
          "it, remote administration on, every other password of the\n"
          "database random; the model is --from FILE (a .ini file), or\n" + DefaultModel,
@@ -233,8 +233,9 @@ std::string HelpText()
            "every change keeps. A change takes the file's lock and replaces the file\n"
            "whole, as the web form's Configure does. Run by root on a folder that\n"
            "another user owns, the tool acts as that user, with that user's own\n"
-           "groups; run by root, it refuses a path through a folder or link that\n"
-           "another user could change.\n"
+           "groups; run by any other user, it acts as that user. It refuses a path\n"
+           "through a folder or link that a user other than root and the one who\n"
+           "runs it could change.\n"
            "\n"
            "DATABASE is the database's folder (.../members) or its file\n"
            "(.../members/members.ini).\n"
