@@ -297,29 +297,30 @@ the_check() {
 }
 the_check || failed "the block's check fails on the host as the README asks for it"
 
-# fewer WHAT STATUS SAYS [database]: the host as WHAT says; the program
-# answers STATUS, the error log says SAYS; with "database", the host reads no
-# .htaccess and only the database folder is checked: its modes keep Apache's
-# user out of it.
+# fewer WHAT PROGRAM PAGES SAYS [database]: the host as WHAT says; the program
+# answers PROGRAM, the sign-in page PAGES, the error log says SAYS; with
+# "database", the host reads no .htaccess and only the database folder is
+# checked: its modes keep Apache's user out of it.
 fewer() {
-  local what=$1 program=$2 says=$3 checked=${4:-all}
+  local what=$1 program=$2 pages=$3 says=$4 checked=${5:-all}
   rm -f "$PROGRAM_DIR"/*.ran "$PROGRAM_DIR"/*/*.ran
-  say "the host with $what: the program answers $program, the database neither served nor run, the check fails"
+  say "the host with $what: the program answers $program, the pages $pages, the database neither served nor run, the check fails"
   restart_apache
   expect_status "$program" "$(fetch https "$PROGRAM_URL?act=version")" "the program with $what"
+  expect_status "$pages" "$(fetch https "/~$OWNER/zephconf/")" "the sign-in page with $what"
   refused_everywhere "$checked"
   ! the_check || failed "the block's check passes with $what"
   [ -z "$says" ] || grep -q "$says" "$ERROR_LOG" || failed "the error log does not say \"$says\" with $what"
 }
 provider_conf "AuthConfig Limit Indexes"
-fewer "AllowOverride AuthConfig Limit Indexes (no FileInfo)" 500 "Header not allowed here"
+fewer "AllowOverride AuthConfig Limit Indexes (no FileInfo)" 500 500 "Header not allowed here"
 provider_conf "FileInfo Limit Indexes"
-fewer "AllowOverride FileInfo Limit Indexes (no AuthConfig)" 500 "Require not allowed here"
+fewer "AllowOverride FileInfo Limit Indexes (no AuthConfig)" 500 200 "Require not allowed here"
 provider_conf "None"
-fewer "AllowOverride None" 200 "" database
+fewer "AllowOverride None" 200 200 "" database
 provider_conf "FileInfo AuthConfig"
 a2dismod -q -f headers >/dev/null
-fewer "no mod_headers" 500 "Invalid command 'Header'"
+fewer "no mod_headers" 500 500 "Invalid command 'Header'"
 a2enmod -q headers >/dev/null
 restart_apache
 the_check || failed "the block's check fails once the host allows the classes again"
