@@ -16,6 +16,9 @@ PROGRAM_URL=/~$OWNER/cgi-bin/zephconf/zephconf
 PROGRAM_DIR=/home/$OWNER/public_html/cgi-bin/zephconf
 DATABASE=$PROGRAM_DIR/members
 ERROR_LOG=/var/log/apache2/error.log
+# The override classes the release's .htaccess files need, as they say.
+CLASSES=$(sed -n 's/^# Needs "AllowOverride \(.*\)" from the host.*/\1/p' "$project/packaging/hosting/protect.htaccess")
+[ -n "$CLASSES" ] || die "packaging/hosting/protect.htaccess names no override classes"
 CA=/etc/ssl/certs/ssl-cert-snakeoil.pem
 work=$(mktemp -d /tmp/hosting-test.XXXXXX)
 chmod 0755 "$work"
@@ -82,7 +85,7 @@ a2dismod -q -f mpm_prefork mpm_worker cgi >/dev/null 2>&1 || true
 a2enmod -q mpm_event cgid headers ssl userdir suexec remoteip >/dev/null
 a2ensite -q default-ssl >/dev/null
 make-ssl-cert generate-default-snakeoil >/dev/null 2>&1
-provider_conf "FileInfo AuthConfig"
+provider_conf "$CLASSES"
 a2enconf -q hosting >/dev/null
 an_account "$OWNER"
 an_account "$NEIGHBOUR"
@@ -333,7 +336,7 @@ provider_conf "FileInfo Limit Indexes"
 fewer "AllowOverride FileInfo Limit Indexes (no AuthConfig)" 500 200 "Require not allowed here"
 provider_conf "None"
 fewer "AllowOverride None" 200 200 "" database
-provider_conf "FileInfo AuthConfig"
+provider_conf "$CLASSES"
 a2dismod -q -f headers >/dev/null
 fewer "no mod_headers" 500 500 "Invalid command 'Header'"
 a2enmod -q headers >/dev/null
