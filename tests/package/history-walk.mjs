@@ -4,12 +4,13 @@
 // form showing the old values again. Run by scripts/lib/package-checks.d/history.sh
 // (history_check) with the server's address in ZEPH_E2E_URL, the database
 // made in the program's folder ZEPH_HISTORY_FOLDER with the installed
-// zephconf-admin create, and removed again; with ZEPH_HISTORY_EXISTING=1 on a
-// database there already, which the restore leaves as it was. With
-// ZEPH_HISTORY_PROGRAM, the address of the database program beside it (the
-// package test's stand-in, which answers the database's "SMTP server" line),
-// that program must read what the file holds: before, after the save and
-// after the restore.
+// zephconf-admin create, and removed again; with ZEPH_HISTORY_EXISTING=1, or
+// without ZEPH_HISTORY_TOOL, on a database there already (a hosting account's,
+// whose program is at ZEPH_HISTORY_PROGRAM_URL), which the restore leaves as
+// it was and which stays. With ZEPH_HISTORY_PROGRAM, the address of the
+// database program beside it (the package test's stand-in, which answers the
+// database's "SMTP server" line), that program must read what the file holds:
+// before, after the save and after the restore.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -22,9 +23,10 @@ const adminTool = process.env.ZEPH_HISTORY_TOOL;
 const folder = process.env.ZEPH_HISTORY_FOLDER;
 const dbName = process.env.ZEPH_HISTORY_DATABASE;
 const password = process.env.ZEPH_HISTORY_PASSWORD;
-const existing = process.env.ZEPH_HISTORY_EXISTING === '1';
+const existing = process.env.ZEPH_HISTORY_EXISTING === '1' || !adminTool;
 const databaseProgram = process.env.ZEPH_HISTORY_PROGRAM;
-if (!adminTool || !folder || !dbName || !password) {
+const urlPath = process.env.ZEPH_HISTORY_PROGRAM_URL || '/cgi-bin/zephconf';
+if (!folder || !dbName || !password) {
   throw new Error('run history-walk.mjs through history_check (scripts/lib/package-checks.d/history.sh)');
 }
 
@@ -33,7 +35,7 @@ const NewSmtp = 'history-check.example.net';
 // A POST of `fields` for the database; its page, which must be the program's
 // answer and hold no password.
 async function post(fields, what) {
-  const answer = await httpRequest({ method: 'POST', body: formBody({ DBName: dbName, password, ...fields }) });
+  const answer = await httpRequest({ method: 'POST', urlPath, body: formBody({ DBName: dbName, password, ...fields }) });
   assert.equal(answer.status, 200, what);
   assert.ok(answer.tls, `${what}: not over HTTPS`);
   assert.ok(!answer.body.includes(password), `${what}: the page holds the administration password`);
@@ -62,7 +64,7 @@ try {
   // A save to undo, made in the form as served.
   const controls = formControls(await post({ act: 'entrance' }, 'the form'));
   const fields = submittedFields(controls).map(([name, value]) => [name, name === 'SMTP' ? NewSmtp : value]);
-  const saved = await httpRequest({ method: 'POST', body: formBody([...fields.filter(([name]) => name !== 'password'), ['password', password]]) });
+  const saved = await httpRequest({ method: 'POST', urlPath, body: formBody([...fields.filter(([name]) => name !== 'password'), ['password', password]]) });
   assert.match(saved.body, /Your database configuration file has been updated!/);
   fs.appendFileSync(path.join(workDir, 'configured'), `${dbName}\n`);
   await programShows(NewSmtp, 'after the save');
