@@ -1,5 +1,6 @@
 # package-blocks.sh: the README's marked blocks (readme-blocks.sh) that the
-# package test runs, by name: scripts/lib/package-testbed.sh runs them, and
+# package and hosting tests run, by name: scripts/lib/package-testbed.sh and
+# tests/hosting/owner-site.sh run them, and
 # tests/package/check-servers fails when the README has a command block that
 # is not one of them. Needs common.sh and server-table.sh sourced first.
 
@@ -21,6 +22,8 @@ UPGRADE_BLOCK=upgrade
 UPGRADE_PROGRAM_BLOCK=upgrade-program
 TOOL_BLOCKS=(tool history shop shop-manual)
 SOURCE_BLOCK=source
+# The hosting account's owner, run by scripts/test-hosting as that owner.
+HOSTING_BLOCK=hosting-owner
 
 # server_block_names SERVER: the blocks of SERVER's own: the one that enables
 # it in each variant, its fail2ban jail's, the one that runs the database
@@ -38,7 +41,7 @@ package_block_names() {
   local server
   printf '%s\n' "$PACKAGE_BLOCK" "$DATABASE_BLOCK" "$DATABASE_MANUAL_BLOCK" "$REMOVE_BLOCK" \
     "$REMOVE_DATABASES_BLOCK" "$DATABASE_PROGRAM_BLOCK" "$UPGRADE_BLOCK" "$UPGRADE_PROGRAM_BLOCK" \
-    "${TOOL_BLOCKS[@]}" "$SOURCE_BLOCK"
+    "${TOOL_BLOCKS[@]}" "$SOURCE_BLOCK" "$HOSTING_BLOCK"
   printf '%s\n' "${FAIL2BAN_BLOCKS[@]}" | grep -vF SERVER
   for server in $(server_column 1); do
     server_block_names "$server"

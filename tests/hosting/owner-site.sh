@@ -7,6 +7,7 @@ set -euo pipefail
 project=$(cd "$(dirname "$0")/../.." && pwd)
 source "$project/scripts/lib/common.sh"
 source "$project/scripts/lib/readme-blocks.sh"
+source "$project/scripts/lib/package-blocks.sh"
 tarball=$1
 
 OWNER=owner
@@ -133,9 +134,9 @@ whoami_runs "$NEIGHBOUR" "before the owner's install"
 
 # --- The owner's part: the README's block, verbatim ----------------------
 
-say "the README's hosting-owner block, verbatim, as $OWNER"
-block=$work/hosting-owner.sh
-readme_block hosting-owner "$project/README.md" > "$block"
+say "the README's $HOSTING_BLOCK block, verbatim, as $OWNER"
+block=$work/$HOSTING_BLOCK.sh
+readme_block "$HOSTING_BLOCK" "$project/README.md" > "$block"
 ! grep -qw -e sudo -e su -e runuser "$block" || failed "the owner's block asks for root"
 grep -qF "$(basename "$tarball")" "$block" || failed "the owner's block does not name the release $(basename "$tarball")"
 install -o "$OWNER" -g "$OWNER" -m 0644 "$tarball" "/home/$OWNER/"
