@@ -290,7 +290,8 @@ void ShowConfirmation(const CVersionHistory& history, CZEPHOnlineINI& record, co
              "remote administration is turned on again on the server (zephconf-admin enable-remote).</p>\n");
     if (record.adminPassword != signedInWith)
         Emit("<p class=\"warning\"><strong>Warning:</strong> this version holds another administration password "
-             "than the one you signed in with. Once it is restored, only that older password opens these pages.</p>\n");
+             "than the one you signed in with. Once it is restored, only that older password opens these pages; "
+             "until your sign-in ends, its page can still undo the restore.</p>\n");
     const std::vector<ShownDifference> differences = ShownDifferences(live, kept);
     if (differences.empty()) {
         Emit("<p>The configuration already holds these settings: restoring it changes no setting.</p>\n");

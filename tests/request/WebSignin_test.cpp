@@ -199,6 +199,31 @@ TEST(WebSignin, OneSigninCarriesTheListTheChangesTheConfirmationAndTheRestore)
 
 // Each case: a database with a save, a sign-in given for it by the history
 // list, then something done to it, and a request that must be refused.
+TEST(WebSignin, ARestoreOfAnotherPasswordCanStillBeUndoneFromItsPage)
+{
+    // Kept by the tool: the file before the password was set to the fixture's.
+    Site site(WithIniValue(FixtureIni(), "Administration", "Administration password", NewPassword));
+    ASSERT_EQ(0, RunTool({"set-password", site.folder}, FixturePassword() + "\n").status);
+    const std::string current = ReadFile(site.ini);
+    const ProgramAnswer list = PostFrom(site, Address, {{"DBName", FixtureName}, {"act", "history"},
+                                                        {"password", FixturePassword()}});
+    Walk walk {site};
+    const ProgramAnswer confirmation = walk.Click(list, "Undo this change");
+    EXPECT_TRUE(Contains(confirmation.output, "until your sign-in ends, its page can still undo the restore"));
+    const ProgramAnswer restored = walk.Click(confirmation, "Undo this change");
+    ASSERT_EQ(0, restored.status) << restored.output;
+    ExpectNothingSecret(site, restored, "the restore of another password");
+    // The sign-in the list gave is the old password's: refused now.
+    const ProgramAnswer old = PostFrom(site, Address, Clicked(list.output, "Show changes"));
+    EXPECT_EQ(1, old.status);
+    EXPECT_TRUE(Contains(old.output, BadPassword));
+    // The restore's own page is signed in for the password it put back.
+    const ProgramAnswer undo = walk.Click(restored, "Undo this restore");
+    EXPECT_EQ(0, undo.status) << undo.output;
+    EXPECT_EQ(0, walk.Click(undo, "Undo this change").status);
+    EXPECT_EQ(current, ReadFile(site.ini));
+}
+
 TEST(WebSignin, RefusedAndLoggedAsAWrongPasswordIs)
 {
     const auto now = std::time(nullptr);
