@@ -245,17 +245,17 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}, over HTTPS`, { s
   });
 
   test('the database folders, their history, their sign-in keys and the program\'s path info are refused', async () => {
+    // The sign-in key, which would let its reader sign in: the program makes
+    // it for a save's confirmation (the save makes the history folder too).
+    const saved = await httpRequest({ method: 'POST', body: formBody(await changedForm('key-check.example.net')) });
+    assert.match(saved.body, /Undo this save/);
+    configured.push(DB);
     // The history folder holds every password too: a version of the file
     // stands in it, to be asked for by its folder and its name.
     const historyDir = path.join(path.dirname(iniPathOf(DB)), 'zephconf-history');
     const version = `${DB}.ini.20261210T164132Z.0123456789abcdef.shell tool uid 0`;
     fs.mkdirSync(historyDir, { recursive: true });
     fs.copyFileSync(iniPathOf(DB), path.join(historyDir, version));
-    // The sign-in key, which would let its reader sign in: the program makes
-    // it for a save's confirmation.
-    const saved = await httpRequest({ method: 'POST', body: formBody(await changedForm('key-check.example.net')) });
-    assert.match(saved.body, /Undo this save/);
-    configured.push(DB);
     const keyFile = path.join(path.dirname(iniPathOf(DB)), 'zephconf-signin.key');
     const key = fs.readFileSync(keyFile);
     assert.equal(key.length, 32);
