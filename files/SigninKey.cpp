@@ -95,6 +95,15 @@ std::string SigninKey(const std::string& path)
     return {};
 }
 
+std::string ExistingSigninKey(const std::string& path)
+{
+    const OwnedDescriptor folder(OpenDatabaseFolder(path));
+    std::string key;
+    if (!folder.IsOpen() || !ReadKey(folder.Get(), key))
+        return {};
+    return key;
+}
+
 bool RemoveSigninKey(const std::string& path)
 {
     const OwnedDescriptor folder(OpenDatabaseFolder(path));

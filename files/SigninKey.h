@@ -24,6 +24,11 @@ inline constexpr size_t SigninKeyLength = 32;
 // be written, a folder in its place, no random bytes).
 std::string SigninKey(const std::string& path);
 
+// The sign-in key of the database file `path` as it stands, neither made nor
+// removed: what a sign-in sent is checked against, so that a refused request
+// leaves the folder as it was. Empty when there is none that can be trusted.
+std::string ExistingSigninKey(const std::string& path);
+
 // Ends every sign-in to the database file `path`: its key is removed. False
 // with errno set when a key is there and cannot be removed.
 bool RemoveSigninKey(const std::string& path);

@@ -46,7 +46,7 @@ bool Admitted(CCgiForm& form, const CZEPHOnlineINI& record, const std::string& i
         // history would keep it: one sent there is refused as forged.
         if (!history || !Posted())
             return false;
-        signinEnds = SigninExpiry(form.Field(SigninField), SigninKey(iniPath), CurrentDBName,
+        signinEnds = SigninExpiry(form.Field(SigninField), ExistingSigninKey(iniPath), CurrentDBName,
                                   record.adminPassword, now);
         if (signinEnds == 0)
             return false;

@@ -331,8 +331,12 @@ TEST(WebSignin, TheKeyIsTheOwnersAloneAndNeverKept)
 {
     Site site(FixtureIni());
     const fs::path key = fs::path(site.folder) / SigninKeyName;
-    // Nothing that needs no sign-in makes one.
+    // Nothing that needs no sign-in makes one, nor a refused sign-in.
     ASSERT_EQ(0, site.Get("act=entrance&DBName=shop&password=" + UrlEncode(FixturePassword())).status);
+    const ProgramAnswer forged = PostFrom(site, Address, {{"DBName", FixtureName}, {"act", "history"},
+                                                          {"signin", std::to_string(std::time(nullptr) + 60) + "."
+                                                                         + std::string(64, 'f')}});
+    EXPECT_EQ(1, forged.status);
     EXPECT_FALSE(fs::exists(fs::symlink_status(key)));
 
     ASSERT_EQ(0, Save(site, "mail.example.net").status);
