@@ -359,15 +359,19 @@ async function runRound(round, { crLf, requests, aloneMs, spreadMs }) {
   return problems;
 }
 
-// What stands beside the database's file but its history folder, and in that
-// folder anything but the whole versions an update keeps
+// What stands beside the database's file but its history folder and its whole
+// sign-in key (32 bytes, which a confirmation page makes), and in that folder
+// anything but the whole versions an update keeps
 // ("NAME.ini.20261210T164132Z[-N].DIGEST.WHO").
 function filesLeftBeside(dbFile) {
   const folder = path.dirname(dbFile);
   const name = path.basename(dbFile);
   const escaped = name.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
   const version = new RegExp(`^${escaped}\\.\\d{8}T\\d{6}Z(-[1-9]\\d*)?\\.[0-9a-f]{16}\\..+$`);
-  const left = fs.readdirSync(folder).filter((entry) => entry !== name && entry !== 'zephconf-history');
+  const wholeKey = (entry) => entry === 'zephconf-signin.key' && fs.lstatSync(path.join(folder, entry)).isFile()
+    && fs.lstatSync(path.join(folder, entry)).size === 32;
+  const left = fs.readdirSync(folder)
+    .filter((entry) => entry !== name && entry !== 'zephconf-history' && !wholeKey(entry));
   const history = path.join(folder, 'zephconf-history');
   if (fs.existsSync(history))
     left.push(...fs.readdirSync(history).filter((entry) => !version.test(entry)).map((entry) => `zephconf-history/${entry}`));
