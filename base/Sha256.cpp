@@ -2,6 +2,7 @@
 // 64 bytes at a time; HMAC on top of it.
 #include "base/Sha256.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -72,8 +73,11 @@ Sha256Digest Sha256Of(std::string_view first, std::string_view second)
     unsigned char block[BlockSize];
     size_t filled = 0;
     for (std::string_view part : {first, second}) {
-        for (char byte : part) {
-            block[filled++] = static_cast<unsigned char>(byte);
+        while (!part.empty()) {
+            const size_t taken = std::min(BlockSize - filled, part.size());
+            std::memcpy(block + filled, part.data(), taken);
+            part.remove_prefix(taken);
+            filled += taken;
             if (filled == BlockSize) {
                 Compress(state, block);
                 filled = 0;
@@ -133,6 +137,7 @@ std::string HexDigits(const Sha256Digest& digest)
 {
     static const char Hex[] = "0123456789abcdef";
     std::string text;
+    text.reserve(2 * digest.size());
     for (std::uint8_t byte : digest) {
         text += Hex[byte >> 4];
         text += Hex[byte & 0x0f];

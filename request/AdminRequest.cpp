@@ -97,7 +97,7 @@ void RunAdminRequest(CCgiForm& form, const std::optional<std::string>& action, c
         const ChangeOutcome outcome = change.Commit();
         ShowConfirmation(confirmation);
         // Then the way to undo it, signed in, unless it locked the web out.
-        SigninAfterChange(record, iniPath);
+        SigninAfterChange(record, iniPath, outcome.changedSettings);
         if (record.remoteAdmin)
             EmitUndoForm(outcome.keptVersion, "Undo this save");
         // An update made is logged, with what it changed, before a

@@ -4,11 +4,14 @@
 
 #include "admin/PageShell.h"
 #include "cgi/CgiForm.h"
+#include "config/ChangedSettings.h"
+#include "config/SettingTable.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/SigninKey.h"
 #include "request/PasswordCheck.h"
 #include "request/SigninToken.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -58,8 +61,15 @@ bool Admitted(CCgiForm& form, const CZEPHOnlineINI& record, const std::string& i
     return true;
 }
 
-void SigninAfterChange(CZEPHOnlineINI& record, const std::string& iniPath)
+void SigninAfterChange(CZEPHOnlineINI& record, const std::string& iniPath,
+                       const std::vector<std::string>& changedSettings)
 {
-    record.LoadAccessSettings();
+    // The form of a Configure sets neither: its update reads them no more.
+    for (Setting access : {Setting::RemoteAdmin, Setting::AdminPassword})
+        if (std::find(changedSettings.begin(), changedSettings.end(), ChangedSettingName(access))
+            != changedSettings.end()) {
+            record.LoadAccessSettings();
+            break;
+        }
     SetSignin(record, iniPath);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class CCgiForm;
 class CZEPHOnlineINI;
@@ -17,8 +18,10 @@ class CZEPHOnlineINI;
 // one sent after a sign-in.
 bool Admitted(CCgiForm& form, const CZEPHOnlineINI& record, const std::string& iniPath, bool history);
 
-// After a change admitted as above: the sign-in for the database as the
-// change left it (its password and switch read again into the record), ending
-// when the admitted one does; none when the change turned remote
-// administration off, or the database has no password.
-void SigninAfterChange(CZEPHOnlineINI& record, const std::string& iniPath);
+// After a change admitted as above, which changed the settings named
+// `changedSettings` (ChangeOutcome): the sign-in for the database as the
+// change left it (its password and switch read again into the record when
+// the change changed them), ending when the admitted one does; none when the
+// change turned remote administration off, or the database has no password.
+void SigninAfterChange(CZEPHOnlineINI& record, const std::string& iniPath,
+                       const std::vector<std::string>& changedSettings);

@@ -40,7 +40,7 @@ void RunRestore(CCgiForm& form, CZEPHOnlineINI& record, const std::string& iniPa
     ChangeTransaction change(record, RemoteAddress());
     record.ReplaceContent(kept);
     const ChangeOutcome outcome = change.Commit();
-    SigninAfterChange(record, iniPath);
+    SigninAfterChange(record, iniPath, outcome.changedSettings);
     ShowRestored(record, *version, before, outcome.notKept, outcome.keptVersion);
     // Logged before a termination signal held back meanwhile takes effect.
     LogRequestEvent(RequestEvent::ConfigurationRestored, CurrentDBName,
