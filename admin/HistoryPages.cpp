@@ -41,8 +41,18 @@ void EmitFormStart(const char* act)
     Emit("\">\n");
 }
 
-void EmitPasswordField()
+// Signed in, the form carries the sign-in; else the password is typed for
+// each action, as the administration form's submission asks for it.
+void EmitSignin()
 {
+    if (!CurrentSignin.empty()) {
+        Emit("<input type=\"hidden\" name=\"");
+        Emit(SigninField);
+        Emit("\" value=\"");
+        EmitHtml(CurrentSignin);
+        Emit("\">\n");
+        return;
+    }
     Emit("<p><label for=\"password\">Administration password</label>\n"
          "<input type=\"password\" id=\"password\" name=\"password\" size=\"20\" autocomplete=\"current-password\" "
          "required aria-describedby=\"password-note\"><br>\n"
@@ -62,14 +72,34 @@ void EmitButton(const char* name, const std::string& value, const char* label)
     Emit("</button>\n");
 }
 
-// Buttons that leave this page: back to the list (the form's own act) and
-// to the administration form (its act sent last, so it is the one read).
-void EmitWayOut(bool toList)
+// A form of its own that opens the administration form, with the password
+// it asks for.
+void EmitFormOpener()
+{
+    EmitFormStart("entrance");
+    Emit("<p class=\"way-out\"><label for=\"form-password\">Administration password</label>\n"
+         "<input type=\"password\" id=\"form-password\" name=\"password\" size=\"20\" "
+         "autocomplete=\"current-password\" required>\n"
+         "<button type=\"submit\">Open the administration form</button></p>\n</form>\n");
+}
+
+// Buttons that leave this page, and the end of its form: back to the list
+// (the form's own act) and to the administration form (its act sent last, so
+// it is the one read). The administration form asks for the password even
+// when signed in: signed in, its button stands in a form of its own with the
+// password field.
+void EmitWayOutAndEnd(bool toList)
 {
     Emit("<p class=\"way-out\">");
     if (toList)
         Emit("<button type=\"submit\" name=\"act\" value=\"history\">Back to the history</button>\n");
-    Emit("<button type=\"submit\" name=\"act\" value=\"entrance\">Open the administration form</button></p>\n");
+    if (CurrentSignin.empty()) {
+        Emit("<button type=\"submit\" name=\"act\" value=\"entrance\">Open the administration form</button></p>\n"
+             "</form>\n");
+        return;
+    }
+    Emit("</p>\n</form>\n");
+    EmitFormOpener();
 }
 
 void EmitEnd()
@@ -151,14 +181,14 @@ void ShowList(const CVersionHistory& history, const std::string& live)
 {
     EmitHeading("Configuration history of");
     Emit("<p>Each save of the configuration keeps the configuration it replaced, newest first. "
-         "Choose a change to see what it changed, or put back the configuration as it was before it.</p>\n");
+         "Choose a change to see what it changed, or undo it: the configuration goes back to what it was before it.</p>\n");
     if (history.OpenError() != 0) {
         Emit("<p class=\"warning\">The history cannot be read: ");
         EmitHtml(std::strerror(history.OpenError()));
         Emit("</p>\n");
     }
     EmitFormStart(HistoryAct);
-    EmitPasswordField();
+    EmitSignin();
     if (history.Versions().empty()) {
         Emit("<p>No configuration has been kept yet: the next save keeps the one it replaces.</p>\n");
     } else {
@@ -191,13 +221,12 @@ void ShowList(const CVersionHistory& history, const std::string& live)
             }
             Emit("</td><td data-label=\"Actions\">\n");
             EmitButton(ChangesField, step.version.name, "Show changes");
-            EmitButton(ConfirmRestoreField, step.version.name, "Restore this version");
+            EmitButton(ConfirmRestoreField, step.version.name, "Undo this change");
             Emit("</td></tr>\n");
         });
         Emit("</tbody>\n</table>\n");
     }
-    EmitWayOut(false);
-    Emit("</form>\n");
+    EmitWayOutAndEnd(false);
 }
 
 void ShowChanges(const CVersionHistory& history, const std::string& live, const HistoryVersion& version)
@@ -227,12 +256,11 @@ void ShowChanges(const CVersionHistory& history, const std::string& live, const 
     else
         EmitDifferences(differences);
     EmitFormStart(HistoryAct);
-    EmitPasswordField();
+    EmitSignin();
     Emit("<p>");
-    EmitButton(ConfirmRestoreField, version.name, "Restore this version");
+    EmitButton(ConfirmRestoreField, version.name, "Undo this change");
     Emit("</p>\n");
-    EmitWayOut(true);
-    Emit("</form>\n");
+    EmitWayOutAndEnd(true);
 }
 
 void ShowConfirmation(const CVersionHistory& history, CZEPHOnlineINI& record, const HistoryVersion& version)
@@ -247,19 +275,20 @@ void ShowConfirmation(const CVersionHistory& history, CZEPHOnlineINI& record, co
     record.ReplaceContent(std::move(kept));
     record.LoadSettings(CZEPHOnlineINI::Load::WithoutItems);
 
-    EmitHeading("Restore a configuration of");
-    Emit("<p>The configuration goes back to what it was before the change made at ");
+    EmitHeading("Undo a change to");
+    Emit("<p class=\"goes-back\">The configuration goes back to what it was before the change made at ");
     EmitTime(version);
     Emit(" by ");
     EmitHtml(version.who);
-    Emit(". The configuration it replaces is kept, so that this restore can be undone too.</p>\n");
+    Emit(".</p>\n<p>The configuration it replaces is kept, so that this can be undone too.</p>\n");
     if (!record.remoteAdmin)
         Emit("<p class=\"warning\"><strong>Warning:</strong> this version turns remote administration off. "
              "Once it is restored, this page and the administration form refuse everyone, you too, until "
              "remote administration is turned on again on the server (zephconf-admin enable-remote).</p>\n");
     if (record.adminPassword != signedInWith)
         Emit("<p class=\"warning\"><strong>Warning:</strong> this version holds another administration password "
-             "than the one you signed in with. Once it is restored, only that older password opens these pages.</p>\n");
+             "than the one you signed in with. Once it is restored, only that older password opens these pages; "
+             "until your sign-in ends, its page can still undo the restore.</p>\n");
     if (differences.empty()) {
         Emit("<p>The configuration already holds these settings: restoring it changes no setting.</p>\n");
     } else {
@@ -272,10 +301,9 @@ void ShowConfirmation(const CVersionHistory& history, CZEPHOnlineINI& record, co
     Emit("\" value=\"");
     EmitHtml(version.name);
     Emit("\">\n");
-    EmitPasswordField();
-    Emit("<p><button type=\"submit\">Restore this version</button></p>\n");
-    EmitWayOut(true);
-    Emit("</form>\n");
+    EmitSignin();
+    Emit("<p><button type=\"submit\">Undo this change</button></p>\n");
+    EmitWayOutAndEnd(true);
 }
 
 }  // namespace
@@ -331,7 +359,7 @@ void ShowHistory(CCgiForm& form, CZEPHOnlineINI& record, const std::string& iniP
 }
 
 void ShowRestored(CZEPHOnlineINI& record, const HistoryVersion& version, const std::string& before,
-                  const std::string& notKept)
+                  const std::string& notKept, const std::string& keptVersion)
 {
     EmitHeading("Configuration restored:");
     Emit("<p>The configuration is back to what it was before the change made at ");
@@ -354,9 +382,20 @@ void ShowRestored(CZEPHOnlineINI& record, const HistoryVersion& version, const s
         EmitHtml(notKept);
         Emit("</p>\n");
     }
-    EmitFormStart(HistoryAct);
-    EmitPasswordField();
-    EmitWayOut(true);
-    Emit("</form>\n");
+    // A restore that turned remote administration off leaves nothing to go on to.
+    if (record.remoteAdmin) {
+        EmitUndoForm(keptVersion, "Undo this restore");
+        EmitFormOpener();
+    }
     EmitEnd();
+}
+
+void EmitUndoForm(const std::string& keptVersion, const char* undoLabel)
+{
+    EmitFormStart(HistoryAct);
+    EmitSignin();
+    Emit("<p>");
+    if (!keptVersion.empty())
+        EmitButton(ConfirmRestoreField, keptVersion, undoLabel);
+    Emit("<button type=\"submit\">History</button></p>\n</form>\n");
 }

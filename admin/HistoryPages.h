@@ -1,8 +1,8 @@
 // HistoryPages.h: the configuration history in the browser: the kept
 // versions, what a change changed, a restore's confirmation and its result.
-// Every page posts the administration password back only as typed again by
-// its owner: no page holds a password, and each action is checked as the
-// administration form's submission is.
+// No page holds a password: a page after a checked password carries the
+// sign-in (CurrentSignin, admin/PageShell.h) in its forms, or, where none
+// can be given, asks for the password for each action.
 #pragma once
 
 #include <string>
@@ -38,6 +38,14 @@ void ShowHistory(CCgiForm& form, CZEPHOnlineINI& record, const std::string& iniP
 [[noreturn]] void ShowUnknownVersion(const CZEPHOnlineINI& record);
 
 // The page after a restore of `version`: what changed (`before` → the
-// record's content), and why the content replaced was not kept, if it was not.
+// record's content), and why the content replaced was not kept, if it was
+// not; then the way to undo it (`keptVersion`, the content it replaced) and
+// to the history.
 void ShowRestored(CZEPHOnlineINI& record, const HistoryVersion& version, const std::string& before,
-                  const std::string& notKept);
+                  const std::string& notKept, const std::string& keptVersion);
+
+// A form that follows a change's page: `undoLabel` on a button to the
+// confirmation of restoring `keptVersion` (the content the change replaced;
+// no such button when empty) and "History" to the list, signed in
+// (CurrentSignin) or with the password field.
+void EmitUndoForm(const std::string& keptVersion, const char* undoLabel);

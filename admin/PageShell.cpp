@@ -7,6 +7,7 @@
 
 std::string CurrentDBName;
 std::string AdminURL;
+std::string CurrentSignin;
 
 void EmitHttpHeader()
 {

@@ -12,6 +12,12 @@ extern std::string CurrentDBName;
 // The URL under which this program is reached; the administration form posts
 // to it. Set once the database's settings are loaded.
 extern std::string AdminURL;
+// The sign-in that the pages after a checked password carry in their posted
+// forms (the field SigninField), so that the history and a restore ask for
+// no password again; empty where none is given, and the pages then ask for
+// the password. Set by the request before such a page is written.
+extern std::string CurrentSignin;
+inline constexpr char SigninField[] = "signin";
 
 // "Content-type: text/html" and the blank line that ends the header.
 void EmitHttpHeader();

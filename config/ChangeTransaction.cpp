@@ -3,10 +3,13 @@
 #include "config/ChangeTransaction.h"
 
 #include "config/ChangedSettings.h"
+#include "config/SettingTable.h"
 #include "config/ZEPHOnlineINI.h"
 #include "files/FileReplacement.h"
 #include "files/HistoryVersion.h"
+#include "files/SigninKey.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -50,8 +53,17 @@ ChangeOutcome ChangeTransaction::Commit()
     if (version) {
         version->Confirm();
         outcome.notKept = version->NotKept();
+        if (outcome.notKept.empty())
+            outcome.keptVersion = version->Name();
     }
     outcome.changedSettings = ChangedSettingSummary(file.old, file.content);
+    // A failure leaves sign-ins that the switch should have ended: it is not
+    // the change's, which is made, and the web pages refuse everyone anyway
+    // while the switch is off.
+    const std::string remoteSwitch = ChangedSettingName(Setting::RemoteAdmin);
+    if (std::find(outcome.changedSettings.begin(), outcome.changedSettings.end(), remoteSwitch)
+        != outcome.changedSettings.end())
+        RemoveSigninKey(file.path);
     record.Committed();
     outcome.changed = true;
     return outcome;

@@ -39,6 +39,10 @@
 //     FileReplacement.h): the file holds the change, its version stays, and
 //     only the folder's sync is in doubt.
 //
+//     A change of the remote administration switch ends every sign-in to
+//     the database (files/SigninKey.h): none given before it lasts through
+//     the switch turned off, nor through it turned on again.
+//
 //   - The object goes: a termination signal that arrived meanwhile takes
 //     effect now, after the change is complete (or undone).
 #pragma once
@@ -57,6 +61,9 @@ struct ChangeOutcome {
     // Permission denied"); empty when it was, when none was asked for, or
     // when nothing changed.
     std::string notKept;
+    // The file name of the version that keeps the content replaced (a
+    // HistoryVersion's name); empty when none was kept.
+    std::string keptVersion;
     // The names of the settings it changed (ChangedSettingSummary, config/
     // ChangedSettings.h), compared in the two contents the change holds
     // anyway; none when nothing changed.

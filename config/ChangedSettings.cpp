@@ -52,6 +52,11 @@ bool IsListName(const std::string& name)
 
 }  // namespace
 
+std::string ChangedSettingName(Setting setting)
+{
+    return NameOf(RowOf(setting).section, RowOf(setting).key);
+}
+
 std::vector<std::string> ChangedSettingSummary(std::string_view older, std::string_view newer)
 {
     return ChangedSettingSummary(IniEntryViews(older), IniEntryViews(newer));

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+enum class Setting;  // config/SettingTable.h
+
 // The names shown in one log line before "and N more".
 inline constexpr size_t ChangedNamesInLine = 5;
 
@@ -18,6 +20,9 @@ inline constexpr size_t ChangedNamesInLine = 5;
 // `newer`, in the order of `newer`; an item list as "[database entry info]
 // entry items" or "[database entry info] previous entry items", once.
 std::vector<std::string> ChangedSettingSummary(std::string_view older, std::string_view newer);
+// How the summary names the setting `setting` (one not in an item list):
+// "[Administration] Enable Remote Administration".
+std::string ChangedSettingName(Setting setting);
 // The same of two contents' entries (IniEntryViews), where each content is
 // compared with more than one other.
 std::vector<std::string> ChangedSettingSummary(const std::vector<IniEntryView>& older,

@@ -243,11 +243,22 @@ void CZEPHOnlineINI::LoadCsvSettings(std::string& value, bool lookUpItems)
     }
 }
 
-void CZEPHOnlineINI::LoadAdministrationSettings(std::string& value)
+void CZEPHOnlineINI::LoadAccessSettings(std::string& value)
 {
     remoteAdmin = ReadSetting(Setting::RemoteAdmin, value)
                   && TextToInt(value) != 0;
     ReadSetting(Setting::AdminPassword, adminPassword);
+}
+
+void CZEPHOnlineINI::LoadAccessSettings()
+{
+    std::string value;
+    LoadAccessSettings(value);
+}
+
+void CZEPHOnlineINI::LoadAdministrationSettings(std::string& value)
+{
+    LoadAccessSettings(value);
 
     // The readme page lies beside the help page, whose file name is taken to
     // be 13 characters long; a shorter URL is used whole.

@@ -120,6 +120,9 @@ public:
     };
     // Reads the settings of the open file into the members.
     void LoadSettings(Load which = Load::AllSettings);
+    // Reads only remoteAdmin and adminPassword, which decide who gets in, as
+    // LoadSettings reads them: after a change, the content's own.
+    void LoadAccessSettings();
     // The stored text of a setting (its section and key from SettingTable);
     // false and empty when the key is missing.
     bool ReadSetting(Setting setting, std::string& value);
@@ -147,6 +150,7 @@ private:
     void LoadTimeStampSettings(std::string& value, bool lookUpItems);
     void LoadSearchSettings(std::string& value);
     void LoadCsvSettings(std::string& value, bool lookUpItems);
+    void LoadAccessSettings(std::string& value);
     void LoadAdministrationSettings(std::string& value);
     void LoadReportSettings(std::string& value);
     // The slot of the item named `name` among slots 1 to itemCount - 2 (the

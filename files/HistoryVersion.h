@@ -98,6 +98,8 @@ public:
     void Keep() { confirmed = true; }
     // Whether the version stands in the history folder, kept or not yet.
     bool Made() const { return !name.empty(); }
+    // Its file name in the history folder once made; empty before.
+    const std::string& Name() const { return name; }
     // The change needs the room the version takes (it failed with `error`,
     // the file as it was): the version is removed and NotKept says why.
     void Drop(int error);

@@ -12,8 +12,9 @@
 #include "config/ChangeTransaction.h"
 #include "config/DatabaseOpen.h"
 #include "config/ZEPHOnlineINI.h"
+#include "files/SigninKey.h"
 #include "request/HistoryRequest.h"
-#include "request/PasswordCheck.h"
+#include "request/Admission.h"
 #include "request/RequestLog.h"
 
 #include <strings.h>
@@ -70,12 +71,17 @@ void RunAdminRequest(CCgiForm& form, const std::optional<std::string>& action, c
 
     if (!action)
         ShowErrorPage(ErrBadFormData, record);
-    const std::string password = form.HasField("password") ? form.Field("password") : std::string();
 
-    // Remote administration is the only way in: with it off, everyone is refused.
-    if (!record.remoteAdmin)
+    // Remote administration is the only way in: with it off, everyone is
+    // refused, and no sign-in given before outlasts it, even where the file
+    // was edited by hand.
+    if (!record.remoteAdmin) {
+        RemoveSigninKey(iniPath);
         ShowErrorPage(ErrNoRemoteAdmin, record);
-    if (!PasswordMatches(password, record.adminPassword)) {
+    }
+    // A sign-in that is forged, altered, ended or another database's is
+    // refused and logged as a wrong password is.
+    if (!Admitted(form, record, iniPath, history)) {
         LogRequestEvent(RequestEvent::AuthenticationFailure, CurrentDBName);
         ShowErrorPage(ErrBadPassword, record);
     }
@@ -90,6 +96,10 @@ void RunAdminRequest(CCgiForm& form, const std::optional<std::string>& action, c
         const Confirmation confirmation = WriteConfiguration(form, record);
         const ChangeOutcome outcome = change.Commit();
         ShowConfirmation(confirmation);
+        // Then the way to undo it, signed in, unless it locked the web out.
+        SigninAfterChange(record, iniPath, outcome.changedSettings);
+        if (record.remoteAdmin)
+            EmitUndoForm(outcome.keptVersion, "Undo this save");
         // An update made is logged, with what it changed, before a
         // termination signal held back meanwhile takes effect.
         LogRequestEvent(RequestEvent::ConfigurationUpdated, CurrentDBName,

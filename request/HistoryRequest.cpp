@@ -8,6 +8,7 @@
 #include "config/ChangeTransaction.h"
 #include "config/VersionHistory.h"
 #include "config/ZEPHOnlineINI.h"
+#include "request/Admission.h"
 #include "request/RequestLog.h"
 
 #include <cstdlib>
@@ -39,7 +40,8 @@ void RunRestore(CCgiForm& form, CZEPHOnlineINI& record, const std::string& iniPa
     ChangeTransaction change(record, RemoteAddress());
     record.ReplaceContent(std::move(kept));
     const ChangeOutcome outcome = change.Commit();
-    ShowRestored(record, *version, before, outcome.notKept);
+    SigninAfterChange(record, iniPath, outcome.changedSettings);
+    ShowRestored(record, *version, before, outcome.notKept, outcome.keptVersion);
     // Logged before a termination signal held back meanwhile takes effect.
     LogRequestEvent(RequestEvent::ConfigurationRestored, CurrentDBName,
                     " (version " + ShownVersionTime(version->time) + ")" + ChangeNote(outcome.changedSettings, outcome.notKept));

@@ -12,11 +12,19 @@
 //   stderr    the expected standard error (empty when absent); @TIME@ stands
 //             for a time YYYY-MM-DDTHH:MM:SSZ at the start of a line
 //   result/   the expected files afterwards, the program aside; when absent,
-//             site/ must be unchanged (a kept version's time in its name is @TIME@)
+//             site/ must be unchanged (a kept version's time in its name is @TIME@,
+//             a database's sign-in key, random bytes, is @SIGNIN-KEY@)
+//
+// In the answer, a kept version's time in its name is @TIME@ too, and a
+// sign-in carried in a form (it holds its time and a MAC under that random
+// key) is @SIGNIN@.
 //
 // ZEPH_UPDATE_GOLDEN=1 rewrites answer, status, stderr and result/ from the actual run;
 // read the diff before committing it.
 #include "support/Site.h"
+
+#include "admin/PageShell.h"
+#include "files/SigninKey.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +77,15 @@ std::string MaskVersionTime(const std::string& path)
     return std::regex_replace(path, version, "$1$2@TIME@");
 }
 
+// The answer with what depends on the run's time or random bytes masked:
+// a kept version's time in its name, and the sign-in a form carries.
+std::string MaskAnswer(const std::string& answer)
+{
+    static const std::regex versionTime(R"((\.ini\.)\d{8}T\d{6}Z)");
+    static const std::regex signin("(name=\"" + std::string(SigninField) + "\" value=\")\\d+\\.[0-9a-f]{64}\"");
+    return std::regex_replace(std::regex_replace(answer, versionTime, "$1@TIME@"), signin, "$1@SIGNIN@\"");
+}
+
 // Relative path -> bytes of every regular file under `root`, but `leftOut`.
 std::map<std::string, std::string> ReadTree(const fs::path& root, const fs::path& leftOut = {})
 {
@@ -77,7 +94,9 @@ std::map<std::string, std::string> ReadTree(const fs::path& root, const fs::path
         return tree;
     for (const auto& entry : fs::recursive_directory_iterator(root))
         if (entry.is_regular_file() && entry.path() != leftOut)
-            tree[MaskVersionTime(fs::relative(entry.path(), root).generic_string())] = ReadFile(entry.path());
+            tree[MaskVersionTime(fs::relative(entry.path(), root).generic_string())] =
+                entry.path().filename() == SigninKeyName && entry.file_size() == SigninKeyLength
+                    ? "@SIGNIN-KEY@\n" : ReadFile(entry.path());
     return tree;
 }
 
@@ -151,7 +170,7 @@ TEST_P(GoldenCase, AnswerAndFilesMatch)
     const std::string site = files.dir.path().string();
 
     const ProgramAnswer answer = files.Run(ParseRequest(ReadFile(dir / "request"), site));
-    std::string answerText = Replace(answer.output, site, "@SITE@");
+    std::string answerText = MaskAnswer(Replace(answer.output, site, "@SITE@"));
     std::string errorText = MaskLineTimes(Replace(answer.errors, site, "@SITE@"));
     auto after = ReadTree(site, files.program);
 

@@ -1,6 +1,8 @@
 // browser.test.mjs: a database owner's session in headless Chromium: sign in on the
 // demo site, change settings in the administration form, submit, follow the
-// confirmation page's link, sign in again, and check the file byte for byte.
+// confirmation page's link, sign in again, and check the file byte for byte;
+// the history, and a save undone from its confirmation, clicks and typed
+// passwords counted.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import os from 'node:os';
@@ -172,24 +174,24 @@ test('sign in to History, show the last save\'s changes, restore the version bef
     fs.mkdirSync(workDir, { recursive: true });
     await page.screenshot({ path: path.join(workDir, 'history.png'), fullPage: true });
 
-    // Show changes: old → new, escaped as it was typed.
-    await typePassword();
+    // Show changes: old → new, escaped as it was typed; signed in, no password asked.
+    assert.equal(await page.locator('input[type=password]').count(), 1, 'only the form opener asks');
     await clickAndLoad(rows.first().getByRole('button', { name: 'Show changes' }));
     const changes = page.locator('td[data-label="Change"]');
     assert.deepEqual(await changes.allTextContents(), [
       `${oldSmtp} → mail.example.net`, `${iniValue(demoIni, 'report', 'Stats subject')} → ${MarkupValue}`]);
 
-    // Restore this version: the confirmation first, then the restore, from the keyboard.
-    await typePassword();
-    await clickAndLoad(page.getByRole('button', { name: 'Restore this version' }));
-    assert.match(await page.textContent('h1'), /^Restore a configuration of members$/);
+    // Undo this change: the confirmation first, then the restore, from the keyboard
+    // (the page's first control is the restore's button).
+    await clickAndLoad(page.getByRole('button', { name: 'Undo this change' }));
+    assert.match(await page.textContent('h1'), /^Undo a change to members$/);
+    assert.match(await page.textContent('.goes-back'),
+      /^The configuration goes back to what it was before the change made at .+ by 127\.0\.0\.1\.$/);
     assert.equal(await page.locator('.warning').count(), 0);
     await page.screenshot({ path: path.join(workDir, 'restore.png'), fullPage: true });
     assert.equal(readIni(dbFile), saved, 'the confirmation changes nothing');
-    await typePassword();
-    await page.getByLabel('Administration password').focus();
     await page.keyboard.press('Tab');
-    assert.equal(await page.evaluate(() => document.activeElement.textContent), 'Restore this version');
+    assert.equal(await page.evaluate(() => document.activeElement.textContent), 'Undo this change');
     await Promise.all([page.waitForEvent('load'), page.keyboard.press('Enter')]);
     assert.match(await page.textContent('h1'), /^Configuration restored: members$/);
     assert.equal(readIni(dbFile), demoIni);
@@ -216,9 +218,90 @@ test('the history page reads on a phone: nothing wider than the screen, every ac
     assert.ok(await phone.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth),
       'the page scrolls sideways on a phone');
     assert.equal(await phone.getByRole('button', { name: 'Show changes' }).count(), 1);
-    assert.equal(await phone.getByRole('button', { name: 'Restore this version' }).count(), 1);
+    assert.equal(await phone.getByRole('button', { name: 'Undo this change' }).count(), 1);
     await phone.screenshot({ path: path.join(workDir, 'history-phone.png'), fullPage: true });
   } finally {
     await phone.close();
   }
+});
+
+// Every click that loads a page and every password typed, counted.
+function countingWalk(on) {
+  const walk = { clicks: 0, passwords: 0 };
+  walk.click = async (locator) => {
+    walk.clicks += 1;
+    await Promise.all([on.waitForEvent('load'), locator.click()]);
+  };
+  walk.typePassword = async (locator) => {
+    walk.passwords += 1;
+    await locator.fill(adminPassword);
+  };
+  return walk;
+}
+
+test('sign in, change a setting, save, Undo this save, confirm: two clicks from the save, no password typed again',
+  { timeout: 120000 }, async () => {
+    withoutHistory();
+    const oldSmtp = iniValue(demoIni, 'report', 'SMTP server');
+    const walk = countingWalk(page);
+    await page.goto(`${baseUrl}/`);
+    assert.equal(await page.getAttribute('#DBName', 'autocomplete'), 'username');
+    assert.equal(await page.getAttribute('#password', 'autocomplete'), 'current-password');
+    await walk.typePassword(page.locator('#password'));
+    await walk.click(page.locator('input[type=submit]'));
+    await field('SMTP').fill('mail.example.net');
+    await walk.typePassword(field('password'));
+    await walk.click(page.locator('input[type=submit]'));
+    assert.equal(await page.textContent('h1'), 'Your database configuration file has been updated!');
+    assert.equal(iniValue(readIni(dbFile), 'report', 'SMTP server'), 'mail.example.net');
+    fs.mkdirSync(workDir, { recursive: true });
+    await page.screenshot({ path: path.join(workDir, 'undo-save.png'), fullPage: true });
+    const atSave = { clicks: walk.clicks, passwords: walk.passwords };
+
+    await walk.click(page.getByRole('button', { name: 'Undo this save' }));
+    assert.match(await page.textContent('h1'), /^Undo a change to members$/);
+    assert.equal(await page.locator('td[data-label="Change"]').textContent(), `mail.example.net → ${oldSmtp}`);
+    await walk.click(page.getByRole('button', { name: 'Undo this change' }));
+    assert.match(await page.textContent('h1'), /^Configuration restored: members$/);
+    assert.equal(readIni(dbFile), demoIni);
+    const undo = { clicks: walk.clicks - atSave.clicks, passwords: walk.passwords - atSave.passwords };
+    assert.deepEqual(undo, { clicks: 2, passwords: 0 });
+    assert.deepEqual({ clicks: walk.clicks, passwords: walk.passwords }, { clicks: 4, passwords: 2 });
+    fs.writeFileSync(path.join(workDir, 'undo-walk.txt'),
+      `from the sign-in page to the save undone: ${walk.clicks} clicks, ${walk.passwords} passwords typed; ` +
+      `from the save's confirmation: ${undo.clicks} clicks, ${undo.passwords} passwords typed\n`);
+
+    // The form shows the old value: opening it asks for the password, as it always does.
+    await typePassword();
+    await clickAndLoad(page.getByRole('button', { name: 'Open the administration form' }));
+    assert.equal(await field('SMTP').inputValue(), oldSmtp);
+  });
+
+test('the sign-in page and a save\'s confirmation read on a phone and on a desktop', { timeout: 60000 }, async () => {
+  withoutHistory();
+  const phone = await context.newPage();
+  try {
+    await phone.setViewportSize({ width: 360, height: 740 });
+    await phone.goto(`${baseUrl}/`);
+    assert.ok(await phone.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth),
+      'the sign-in page scrolls sideways on a phone');
+    // Its fieldset keeps a margin from the screen's edges.
+    const box = await phone.locator('fieldset').boundingBox();
+    assert.ok(box.x >= 8 && box.x + box.width <= 360 - 8, JSON.stringify(box));
+    await phone.screenshot({ path: path.join(workDir, 'signin-phone.png'), fullPage: true });
+    await phone.fill('#password', adminPassword);
+    await Promise.all([phone.waitForEvent('load'), phone.locator('input[type=submit]').click()]);
+    await phone.locator('form [name="SMTP"]').fill('mail.example.net');
+    await phone.locator('form [name="password"]').fill(adminPassword);
+    await Promise.all([phone.waitForEvent('load'), phone.locator('input[type=submit]').click()]);
+    await Promise.all([phone.waitForEvent('load'), phone.getByRole('button', { name: 'Undo this save' }).click()]);
+    assert.ok(await phone.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth),
+      'the confirmation of the undo scrolls sideways on a phone');
+    await phone.screenshot({ path: path.join(workDir, 'undo-phone.png'), fullPage: true });
+  } finally {
+    await phone.close();
+  }
+  await page.setViewportSize({ width: 1280, height: 800 });
+  await page.goto(`${baseUrl}/`);
+  await page.screenshot({ path: path.join(workDir, 'signin.png'), fullPage: true });
 });

@@ -7,9 +7,9 @@ import { beforeEach, describe, test } from 'node:test';
 import { setTimeout as sleep } from 'node:timers/promises';
 
 import { formControls, submittedFields } from './lib/form.mjs';
-import { servedAsAlone } from './lib/served.mjs';
+import { comparable, servedAsAlone } from './lib/served.mjs';
 import {
-  adminPassword, demoIni, fixtureIni, formBody, freshDatabase, httpRequest, iniValue, readIni,
+  adminPassword, demoIni, fixtureIni, formBody, freshDatabase, httpRequest, iniPathOf, iniValue, readIni,
   RequestTimeoutMs, runProgramAlone, siteDir,
 } from './lib/site.mjs';
 
@@ -131,17 +131,24 @@ describe('through lighttpd', () => {
     const body = formBody(fields);
     const alone = runProgramAlone({ method: 'POST', body, dbName: shop, ini: fixtureIni });
     const configured = await httpRequest({ method: 'POST', body });
-    assert.equal(configured.body, alone.body);
+    assert.equal(comparable(configured.body), comparable(alone.body));
     assert.match(configured.body, /Your database configuration file has been updated!/);
     assert.equal(readIni(shopFile), alone.ini);
     assert.equal(iniValue(alone.ini, 'report', 'SMTP server'), 'mail.shop.example.org');
   });
 
-  test('the database folder beside the program is not served', async () => {
-    for (const urlPath of [`/cgi-bin/${DB}/${DB}.ini`, '/cgi-bin/members/members.ini', '/cgi-bin/']) {
+  test('the database folder beside the program is not served, nor its sign-in key', async () => {
+    // A Configure's confirmation makes the key.
+    const body = formBody({ DBName: DB, password: adminPassword, act: 'Configure', ...configureFields() });
+    assert.match((await httpRequest({ method: 'POST', body })).body, /Undo this save/);
+    const key = path.join(path.dirname(iniPathOf(DB)), 'zephconf-signin.key');
+    assert.ok(fs.existsSync(key), 'the key is made');
+    for (const urlPath of [`/cgi-bin/${DB}/${DB}.ini`, '/cgi-bin/members/members.ini', '/cgi-bin/',
+      `/cgi-bin/${DB}/zephconf-signin.key`]) {
       const answer = await httpRequest({ urlPath });
       assert.equal(answer.status, 403, urlPath);
       assert.doesNotMatch(answer.body, /Administration password/);
+      assert.ok(!answer.body.includes(fs.readFileSync(key, 'latin1')), urlPath);
     }
   });
 });

@@ -1,6 +1,6 @@
 // history-walk.mjs: the configuration history through an installed server, as
 // a database's owner uses it from the sign-in page: a save, History, Show
-// changes, Restore this version and its confirmation, and the administration
+// changes, Undo this change and its confirmation, and the administration
 // form showing the old values again. Run by scripts/lib/package-checks.d/history.sh
 // (history_check) with the server's address in ZEPH_E2E_URL, the database
 // made in the program's folder ZEPH_HISTORY_FOLDER with the installed
@@ -79,7 +79,7 @@ try {
   const changes = await post({ act: 'history', changes: version }, 'the changes');
   assert.ok(changes.includes(`${oldSmtp} &rarr; ${NewSmtp}`), `the changes page does not show the save:\n${changes}`);
 
-  // Restore this version: the confirmation changes nothing, the POST restores.
+  // Undo this change: the confirmation changes nothing, the POST restores.
   const confirmation = await post({ act: 'history', restore: version }, 'the confirmation');
   assert.ok(confirmation.includes(`${NewSmtp} &rarr; ${oldSmtp}`), confirmation);
   assert.equal(iniValue(readIni(file), 'report', 'SMTP server'), NewSmtp);

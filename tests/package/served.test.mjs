@@ -118,6 +118,30 @@ function withControl(controls, name, change) {
   return controls.map((control) => (control.name === name ? { ...control, ...change } : control));
 }
 
+// The administration form as served, its SMTP server changed: the fields a
+// browser submits, the password typed.
+async function changedForm(smtp) {
+  const form = await pageAsAlone(
+    { method: 'POST', body: formBody({ DBName: DB, password: adminPassword, act: 'entrance' }) });
+  return submittedFields(withControl(formControls(form), 'SMTP', { value: smtp }), adminPassword);
+}
+
+// What a browser posts when the button labelled `label` is clicked: the hidden
+// fields of its form, and its own name and value. No password is typed.
+function clickedFields(page, label) {
+  for (const [, inside] of page.matchAll(/<form [^>]*>([\s\S]*?)<\/form>/g)) {
+    for (const [, name, value, text] of inside.matchAll(
+      /<button type="submit"(?: name="([^"]*)" value="([^"]*)")?>([^<]*)<\/button>/g)) {
+      if (text !== label) continue;
+      const fields = [...inside.matchAll(/<input type="hidden" name="([^"]*)" value="([^"]*)">/g)]
+        .map(([, field, fieldValue]) => [field, fieldValue]);
+      assert.ok(!/type="password"/.test(inside), `${label}: its form asks for the password`);
+      return name === undefined ? fields : [...fields, [name, value]];
+    }
+  }
+  throw new Error(`no button "${label}" in\n${page}`);
+}
+
 function hrefs(html) {
   return [...html.matchAll(/<a href="([^"#]+)[^"]*"/gi)].map(([, href]) => href.replaceAll('&amp;', '&'));
 }
@@ -225,15 +249,23 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}, over HTTPS`, { s
     assert.deepEqual(formControls(await pageAsAlone(entrance)), controls);
   });
 
-  test('the database folders, their history, the database program\'s file and the program\'s path info are refused', async () => {
+  test('the database folders, their history, their sign-in keys, the database program\'s file and the program\'s path info are refused', async () => {
+    // The sign-in key, which would let its reader sign in: the program makes
+    // it for a save's confirmation (the save makes the history folder too).
+    const saved = await httpRequest({ method: 'POST', body: formBody(await changedForm('key-check.example.net')) });
+    assert.match(saved.body, /Undo this save/);
+    configured.push(DB);
     // The history folder holds every password too: a version of the file
     // stands in it, to be asked for by its folder and its name.
     const historyDir = path.join(path.dirname(iniPathOf(DB)), 'zephconf-history');
     const version = `${DB}.ini.20261210T164132Z.0123456789abcdef.shell tool uid 0`;
     fs.mkdirSync(historyDir, { recursive: true });
     fs.copyFileSync(iniPathOf(DB), path.join(historyDir, version));
+    const keyFile = path.join(path.dirname(iniPathOf(DB)), 'zephconf-signin.key');
+    const key = fs.readFileSync(keyFile);
+    assert.equal(key.length, 32);
     const inFolder = [`${DB}/${DB}.ini`, `${DB}/`, DB, `${DB}/zephconf-history/`, `${DB}/zephconf-history`,
-      `${DB}/zephconf-history/${encodeURIComponent(version)}`];
+      `${DB}/zephconf-history/${encodeURIComponent(version)}`, `${DB}/zephconf-signin.key`];
     for (const urlPath of [
       ...inFolder.map((inside) => `/cgi-bin/${inside}`),
       // Where the site leads an address of its own into the program's folder:
@@ -251,11 +283,34 @@ describe(`the package under ${process.env.ZEPH_PACKAGE_SERVER}, over HTTPS`, { s
       assert.ok([403, 404].includes(answer.status), `${urlPath}: ${answer.status}`);
       assert.doesNotMatch(answer.body, /Administration password|The version of ZEP|SMTP server=/, urlPath);
       assert.ok(!answer.body.startsWith('\x7fELF'), `${urlPath}: an executable was sent`);
+      assert.ok(!Buffer.from(answer.body, 'latin1').includes(key), `${urlPath}: the key was served`);
     }
     // The database program itself answers at its address alone.
     const program = await httpRequest({ urlPath: databaseProgram, query: `DBName=${DB}` });
     assert.equal(program.status, 200);
     assert.equal(program.body, `SMTP server=${iniValue(readIni(iniPathOf(DB)), 'report', 'SMTP server')}\n`);
+  });
+
+  test('a save undone from its confirmation: two clicks, no password typed again', async () => {
+    const before = readIni(iniPathOf(DB));
+    const saved = await httpRequest({ method: 'POST', body: formBody(await changedForm('undo-check.example.net')) });
+    assert.match(saved.body, /Your database configuration file has been updated!/);
+    configured.push(DB);
+    let clicks = 0;
+    const click = async (page, label) => {
+      clicks += 1;
+      const answer = await httpRequest({ method: 'POST', body: formBody(clickedFields(page, label)) });
+      assert.equal(answer.status, 200, label);
+      assertProtected(answer, label);
+      assert.ok(!answer.body.includes(adminPassword), `${label}: the page holds the password`);
+      return answer.body;
+    };
+    const confirmation = await click(saved.body, 'Undo this save');
+    assert.match(confirmation, /undo-check\.example\.net &rarr; /);
+    const restored = await click(confirmation, 'Undo this change');
+    assert.match(restored, /Configuration restored/);
+    assert.equal(readIni(iniPathOf(DB)), before);
+    assert.equal(clicks, 2);
   });
 });
 

@@ -131,7 +131,9 @@ TEST(FaultInjection, UpdateStoppedByFileSizeLimitLeavesTheFileAsItWas)
     Site site(start);
     ProgramAnswer answer = site.Post(body, {prlimit, "--fsize=" + std::to_string(grown)});
     EXPECT_EQ(0, answer.status);
-    EXPECT_TRUE(EndsWith(answer.output, "Go to the database main page to check it out.</A>\n</h2>\n"));
+    // The confirmation whole: its link line, then the form to undo the save.
+    EXPECT_NE(std::string::npos, answer.output.find("Go to the database main page to check it out.</A>\n</h2>\n"));
+    EXPECT_TRUE(EndsWith(answer.output, "History</button></p>\n</form>\n")) << answer.output;
     EXPECT_EQ(complete, ReadFile(site.ini));
 }
 

@@ -2,6 +2,7 @@
 // listed with their gaps, a change's differences, a restore's confirmation
 // and the restore itself, refused as the administration form is refused,
 // and never a password in an answer or a log line.
+#include "files/SigninKey.h"
 #include "reliability/Tools.h"
 #include "support/Fixture.h"
 #include "support/Form.h"
@@ -324,6 +325,10 @@ TEST(WebHistory, ARestoreThatTurnsRemoteAdministrationOffIsWarnedOfAndDone)
     EXPECT_EQ(passwordSet, ReadFile(site.ini));
     EXPECT_TRUE(Contains(restored.errors, "changed [Administration] Enable Remote Administration\n"))
         << restored.errors;
+    // Nothing to go on to: no undo, no sign-in, and the key that signed them is gone.
+    EXPECT_FALSE(Contains(restored.output, "Undo this restore"));
+    EXPECT_FALSE(Contains(restored.output, "name=\"signin\""));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(site.folder) / SigninKeyName));
     // From now on the page refuses its owner, as it warned.
     EXPECT_TRUE(Contains(Act(site, "history").output, "Remote administration is not allowed"));
 }

@@ -2,6 +2,8 @@
 // launcher.
 #include "support/Site.h"
 
+#include "files/SigninKey.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -92,7 +94,13 @@ std::vector<std::string> Site::FolderEntries() const
     std::vector<std::string> names;
     const std::string fileName = fs::path(ini).filename().string();
     for (const std::string& name : FolderEntriesOf(folder)) {
-        if (name != HistoryFolder || !fs::is_directory(fs::symlink_status(fs::path(folder) / name))) {
+        const fs::path path = fs::path(folder) / name;
+        // The sign-in key is the database's own, made by the first page that
+        // signs its owner in; a leftover of its making is not.
+        if (name == SigninKeyName && fs::is_regular_file(fs::symlink_status(path))
+            && fs::file_size(path) == SigninKeyLength)
+            continue;
+        if (name != HistoryFolder || !fs::is_directory(fs::symlink_status(path))) {
             names.push_back(name);
             continue;
         }

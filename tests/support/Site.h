@@ -55,9 +55,10 @@ struct Site {
     // A POST of `body`, behind a wrapper command when one is given.
     ProgramAnswer Post(const std::string& body, const std::vector<std::string>& wrapper = {}) const;
 
-    // The names in the database's folder, sorted; in place of its history
-    // folder, whatever that holds besides whole versions (a leftover
-    // temporary file: "zephconf-history/shop.initmp").
+    // The names in the database's folder, sorted, but for a whole sign-in
+    // key (files/SigninKey.h); in place of its history folder, whatever that
+    // holds besides whole versions (a leftover temporary file:
+    // "zephconf-history/shop.initmp").
     std::vector<std::string> FolderEntries() const;
 
     // The contents of the versions kept in the history folder, newest first.

@@ -14,6 +14,6 @@ inline constexpr char PasswordAlphabet[] = "abcdefghijkmnpqrstuvwxyz23456789";
 constexpr size_t RandomPasswordLength = 20;
 
 // A password of RandomPasswordLength letters of PasswordAlphabet, read from
-// getrandom (or /dev/urandom where the kernel lacks it). Raises
+// the kernel's random source (base/RandomBytes.h). Raises
 // CommandFailure when neither gives bytes.
 std::string RandomPassword();

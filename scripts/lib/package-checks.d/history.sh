@@ -16,7 +16,7 @@ server_check_history() { history_check "$name" 80 443; }
 # TLS_PORT of 127.0.0.1, with its certificate checked, as a database's owner
 # uses the history from the sign-in page: a database made beside the program
 # with the installed zephconf-admin create, a save in its form, History, Show
-# changes, Restore this version (the confirmation, then the restore), and the
+# changes, Undo this change (the confirmation, then the restore), and the
 # form showing the old value again; no page may hold the password. The save
 # is added to $work/configured, whose lines the log's "configuration
 # updated" lines are counted against. The database is removed again.

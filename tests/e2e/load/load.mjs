@@ -58,6 +58,8 @@ const FittedShare = 0.75;
 const HangFactor = 5;
 const ConfirmationHeading = '<h1>Your database configuration file has been updated!</h1>';
 const ConfirmationEnd = '">Go to the database main page to check it out.</A>\n</h2>\n';
+// After it, the one form that undoes the save, and nothing else.
+const UndoFormEnd = '<button type="submit">History</button></p>\n</form>\n';
 
 const entranceBody = formBody({ DBName: DB, password: adminPassword, act: 'entrance' });
 const totals = { requests: 0, confirmed: 0, shown: 0, refused: 0, givenUp: 0, fitting: 0 };
@@ -238,12 +240,15 @@ function fittingRequests(count) {
 
 // The success pages of a round that started from `start`. A Configure's
 // confirmation shows settings of the file as it found it, which another
-// submission may have left, so it is known by its heading and end. An entrance
+// submission may have left, so it is known by its heading and end: the
+// link line, then the form that undoes the save. An entrance
 // shows one state of the file whole: the start, or what one submission made of
 // it, told by the mark "[id]" its values carry.
 function successPages(start, submissions, alone) {
   return {
-    Configure: (page) => page.includes(ConfirmationHeading) && page.endsWith(ConfirmationEnd),
+    Configure: (page) => page.includes(ConfirmationHeading) && page.endsWith(UndoFormEnd)
+      && page.indexOf('<form') === page.indexOf(ConfirmationEnd) + ConfirmationEnd.length
+      && page.indexOf('<form') === page.lastIndexOf('<form'),
     entrance: (page) => {
       const marked = [...new Set([...page.matchAll(/\[(\d+)\]/g)].map(([, id]) => Number(id)))]
         .filter((id) => submissions.has(id));
@@ -354,15 +359,19 @@ async function runRound(round, { crLf, requests, aloneMs, spreadMs }) {
   return problems;
 }
 
-// What stands beside the database's file but its history folder, and in that
-// folder anything but the whole versions an update keeps
+// What stands beside the database's file but its history folder and its whole
+// sign-in key (32 bytes, which a confirmation page makes), and in that folder
+// anything but the whole versions an update keeps
 // ("NAME.ini.20261210T164132Z[-N].DIGEST-OWN.WHO", or .DIGEST.WHO as kept before).
 function filesLeftBeside(dbFile) {
   const folder = path.dirname(dbFile);
   const name = path.basename(dbFile);
   const escaped = name.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
   const version = new RegExp(`^${escaped}\\.\\d{8}T\\d{6}Z(-[1-9]\\d*)?\\.[0-9a-f]{16}(-[0-9a-f]{16})?\\..+$`);
-  const left = fs.readdirSync(folder).filter((entry) => entry !== name && entry !== 'zephconf-history');
+  const wholeKey = (entry) => entry === 'zephconf-signin.key' && fs.lstatSync(path.join(folder, entry)).isFile()
+    && fs.lstatSync(path.join(folder, entry)).size === 32;
+  const left = fs.readdirSync(folder)
+    .filter((entry) => entry !== name && entry !== 'zephconf-history' && !wholeKey(entry));
   const history = path.join(folder, 'zephconf-history');
   if (fs.existsSync(history))
     left.push(...fs.readdirSync(history).filter((entry) => !version.test(entry)).map((entry) => `zephconf-history/${entry}`));
