@@ -188,7 +188,7 @@ std::vector<BenchCase> LargeHistoryCases(const std::string& siteDir, int mebibyt
         HistoryPageCase(siteDir, "history list " + size, dbName, "act=history", "Configuration history of"),
         HistoryPageCase(siteDir, "history changes " + size, dbName, "act=history&changes=" + middle, "Changes to"),
         HistoryPageCase(siteDir, "history confirm " + size, dbName, "act=history&restore=" + middle,
-                        "Restore a configuration of"),
+                        "Undo a change to"),
         HistoryPageCase(siteDir, "restore " + size, dbName, "act=restore&version=" + middle,
                         "Configuration restored:"),
     };
@@ -243,7 +243,7 @@ std::vector<BenchCase> PrepareCases(const std::string& siteDir)
     // The 512-item update's guard leaves room for the digest of the content it
     // replaces (which spares the history list ten) and for the sign-in its page
     // carries (an HMAC-SHA-256, four blocks).
-    const long long instructions[] = {0, 250000, 900000, 400000, 1600000, 2 * 900000, 0, 0};
+    const long long instructions[] = {0, 250000, 900000, 440000, 1600000, 2 * 900000, 0, 0};
     for (size_t i = 0; i < cases.size(); ++i) {
         cases[i].targetRatio = ratios[i];
         cases[i].targetInstructions = instructions[i];
