@@ -240,7 +240,7 @@ std::vector<BenchCase> PrepareCases(const std::string& siteDir)
     // (two of its guards when the entrance is not measured with it).
     // The changes of many keys have no time target of their own (0).
     const double ratios[] = {1.1, 1.2, 1.5, 1.2, 1.3, 3.0, 0, 0};
-    // The 512-item update's guard leaves room for the digest of the content it
+    // The updates' guards leave room for the digest of the content each
     // replaces (which spares the history list ten) and for the sign-in its page
     // carries (an HMAC-SHA-256, four blocks).
     const long long instructions[] = {0, 250000, 900000, 440000, 1600000, 2 * 900000, 0, 0};
