@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <pwd.h>
 #include <sstream>
@@ -237,11 +236,8 @@ TEST(OwnersOwnRun, TrustsNoPathAnotherUserCanChange)
         fs::create_directory(top + "/web");
         Own(top + "/web", web, webGroup, 0755);
         c.prepare(top, owner, web, webGroup);
-        const auto fill = [&](std::string text) {
-            for (const auto& [mark, value] : {std::pair {"{top}", top}, std::pair {"{model}", model.path}})
-                for (size_t at; (at = text.find(mark)) != std::string::npos;)
-                    text.replace(at, std::strlen(mark), value);
-            return text;
+        const auto fill = [&](const std::string& text) {
+            return FillMarks(text, {{"{top}", top}, {"{model}", model.path}});
         };
         std::vector<std::string> args;
         for (const std::string& arg : c.args)

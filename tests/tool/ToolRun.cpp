@@ -148,3 +148,11 @@ int OpenCallNumber(const std::string& log, const std::string& name, int nth)
     }
     return 0;
 }
+
+std::string FillMarks(std::string text, const std::vector<std::pair<std::string, std::string>>& marks)
+{
+    for (const auto& [mark, value] : marks)
+        for (size_t at; (at = text.find(mark)) != std::string::npos;)
+            text.replace(at, mark.size(), value);
+    return text;
+}

@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 // The tool with `args`, standard input `input`, in `workingDir` (default: the
@@ -41,6 +42,10 @@ void GiveToWebServer(const Site& site);
 // setpriv in front of the tool: it runs as the user `name`, in the group of
 // the same name, without other groups.
 std::vector<std::string> RunAs(const std::string& name, const std::string& group);
+
+// `text` with every mark of `marks` ("{folder}") replaced by its value,
+// wherever it stands: a case table's arguments and messages made concrete.
+std::string FillMarks(std::string text, const std::vector<std::pair<std::string, std::string>>& marks);
 
 // Everything below `root`, links not followed: each path with its owner,
 // mode and content (a link's target), to see that a refused run changed

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -258,12 +257,7 @@ TEST(ZephconfAdmin, RefusalsAndFailuresLeaveTheFileByteForByte)
     for (const Case& c : cases) {
         Site site(start);
         WriteFile(site.ini + "tmp", "not a database\n");
-        auto fill = [&](std::string text) {
-            for (const auto& [mark, value] : {std::pair{"{folder}", site.folder}, std::pair{"{ini}", site.ini}})
-                for (size_t at; (at = text.find(mark)) != std::string::npos;)
-                    text.replace(at, std::strlen(mark), value);
-            return text;
-        };
+        auto fill = [&](const std::string& text) { return FillMarks(text, {{"{folder}", site.folder}, {"{ini}", site.ini}}); };
         std::vector<std::string> args;
         for (const std::string& arg : c.args)
             args.push_back(fill(arg));
